@@ -1,0 +1,30 @@
+#include "app/win32_host.h"
+
+#include <windows.h>
+
+#include <sys/timeb.h>
+
+namespace vellaro {
+
+void Win32Host::showMessage(const std::string& text) {
+  // No owner window: the box's modal loop then dispatches the messages of all the thread's windows.
+  MessageBoxA(nullptr, text.c_str(), "", MB_OK);
+}
+
+bool Win32Host::askOkCancel(const std::string& text, const std::string& caption) {
+  return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OKCANCEL) == IDOK;
+}
+
+void Win32Host::beep(unsigned frequency, unsigned durationMs) { Beep(frequency, durationMs); }
+
+uint32_t Win32Host::clockMs() {
+  struct _timeb now;
+  _ftime(&now);
+  return static_cast<uint32_t>(now.time) * 1000u + now.millitm;
+}
+
+uint32_t Win32Host::tickCount() { return GetTickCount(); }
+
+bool Win32Host::isSilent() { return true; }  // no sound engine yet
+
+}  // namespace vellaro

@@ -1,0 +1,18 @@
+// The Host of the Win32 player: message boxes, the system clock, Beep and the sound engine.
+#pragma once
+
+#include "script/host.h"
+
+namespace vellaro {
+
+class Win32Host final : public Host {
+ public:
+  void showMessage(const std::string& text) override;
+  bool askOkCancel(const std::string& text, const std::string& caption) override;
+  void beep(unsigned frequency, unsigned durationMs) override;
+  uint32_t clockMs() override;
+  uint32_t tickCount() override;
+  bool isSilent() override;
+};
+
+}  // namespace vellaro

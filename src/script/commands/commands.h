@@ -1,0 +1,70 @@
+// The command table: every scenario command word and its handler, one source file per group.
+#pragma once
+
+namespace vellaro {
+
+class Interpreter;
+
+// What a handler receives: argument slots 1 to 5 of the line (writable, possibly empty) and the
+// whole stored text of the current line, which only melody uses.
+struct CommandArgs {
+  char* item[6];  // item[0] is the command word
+  const char* storedLine;
+};
+
+using CommandHandler = void (*)(Interpreter&, CommandArgs&);
+
+struct Command {
+  const char* name;
+  CommandHandler handler;
+};
+
+constexpr int kCommandCount = 36;
+// In the order in which the main loop compares the names.
+extern const Command kCommandTable[kCommandCount];
+
+// Pictures and the object registry (pictures.cpp).
+void cmdClear(Interpreter&, CommandArgs&);
+void cmdRemove(Interpreter&, CommandArgs&);
+void cmdShow(Interpreter&, CommandArgs&);
+void cmdPreshow(Interpreter&, CommandArgs&);
+void cmdHide(Interpreter&, CommandArgs&);
+void cmdMove(Interpreter&, CommandArgs&);
+void cmdDrag(Interpreter&, CommandArgs&);
+void cmdGetcoord(Interpreter&, CommandArgs&);
+void cmdGetsize(Interpreter&, CommandArgs&);
+// Text labels and fields (text.cpp).
+void cmdPrint(Interpreter&, CommandArgs&);
+void cmdText(Interpreter&, CommandArgs&);
+void cmdFont(Interpreter&, CommandArgs&);
+void cmdGettext(Interpreter&, CommandArgs&);
+void cmdInput(Interpreter&, CommandArgs&);
+// Sound (sound.cpp).
+void cmdPlay(Interpreter&, CommandArgs&);
+void cmdPause(Interpreter&, CommandArgs&);
+void cmdWait(Interpreter&, CommandArgs&);
+void cmdMute(Interpreter&, CommandArgs&);
+// Melody capture and checking (melody.cpp).
+void cmdMelody(Interpreter&, CommandArgs&);
+void cmdExpect(Interpreter&, CommandArgs&);
+void cmdRdiagram(Interpreter&, CommandArgs&);
+void cmdCheck(Interpreter&, CommandArgs&);
+// Variables and store files (variables.cpp).
+void cmdPoke(Interpreter&, CommandArgs&);
+void cmdLet(Interpreter&, CommandArgs&);
+void cmdMath(Interpreter&, CommandArgs&);
+void cmdEval(Interpreter&, CommandArgs&);
+void cmdRandom(Interpreter&, CommandArgs&);
+void cmdInit(Interpreter&, CommandArgs&);
+void cmdInc(Interpreter&, CommandArgs&);
+void cmdStore(Interpreter&, CommandArgs&);
+void cmdRestore(Interpreter&, CommandArgs&);
+// Scenario directory and live instrument (directory.cpp).
+void cmdSetdir(Interpreter&, CommandArgs&);
+void cmdUserinstrument(Interpreter&, CommandArgs&);
+// Shell, display mode and debug log (system.cpp).
+void cmdExec(Interpreter&, CommandArgs&);
+void cmdDebug(Interpreter&, CommandArgs&);
+void cmdScreen(Interpreter&, CommandArgs&);
+
+}  // namespace vellaro

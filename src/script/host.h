@@ -1,0 +1,27 @@
+// The few things the interpreter needs from the platform. The Win32 player implements them with
+// message boxes, the system clock and the sound engine; the unit tests use a recording fake.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vellaro {
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // A modal box with an empty caption and one OK button.
+  virtual void showMessage(const std::string& text) = 0;
+  // A modal box with OK and Cancel; true when the user chose OK.
+  virtual bool askOkCancel(const std::string& text, const std::string& caption) = 0;
+  virtual void beep(unsigned frequency, unsigned durationMs) = 0;
+  // Seconds since 1970 times 1000 plus the milliseconds of the current second, wrapping.
+  virtual uint32_t clockMs() = 0;
+  // Milliseconds since the system started (GetTickCount).
+  virtual uint32_t tickCount() = 0;
+  // True when no sampled voice is playing.
+  virtual bool isSilent() = 0;
+};
+
+}  // namespace vellaro

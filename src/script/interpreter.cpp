@@ -1,0 +1,307 @@
+#include "script/interpreter.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "script/commands/commands.h"
+#include "script/conditions.h"
+#include "script/debug_log.h"
+#include "script/host.h"
+#include "script/services.h"
+#include "script/text.h"
+
+namespace vellaro {
+namespace {
+
+constexpr size_t kMaxExpandedLength = 254;
+
+// Removes one pair of enclosing double quotes in place; a lone quote becomes the empty text.
+char* stripQuotes(char* text) {
+  size_t length = std::strlen(text);
+  if (length > 0 && text[0] == '"' && text[length - 1] == '"') {
+    text[length - 1] = '\0';
+    return text + 1;
+  }
+  return text;
+}
+
+void appendLimited(std::string& result, const char* text, size_t count) {
+  size_t room = kMaxExpandedLength - result.size();
+  result.append(text, count < room ? count : room);
+}
+
+bool isWord(const char* text, const char* word) { return std::strcmp(text, word) == 0; }
+
+}  // namespace
+
+Interpreter::Interpreter(Host& hostRef) : host(hostRef), variables(hostRef) {}
+
+Interpreter::~Interpreter() = default;
+
+void Interpreter::reset() {
+  lines.clear();
+  variables.clear();
+  variables.createVariable("userinstrument");
+  variables.setVariable("userinstrument", "*0");
+  variables.createVariable("tempo");
+  variables.setVariable("tempo", "2000");
+  variables.createVariable("base_dir");
+  variables.setVariable("base_dir", "");
+}
+
+void Interpreter::showMessage(const std::string& text) { host.showMessage(text); }
+
+void Interpreter::scriptError(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  va_list copy;
+  va_copy(copy, args);
+  int length = std::vsnprintf(nullptr, 0, fmt, copy);
+  va_end(copy);
+  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(&text[0], text.size() + 1, fmt, args);
+  va_end(args);
+  host.showMessage(format("%d: ", currentLine) + text);
+}
+
+const char* Interpreter::resolveArgument(char* argument, const char* context) {
+  char* text = stripQuotes(argument);
+  if (text[0] != '$') return text;
+  const char* value = variables.getVariable(text + 1);
+  if (!value) scriptError("%s  -- Variable (%s) Does not Exists", context, text);
+  return value;
+}
+
+std::string Interpreter::expandReferences(char* argument, const char* context) {
+  static const char kNameEnd[] = "()+-*/$.";
+  const char* text = stripQuotes(argument);
+  std::string result;
+  size_t position = 0;
+  for (;;) {
+    const char* dollar = std::strchr(text + position, '$');
+    if (!dollar) {
+      appendLimited(result, text + position, std::strlen(text + position));
+      return result;
+    }
+    appendLimited(result, text + position, static_cast<size_t>(dollar - text) - position);
+    if (dollar[1] == '$') {
+      position = static_cast<size_t>(dollar - text) + 2;
+      continue;
+    }
+    std::string name(dollar + 1, std::strcspn(dollar + 1, kNameEnd));
+    const char* value = variables.getVariable(name.c_str());
+    if (!value) {
+      scriptError("%s  -- Variable (%s) Does not Exists", context, name.c_str());
+      appendLimited(result, dollar, std::strlen(dollar));
+      return result;
+    }
+    appendLimited(result, value, std::strlen(value));
+    position = static_cast<size_t>(dollar - text) + 1 + name.size();
+  }
+}
+
+std::string Interpreter::pathInBaseDir(const char* name) {
+  const char* baseDir = variables.getVariable("base_dir");
+  if (!baseDir || baseDir[0] == '\0') return name;
+  return std::string(baseDir) + "\\" + name;
+}
+
+bool Interpreter::loadScenario(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  size_t slash = path.rfind('\\');  // only the backslash separates directories
+  variables.setVariable("base_dir", slash == std::string::npos ? "" : path.substr(0, slash).c_str());
+  lines.clear();
+  char line[kMaxLineLength + 1];
+  bool cut = false;
+  // The end of the file shows only when a read fails, so the line read then is stored too.
+  while (!std::feof(file)) {
+    readLine(file, line, kMaxLineLength);
+    if (lines.append(line)) continue;
+    cut = line[0] != '\0' || !std::feof(file);
+    break;
+  }
+  std::fclose(file);
+  if (cut) {
+    showMessage(format("Scenario file (%s) has more than %d lines; the lines after line %d are ignored",
+                       path.c_str(), kMaxLines, kMaxLines - 1));
+  }
+  return true;
+}
+
+void Interpreter::pushReturn(const std::string& path, int line) {
+  if (!callStack.push(path, static_cast<uint16_t>(line)) || callStack.depth() == kMaxCallDepth) {
+    scriptError("STACK OVERFLOW");
+  }
+}
+
+int Interpreter::popReturn() {
+  if (callStack.empty()) {
+    scriptError("CANNOT RETURN FROM TOP_LEVEL FUNCTION");
+    return 0;
+  }
+  CallEntry entry = callStack.pop();
+  if (entry.file != scenarioPath && !loadScenario(entry.file)) {
+    showMessage("exit: Cannot found parent scenario file");
+  }
+  scenarioPath = entry.file;
+  return entry.line;
+}
+
+int Interpreter::runScenario(const std::string& path) {
+  scenarioPath = path;
+  if (services) services->runStarted(*this);
+  if (!loadScenario(scenarioPath)) {
+    scriptError("Cannot found Scenario file (%s)", scenarioPath.c_str());
+    if (services) services->runStopped(*this);
+    return 0;
+  }
+  currentLine = 0;
+  ifFlag_ = false;
+  while (currentLine < kMaxLines && runCycle() == Flow::Continue) {
+  }
+  stopRun();
+  return 0;
+}
+
+Interpreter::Flow Interpreter::runCycle() {
+  // A navigation line taken while line 0 or 1 waited moves the line number below 0.
+  if (currentLine < 0) currentLine = 0;
+  arguments_.clear();
+  std::memset(lineBuffer_, 0, sizeof lineBuffer_);
+
+  while (!lines.at(currentLine)) {
+    scriptError("WARNING: end of scenario - exit assumed");
+    if (callStack.empty()) return Flow::Stop;
+    currentLine = popReturn();
+  }
+  copyText(lineBuffer_, sizeof lineBuffer_, lines.at(currentLine));
+  if (pendingLine) {
+    copyText(lineBuffer_, sizeof lineBuffer_, pendingLine->c_str());
+    pendingLine.reset();
+    if (ifFlag_) {
+      ifFlag_ = false;
+    } else {
+      currentLine -= 2;  // the loop has already passed the line that was waiting
+    }
+  }
+  tokenize(lineBuffer_, arguments_, host);
+
+  const char* word = argument(0);
+  if (word[0] == '\0' || word[0] == ':' || word[0] == '&' || word[0] == '#') {
+    ++currentLine;
+    return Flow::Continue;
+  }
+  if (isWord(word, "goto") || isWord(word, "gosub") || (isWord(word, "ifsilent") && host.isSilent())) {
+    return jump();
+  }
+  if (isWord(word, "if") && runIf()) return Flow::Continue;
+  if (isWord(word, "load")) return loadCommand();
+  if (isWord(word, "exit")) return exitCommand();
+  if (isWord(word, "return")) {
+    if (callStack.empty()) return Flow::Stop;
+    currentLine = popReturn();
+    return Flow::Continue;
+  }
+  return dispatch();
+}
+
+Interpreter::Flow Interpreter::jump() {
+  const char* target = argument(1);
+  if (target[0] == '&') pushReturn(scenarioPath, currentLine + 1);
+  if (target[0] == '$') {
+    const char* value = variables.getVariable(target + 1);
+    if (!value) {
+      scriptError("goto N. Variable does not exists");
+      ++currentLine;
+      return Flow::Continue;
+    }
+    if (!isNumber(value)) {
+      scriptError("goto N. Variable is not a NUMBER");
+      ++currentLine;
+      return Flow::Continue;
+    }
+    int32_t n = textToInt(value);
+    if (n < 1 || n + 1 >= kArgumentSlots || argument(n + 1)[0] == '\0') {
+      scriptError("goto N. Variable is out of range");
+      ++currentLine;
+      return Flow::Continue;
+    }
+    target = argument(n + 1);
+  }
+  int line = lines.findLabel(target);
+  if (line >= 0) {
+    currentLine = line;
+    return Flow::Continue;
+  }
+  std::string question = format("Label (%s) not found. %s:%d Load it from begin?", argument(1),
+                                scenarioPath.c_str(), currentLine);
+  if (!host.askOkCancel(question, "Message")) return Flow::Stop;
+  currentLine = 0;
+  return Flow::Continue;
+}
+
+bool Interpreter::runIf() {
+  if (!evaluateCondition(*this, argument(1), argument(2), argument(3))) return false;
+  const char* first = argument(4);
+  std::string pending = (first[0] == '&' || first[0] == ':') ? "goto " : "";
+  for (int i = 4; i < kArgumentSlots && argument(i)[0] != '\0'; ++i) {
+    pending += argument(i);
+    pending += ' ';
+  }
+  pendingLine = pending;
+  ifFlag_ = true;
+  return true;
+}
+
+Interpreter::Flow Interpreter::loadCommand() {
+  pushReturn(scenarioPath, currentLine + 1);
+  scenarioPath = pathInBaseDir(argument(1));
+  // A path longer than the interpreter holds is refused like a file that cannot be opened.
+  if (scenarioPath.size() > kMaxPathLength || !loadScenario(scenarioPath)) {
+    scriptError("Cannot load Scenario File (%s)", scenarioPath.c_str());
+    currentLine = popReturn();
+    return Flow::Continue;
+  }
+  const char* label = argument(2);
+  int line = label[0] != '\0' ? lines.findLabel(label) : 0;
+  if (line < 0) {
+    showMessage(format("Label (%s) not found in line %d. Execute scenario from begining", label, currentLine));
+    line = 0;
+  }
+  currentLine = line;
+  return Flow::Continue;
+}
+
+Interpreter::Flow Interpreter::exitCommand() {
+  if (callStack.empty()) return Flow::Stop;
+  const std::string leaving = scenarioPath;
+  while (!callStack.empty() && scenarioPath == leaving) currentLine = popReturn();
+  return Flow::Continue;
+}
+
+Interpreter::Flow Interpreter::dispatch() {
+  const char* word = argument(0);
+  if (isWord(word, "terminate")) return Flow::Stop;
+  const char* stored = lines.at(currentLine);
+  char (*slot)[kArgumentSize] = arguments_.slot;
+  CommandArgs args{{slot[0], slot[1], slot[2], slot[3], slot[4], slot[5]}, stored ? stored : ""};
+  for (const Command& command : kCommandTable) {
+    if (isWord(word, command.name)) {
+      command.handler(*this, args);
+      break;
+    }
+  }
+  // After tokenizing, the line buffer reads as the command word alone.
+  if (debugLogOn) appendDebugLog(scenarioPath, currentLine, lineBuffer_);
+  ++currentLine;
+  return quitRequested ? Flow::Stop : Flow::Continue;
+}
+
+void Interpreter::stopRun() {
+  lines.clear();
+  if (services) services->runStopped(*this);
+}
+
+}  // namespace vellaro

@@ -1,0 +1,80 @@
+// The scenario interpreter: its state, the main loop and the helpers every command handler uses.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "script/scenario.h"
+#include "script/tokenizer.h"
+#include "script/variables.h"
+
+namespace vellaro {
+
+class Host;
+struct CommandServices;
+
+constexpr int kLineBufferSize = 1024;
+constexpr int kMaxPathLength = 255;
+
+class Interpreter {
+ public:
+  explicit Interpreter(Host& host);
+  ~Interpreter();
+
+  // Start-up: empties the tables and creates userinstrument, tempo and base_dir in that order.
+  void reset();
+  // Runs the scenario file at path until the run stops; returns 0.
+  int runScenario(const std::string& path);
+
+  // Messages. scriptError puts "currentLine: " in front of the formatted text.
+  void showMessage(const std::string& text);
+  void scriptError(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+  // "$name" gives the variable's value; enclosing quotes are removed in place. nullptr (after a
+  // message naming context) when the variable is missing.
+  const char* resolveArgument(char* argument, const char* context);
+  // Replaces every $name inside text by its value ($$ drops both characters); at most 254 characters.
+  std::string expandReferences(char* text, const char* context);
+
+  // Replaces the LineTable with the file's lines and sets base_dir; false when it cannot be opened.
+  bool loadScenario(const std::string& path);
+  void pushReturn(const std::string& path, int line);
+  // Returns to the top entry of the CallStack, reloading its file when it is another one.
+  int popReturn();
+  // Completes a relative file name with base_dir and a backslash.
+  std::string pathInBaseDir(const char* name);
+
+  Host& host;
+  VariableTable variables;
+  LineTable lines;
+  CallStack callStack;
+  // Engines and windows that commands reach; may be absent (unit tests, failed start-up).
+  CommandServices* services = nullptr;
+
+  std::string scenarioPath;
+  int currentLine = 0;
+  std::optional<std::string> pendingLine;
+  bool quitRequested = false;
+  bool debugLogOn = false;
+
+ private:
+  enum class Flow { Continue, Stop };
+
+  Flow runCycle();
+  Flow jump();
+  bool runIf();
+  Flow loadCommand();
+  Flow exitCommand();
+  Flow dispatch();
+  void stopRun();
+
+  char* argument(int i) { return arguments_.slot[i]; }
+
+  char lineBuffer_[kLineBufferSize]{};
+  ArgumentSlots arguments_{};
+  bool ifFlag_ = false;
+};
+
+}  // namespace vellaro

@@ -1,0 +1,29 @@
+// Text helpers shared by the interpreter and the command handlers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vellaro {
+
+// printf into a std::string.
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// Copies at most capacity - 1 characters and always terminates; returns false when src was cut.
+bool copyText(char* dst, size_t capacity, const char* src);
+
+// Optional sign (only when more characters follow), then decimal digits only; the empty text is a number.
+bool isNumber(const char* text);
+
+// The standard text-to-integer rule: leading white space, optional sign, digits up to the first
+// non-digit; the empty text gives 0. Wraps modulo 2^32 instead of overflowing.
+int32_t textToInt(const char* text);
+
+// Hexadecimal value of the digits 0-9 and A-F in text; every other character is skipped.
+uint32_t hexValue(const char* text);
+
+// Position of the first occurrence of pattern in text at or after from, or -1.
+int findText(const char* pattern, const char* text, int from);
+
+}  // namespace vellaro

@@ -1,0 +1,49 @@
+#include "script/tokenizer.h"
+
+#include <cstring>
+
+#include "script/host.h"
+#include "script/text.h"
+
+namespace vellaro {
+namespace {
+
+constexpr size_t kMaxCommandWordLength = 250;
+constexpr size_t kMaxArgumentLength = 255;
+
+void store(ArgumentSlots& arguments, const char* text) {
+  if (arguments.count >= kArgumentSlots) return;  // arguments past the last slot are dropped
+  copyText(arguments.slot[arguments.count++], kArgumentSize, text);
+}
+
+}  // namespace
+
+void ArgumentSlots::clear() {
+  for (auto& text : slot) text[0] = '\0';
+  count = 0;
+}
+
+void tokenize(char* line, ArgumentSlots& arguments, Host& host) {
+  size_t length = std::strlen(line);
+  bool quoted = false;
+  for (size_t i = 0; i < length; ++i) {
+    if (line[i] == '"') {
+      quoted = !quoted;
+    } else if (line[i] == ' ' && !quoted) {
+      line[i] = '\0';
+    }
+  }
+  if (line[0] != '\0') {
+    if (std::strlen(line) > kMaxCommandWordLength) host.showMessage("Overflow parsing arguments");
+    store(arguments, line);
+  }
+  // Every separator starts the next argument, unless it was the line's last character.
+  for (size_t j = 0; j + 1 < length; ++j) {
+    if (line[j] != '\0') continue;
+    const char* next = line + j + 1;
+    if (std::strlen(next) > kMaxArgumentLength) host.beep(200, 50);
+    store(arguments, next);
+  }
+}
+
+}  // namespace vellaro

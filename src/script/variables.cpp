@@ -1,0 +1,54 @@
+#include "script/variables.h"
+
+#include <cstring>
+
+#include "script/host.h"
+#include "script/text.h"
+
+namespace vellaro {
+
+void VariableTable::clear() {
+  for (Slot& slot : slots_) {
+    slot.name[0] = '\0';
+    slot.value[0] = '\0';
+  }
+}
+
+int VariableTable::find(const char* name) const {
+  // Names are cut to the field on creation, so lookups compare the same cut.
+  for (int i = 0; i < kMaxVariables; ++i) {
+    if (std::strncmp(slots_[i].name, name, kVariableFieldSize - 1) == 0) return i;
+  }
+  return -1;
+}
+
+int VariableTable::createVariable(const char* name) {
+  for (int i = 0; i < kMaxVariables; ++i) {
+    if (slots_[i].name[0] == '\0') {
+      copyText(slots_[i].name, kVariableFieldSize, name);
+      slots_[i].value[0] = '\0';
+      return i;
+    }
+  }
+  host_.showMessage("TOO MANY VARIABLES!");
+  return -1;
+}
+
+int VariableTable::setVariable(const char* name, const char* value) {
+  int slot = find(name);
+  if (slot < 0) return -1;
+  copyText(slots_[slot].value, kVariableFieldSize, value);
+  return slot;
+}
+
+char* VariableTable::getVariable(const char* name) {
+  int slot = find(name);
+  return slot < 0 ? nullptr : slots_[slot].value;
+}
+
+int VariableTable::assign(const char* name, const char* value) {
+  if (!variableExists(name)) createVariable(name);
+  return setVariable(name, value);
+}
+
+}  // namespace vellaro

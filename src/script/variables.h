@@ -1,0 +1,48 @@
+// The VariableTable: 100 named text variables that live for the whole run of the program.
+#pragma once
+
+#include <array>
+
+namespace vellaro {
+
+class Host;
+
+constexpr int kMaxVariables = 100;
+constexpr int kVariableFieldSize = 255;  // 254 characters and the terminator
+
+class VariableTable {
+ public:
+  explicit VariableTable(Host& host) : host_(host) {}
+
+  // Empties every slot (start-up).
+  void clear();
+
+  // Takes the first free slot for name with an empty value; -1 and "TOO MANY VARIABLES!" when full.
+  // It does not look for an existing variable of that name.
+  int createVariable(const char* name);
+  // Copies value (cut to 254 characters) into the variable; -1 when there is no such variable.
+  int setVariable(const char* name, const char* value);
+  bool variableExists(const char* name) const { return find(name) >= 0; }
+  // The live value text of the variable, or nullptr; writing into it changes the variable.
+  char* getVariable(const char* name);
+  // Creates the variable when missing, then sets it: the assignment rule of the result commands.
+  int assign(const char* name, const char* value);
+
+  // Slot access for the debug menu: name and value of a slot, empty name for a free slot.
+  const char* nameAt(int slot) const { return slots_[slot].name; }
+  const char* valueAt(int slot) const { return slots_[slot].value; }
+
+ private:
+  struct Slot {
+    char name[kVariableFieldSize];
+    char value[kVariableFieldSize];
+  };
+
+  // Scans slots 0 to 99 comparing whole names; free slots take part, so "" finds the first free slot.
+  int find(const char* name) const;
+
+  Host& host_;
+  std::array<Slot, kMaxVariables> slots_{};
+};
+
+}  // namespace vellaro

@@ -1,0 +1,29 @@
+// A Host that records every message box and answers questions from a script, for the unit tests.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "script/host.h"
+
+namespace vellaro {
+
+class FakeHost : public Host {
+ public:
+  void showMessage(const std::string& text) override { messages.push_back(text); }
+  bool askOkCancel(const std::string& text, const std::string& caption) override;
+  void beep(unsigned frequency, unsigned durationMs) override;
+  uint32_t clockMs() override { return clock; }
+  uint32_t tickCount() override { return ticks; }
+  bool isSilent() override { return silent; }
+
+  std::vector<std::string> messages;      // every box, questions included, in order
+  std::deque<bool> answers;               // OK (true) or Cancel for the coming questions; Cancel when empty
+  std::vector<unsigned> beeps;            // frequencies
+  uint32_t clock = 1000;
+  uint32_t ticks = 0;
+  bool silent = true;
+};
+
+}  // namespace vellaro
