@@ -1,5 +1,5 @@
 // The platform side of the interpreter that commands reach beyond the Host: windows, sound, MIDI.
-// The Win32 player provides it; unit tests run without it.
+// The Win32 player provides it; unit tests run without it or with fakes.
 #pragma once
 
 namespace vellaro {
@@ -12,6 +12,7 @@ struct CommandServices {
   virtual void runStarted(Interpreter&) {}
   // The run stopped: remove them and restore a display mode that a scenario changed.
   virtual void runStopped(Interpreter&) {}
+  // Pointers to the interfaces of the window and sound sides are added here as they are built.
 };
 
 }  // namespace vellaro
