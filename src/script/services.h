@@ -1,6 +1,8 @@
-// The platform side of the interpreter that commands reach beyond the Host: windows, sound, MIDI.
+// The platform side of the interpreter that commands reach beyond the Host: windows, waits, sound.
 // The Win32 player provides it; unit tests run without it or with fakes.
 #pragma once
+
+#include <cstdint>
 
 namespace vellaro {
 
@@ -12,7 +14,15 @@ struct CommandServices {
   virtual void runStarted(Interpreter&) {}
   // The run stopped: remove them and restore a display mode that a scenario changed.
   virtual void runStopped(Interpreter&) {}
-  // Pointers to the interfaces of the window and sound sides are added here as they are built.
+
+  // The waits of the user-interface thread, all on the main window. They dispatch window messages,
+  // so window procedures and the interpreter's hook run inside them.
+  virtual void pumpPending() {}
+  virtual void pumpFor(uint32_t /*durationMs*/) {}
+  virtual void waitForWake() {}
+  virtual void waitForWakeOrTimeout(uint32_t /*durationMs*/) {}
+
+  // Pointers to the interfaces of the window and sound sides are added below as they are built.
 };
 
 }  // namespace vellaro
