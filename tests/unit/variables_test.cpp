@@ -1,1 +1,124 @@
+#include "script/variables.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_host.h"
+#include "scenario_fixture.h"
+#include "script/text.h"
+
+namespace vellaro {
+namespace {
+
+TEST(VariableTable, CreateSetGetWithExactNames) {
+  FakeHost host;
+  VariableTable table(host);
+  EXPECT_EQ(table.createVariable("Name"), 0);
+  EXPECT_EQ(table.setVariable("Name", "x y"), 0);
+  EXPECT_STREQ(table.getVariable("Name"), "x y");
+  EXPECT_EQ(table.getVariable("name"), nullptr);  // case-sensitive
+  EXPECT_EQ(table.setVariable("missing", "v"), -1);
+  EXPECT_FALSE(table.variableExists("missing"));
+  // The empty name finds the first free slot while one exists.
+  EXPECT_TRUE(table.variableExists(""));
+}
+
+TEST(VariableTable, ValueIsLiveText) {
+  FakeHost host;
+  VariableTable table(host);
+  table.assign("v", "abc");
+  table.getVariable("v")[0] = 'X';
+  EXPECT_STREQ(table.getVariable("v"), "Xbc");
+}
+
+TEST(VariableTable, The101stVariableIsRefused) {
+  FakeHost host;
+  VariableTable table(host);
+  for (int i = 0; i < kMaxVariables; ++i) ASSERT_EQ(table.createVariable(("v" + std::to_string(i)).c_str()), i);
+  EXPECT_EQ(table.createVariable("extra"), -1);
+  EXPECT_EQ(host.messages, std::vector<std::string>{"TOO MANY VARIABLES!"});
+  EXPECT_EQ(table.setVariable("extra", "1"), -1);
+  EXPECT_STREQ(table.nameAt(kMaxVariables - 1), "v99");
+  EXPECT_FALSE(table.variableExists(""));  // no free slot left to match the empty name
+}
+
+TEST(VariableTable, OverlongNamesAndValuesAreCutToTheirField) {
+  FakeHost host;
+  VariableTable table(host);
+  std::string longName(300, 'n');
+  std::string longValue(400, 'v');
+  table.createVariable("before");
+  EXPECT_EQ(table.assign(longName.c_str(), longValue.c_str()), 1);
+  table.assign("after", "neighbour");
+  EXPECT_EQ(std::string(table.nameAt(1)), longName.substr(0, 254));
+  EXPECT_EQ(std::string(table.valueAt(1)), longValue.substr(0, 254));
+  EXPECT_STREQ(table.getVariable("after"), "neighbour");
+  // The same long name finds the same slot again instead of taking a new one.
+  EXPECT_EQ(table.assign(longName.c_str(), "short"), 1);
+  EXPECT_STREQ(table.getVariable(longName.c_str()), "short");
+}
+
+using Resolve = ScenarioTest;
+
+TEST_F(Resolve, ResolveArgumentRules) {
+  interpreter.variables.assign("x", "value of x");
+  struct Case {
+    const char* argument;
+    const char* result;  // nullptr: the variable is missing
+  } cases[] = {
+      {"plain", "plain"}, {"\"quoted text\"", "quoted text"}, {"\"$x\"", "value of x"}, {"$x", "value of x"},
+      {"\"", ""},          {"a$x", "a$x"},                    {"\"half", "\"half"},     {"$", ""},
+      {"$nope", nullptr},
+  };
+  for (const Case& c : cases) {
+    char slot[kArgumentSize];
+    copyText(slot, sizeof slot, c.argument);
+    const char* result = interpreter.resolveArgument(slot, "ctx");
+    if (c.result) {
+      ASSERT_NE(result, nullptr) << c.argument;
+      EXPECT_STREQ(result, c.result) << c.argument;
+    } else {
+      EXPECT_EQ(result, nullptr) << c.argument;
+    }
+  }
+  EXPECT_EQ(host.messages, std::vector<std::string>{"0: ctx  -- Variable ($nope) Does not Exists"});
+}
+
+TEST_F(Resolve, ExpandReferencesRules) {
+  interpreter.variables.assign("a", "3");
+  interpreter.variables.assign("b", "4");
+  interpreter.variables.assign("one", "1");
+  struct Case {
+    const char* text;
+    const char* result;
+  } cases[] = {
+      {"$a*2+$b", "3*2+4"}, {"\"$a*2\"", "3*2"}, {"$one.5", "1.5"}, {"$$a", "a"},
+      {"($a)/($b)", "(3)/(4)"}, {"no refs", "no refs"}, {"$a$b", "34"},
+  };
+  for (const Case& c : cases) {
+    char slot[kArgumentSize];
+    copyText(slot, sizeof slot, c.text);
+    EXPECT_EQ(interpreter.expandReferences(slot, "math"), c.result) << c.text;
+  }
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Resolve, ExpandReferencesReportsAMissingNameAndKeepsTheRest) {
+  interpreter.variables.assign("a", "3");
+  interpreter.variables.assign("b", "4");
+  char slot[kArgumentSize];
+  copyText(slot, sizeof slot, "1+$a,$b");  // a comma belongs to the name
+  EXPECT_EQ(interpreter.expandReferences(slot, "eval"), "1+$a,$b");
+  EXPECT_EQ(host.messages, std::vector<std::string>{"0: eval  -- Variable (a,) Does not Exists"});
+}
+
+TEST_F(Resolve, ExpandReferencesStopsAt254Characters) {
+  interpreter.variables.assign("big", std::string(200, 'x').c_str());
+  char slot[kArgumentSize];
+  copyText(slot, sizeof slot, "$big+$big");
+  EXPECT_EQ(interpreter.expandReferences(slot, "math"), std::string(200, 'x') + "+" + std::string(53, 'x'));
+}
+
+}  // namespace
+}  // namespace vellaro
