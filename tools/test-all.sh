@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds everything and runs all tests in one ctest run: the native unit tests (AddressSanitizer
+# and UBSan) and the Wine tests of vellaro.exe. Installs missing packages first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+
+for preset in native win64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+# One ctest run over both build trees, so there is one summary at the end.
+mkdir -p build/all
+cat >build/all/CTestTestfile.cmake <<CTEST
+subdirs("$PWD/build/native")
+subdirs("$PWD/build/win64")
+CTEST
+echo "vellaro.exe: $PWD/build/win64/vellaro.exe"
+ctest --test-dir build/all --output-on-failure "$@"
