@@ -55,12 +55,7 @@ void Interpreter::showMessage(const std::string& text) { host.showMessage(text);
 void Interpreter::scriptError(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
-  va_list copy;
-  va_copy(copy, args);
-  int length = std::vsnprintf(nullptr, 0, fmt, copy);
-  va_end(copy);
-  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(&text[0], text.size() + 1, fmt, args);
+  std::string text = formatList(fmt, args);
   va_end(args);
   host.showMessage(format("%d: ", currentLine) + text);
 }

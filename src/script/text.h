@@ -1,6 +1,7 @@
 // Text helpers shared by the interpreter and the command handlers.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,6 +10,7 @@ namespace vellaro {
 
 // printf into a std::string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string formatList(const char* fmt, va_list args);
 
 // Copies at most capacity - 1 characters and always terminates; returns false when src was cut.
 bool copyText(char* dst, size_t capacity, const char* src);
