@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "expr/evaluator.h"
+#include "expr/random_table.h"
 #include "script/scenario.h"
 #include "script/tokenizer.h"
 #include "script/variables.h"
@@ -50,6 +52,9 @@ class Interpreter {
   VariableTable variables;
   LineTable lines;
   CallStack callStack;
+  // The math command's cells and sticky error, and the random command's table: kept for the run.
+  Evaluator evaluator;
+  RandomTable randomTable;
   // Engines and windows that commands reach; may be absent (unit tests, failed start-up).
   CommandServices* services = nullptr;
 
