@@ -1,17 +1,163 @@
-// Variables and store files.
-// Not built yet: each handler does nothing.
+// Variables and store files: let, init, inc, math, eval, random, poke, store and restore.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "script/commands/commands.h"
+#include "script/host.h"
+#include "script/interpreter.h"
+#include "script/scenario.h"
+#include "script/text.h"
 
 namespace vellaro {
+namespace {
 
-void cmdPoke(Interpreter&, CommandArgs&) {}
-void cmdLet(Interpreter&, CommandArgs&) {}
-void cmdMath(Interpreter&, CommandArgs&) {}
-void cmdEval(Interpreter&, CommandArgs&) {}
-void cmdRandom(Interpreter&, CommandArgs&) {}
-void cmdInit(Interpreter&, CommandArgs&) {}
-void cmdInc(Interpreter&, CommandArgs&) {}
-void cmdStore(Interpreter&, CommandArgs&) {}
-void cmdRestore(Interpreter&, CommandArgs&) {}
+constexpr int32_t kDefaultRandomBound = 100;
+constexpr size_t kMaxRestoreItems = 100;
+constexpr int kMaxStoreLineLength = 512;
+// Every store entry ends with two carriage returns and a line feed, on every platform.
+constexpr char kStoreLineEnd[] = "\r\r\n";
+
+// The variable a result command writes: the item with one leading '$' removed, never resolved.
+const char* targetName(const char* item) { return item[0] == '$' ? item + 1 : item; }
+
+// Item 2 of store and restore split at every comma; nothing is trimmed, ",," gives an empty item.
+std::vector<std::string> splitList(const char* list) {
+  std::vector<std::string> items;
+  const char* start = list;
+  for (const char* comma; (comma = std::strchr(start, ',')) != nullptr; start = comma + 1) {
+    items.emplace_back(start, comma);
+  }
+  items.emplace_back(start);
+  return items;
+}
+
+// One store entry: the item as written, "=", the value and the line end, byte for byte.
+void writeStoreEntry(std::FILE* file, const std::string& item, const char* value) {
+  std::fputs(item.c_str(), file);
+  std::fputc('=', file);
+  std::fputs(value, file);
+  std::fwrite(kStoreLineEnd, 1, sizeof kStoreLineEnd - 1, file);
+}
+
+struct WantedItem {
+  std::string item;
+  bool open;
+};
+
+// Sets the variable of every open wanted item whose key is on this line and closes the item, so
+// the first entry of a key in the file wins.
+void restoreLine(Interpreter& in, char* line, std::vector<WantedItem>& wanted) {
+  char* equals = std::strchr(line, '=');
+  if (line[0] != '$' || !equals) return;
+  *equals = '\0';
+  const char* value = equals + 1;  // longer values are cut to 254 characters by the variable table
+  for (WantedItem& w : wanted) {
+    if (!w.open || w.item != line) continue;
+    in.variables.assign(line + 1, value);
+    w.open = false;
+  }
+}
+
+}  // namespace
+
+void cmdLet(Interpreter& in, CommandArgs& args) {
+  const char* value = in.resolveArgument(args.item[2], "let");
+  if (value) in.variables.assign(targetName(args.item[1]), value);
+}
+
+void cmdInit(Interpreter& in, CommandArgs& args) {
+  // The value is resolved, and a missing variable reported, even when the target exists.
+  const char* value = in.resolveArgument(args.item[2], "init");
+  const char* name = targetName(args.item[1]);
+  if (value && !in.variables.variableExists(name)) in.variables.assign(name, value);
+}
+
+void cmdInc(Interpreter& in, CommandArgs& args) {
+  int32_t step = 1;
+  if (args.item[2][0] != '\0') {
+    const char* text = in.resolveArgument(args.item[2], "inc");
+    if (!text) return;
+    if (!isNumber(text)) return in.scriptError("inc  -- add value is not number");
+    step = textToInt(text);
+  }
+  const char* name = targetName(args.item[1]);
+  const char* value = in.variables.getVariable(name);
+  if (!value) return in.scriptError("inc  -- variable does not exists");
+  if (!isNumber(value)) return in.scriptError("inc  -- value is not number");
+  // Wraps like the rest of the 32-bit arithmetic instead of overflowing.
+  uint32_t sum = static_cast<uint32_t>(textToInt(value)) + static_cast<uint32_t>(step);
+  in.variables.setVariable(name, format("%d", static_cast<int32_t>(sum)).c_str());
+}
+
+void cmdMath(Interpreter& in, CommandArgs& args) {
+  std::string expression = in.expandReferences(args.item[2], "math");
+  in.variables.assign(targetName(args.item[1]), in.evaluator.evaluateToText(expression).c_str());
+}
+
+void cmdEval(Interpreter& in, CommandArgs& args) {
+  in.variables.assign(targetName(args.item[1]), in.expandReferences(args.item[2], "eval").c_str());
+}
+
+void cmdRandom(Interpreter& in, CommandArgs& args) {
+  const char* text = in.resolveArgument(args.item[2], "random");
+  int32_t bound = text && text[0] != '\0' && isNumber(text) ? textToInt(text) : kDefaultRandomBound;
+  // No number lies below 0 or less; such a bound counts as unusable, like a text that is no number.
+  if (bound <= 0) bound = kDefaultRandomBound;
+  int32_t number = in.randomTable.randomBelow(bound, in.host.clockMs(), in.host.tickCount());
+  in.variables.assign(targetName(args.item[1]), format("%d", number).c_str());
+}
+
+void cmdPoke(Interpreter& in, CommandArgs& args) {
+  // A missing variable shows the resolver's message and then an empty box.
+  const char* text = in.resolveArgument(args.item[1], "poke");
+  in.showMessage(text ? text : "");
+}
+
+void cmdStore(Interpreter& in, CommandArgs& args) {
+  const char* fileName = in.resolveArgument(args.item[1], "store");
+  if (!fileName) return;
+  // Binary, so that the line end is the same three bytes on every platform.
+  std::FILE* file = std::fopen(fileName, "wb");
+  if (!file) return in.scriptError("store -- file (%s) cannot be created", fileName);
+  for (const std::string& item : splitList(args.item[2])) {
+    // An empty item names no variable; it is reported like a missing one.
+    const char* value = item.empty() ? nullptr : in.variables.getVariable(item.c_str() + 1);
+    if (!value) {
+      in.scriptError("store -- variable (%s) does not exists", item.c_str());
+      continue;
+    }
+    writeStoreEntry(file, item, value);
+  }
+  std::fclose(file);
+}
+
+void cmdRestore(Interpreter& in, CommandArgs& args) {
+  const char* resolved = in.resolveArgument(args.item[1], "restore");
+  if (!resolved) return;
+  // Restored values may replace the variable that named the file, so keep a copy of the name.
+  const std::string fileName = resolved;
+  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  if (!file) return in.scriptError("restore -- file (%s) does not exists", fileName.c_str());
+  std::vector<WantedItem> wanted;
+  for (std::string& item : splitList(args.item[2])) wanted.push_back({std::move(item), true});
+  if (wanted.size() > kMaxRestoreItems) {
+    in.scriptError("restore -- more than %d variables in the list; the rest are ignored",
+                   static_cast<int>(kMaxRestoreItems));
+    wanted.resize(kMaxRestoreItems);
+  }
+  char line[kMaxStoreLineLength + 1];
+  while (!std::feof(file)) {
+    readLine(file, line, kMaxStoreLineLength);
+    restoreLine(in, line, wanted);
+  }
+  for (const WantedItem& w : wanted) {
+    if (w.open && !w.item.empty()) {
+      in.scriptError("restore -- variable (%s) is not found in file (%s)", w.item.c_str(), fileName.c_str());
+    }
+  }
+  std::fclose(file);
+}
 
 }  // namespace vellaro
