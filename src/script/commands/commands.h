@@ -1,6 +1,8 @@
 // The command table: every scenario command word and its handler, one source file per group.
 #pragma once
 
+#include <iterator>
+
 namespace vellaro {
 
 class Interpreter;
@@ -18,10 +20,6 @@ struct Command {
   const char* name;
   CommandHandler handler;
 };
-
-constexpr int kCommandCount = 36;
-// In the order in which the main loop compares the names.
-extern const Command kCommandTable[kCommandCount];
 
 // Pictures and the object registry (pictures.cpp).
 void cmdClear(Interpreter&, CommandArgs&);
@@ -66,5 +64,19 @@ void cmdUserinstrument(Interpreter&, CommandArgs&);
 void cmdExec(Interpreter&, CommandArgs&);
 void cmdDebug(Interpreter&, CommandArgs&);
 void cmdScreen(Interpreter&, CommandArgs&);
+
+// Every command word and its handler, in the order in which the main loop compares the names.
+inline constexpr Command kCommandTable[] = {
+    {"poke", cmdPoke},       {"clear", cmdClear},       {"remove", cmdRemove},   {"show", cmdShow},
+    {"preshow", cmdPreshow}, {"hide", cmdHide},         {"print", cmdPrint},     {"text", cmdText},
+    {"font", cmdFont},       {"gettext", cmdGettext},   {"input", cmdInput},     {"play", cmdPlay},
+    {"pause", cmdPause},     {"wait", cmdWait},         {"melody", cmdMelody},   {"expect", cmdExpect},
+    {"rdiagram", cmdRdiagram}, {"check", cmdCheck},     {"let", cmdLet},         {"math", cmdMath},
+    {"eval", cmdEval},       {"random", cmdRandom},     {"init", cmdInit},       {"inc", cmdInc},
+    {"exec", cmdExec},       {"move", cmdMove},         {"drag", cmdDrag},       {"getcoord", cmdGetcoord},
+    {"getsize", cmdGetsize}, {"mute", cmdMute},         {"setdir", cmdSetdir},   {"userinstrument", cmdUserinstrument},
+    {"debug", cmdDebug},     {"store", cmdStore},       {"restore", cmdRestore}, {"screen", cmdScreen},
+};
+static_assert(std::size(kCommandTable) == 36, "the scenario language has 36 command words");
 
 }  // namespace vellaro
