@@ -42,6 +42,7 @@ Interpreter::~Interpreter() = default;
 void Interpreter::reset() {
   lines.clear();
   variables.clear();
+  objects.clear();
   variables.createVariable("userinstrument");
   variables.setVariable("userinstrument", "*0");
   variables.createVariable("tempo");

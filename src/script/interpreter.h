@@ -8,6 +8,7 @@
 
 #include "expr/evaluator.h"
 #include "expr/random_table.h"
+#include "script/object_registry.h"
 #include "script/scenario.h"
 #include "script/tokenizer.h"
 #include "script/variables.h"
@@ -55,6 +56,7 @@ class Interpreter {
   // The math command's cells and sticky error, and the random command's table: kept for the run.
   Evaluator evaluator;
   RandomTable randomTable;
+  ObjectRegistry objects;
   // Engines and windows that commands reach; may be absent (unit tests, failed start-up).
   CommandServices* services = nullptr;
 

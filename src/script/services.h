@@ -7,6 +7,7 @@
 namespace vellaro {
 
 class Interpreter;
+class Screen;
 
 struct CommandServices {
   virtual ~CommandServices() = default;
@@ -21,6 +22,9 @@ struct CommandServices {
   virtual void pumpFor(uint32_t /*durationMs*/) {}
   virtual void waitForWake() {}
   virtual void waitForWakeOrTimeout(uint32_t /*durationMs*/) {}
+
+  // The window side of the picture commands; null where there are no windows.
+  Screen* screen = nullptr;
 
   // Pointers to the interfaces of the window and sound sides are added below as they are built.
 };

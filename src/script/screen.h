@@ -1,0 +1,85 @@
+// The window side of the picture commands: what they need from the screen, behind opaque handles.
+// The Win32 player implements it with real windows (src/ui); the unit tests use a fake.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vellaro {
+
+// A screen object (in the player: the window that carries its record). Null means none.
+using ObjectHandle = void*;
+// A picture not yet handed to a window or to the background (in the player: a DIB section).
+using PictureHandle = void*;
+
+// A colour as the scenario writes it: red, green and blue of 8 bits each.
+struct Rgb {
+  uint8_t red;
+  uint8_t green;
+  uint8_t blue;
+  bool operator==(const Rgb& other) const {
+    return red == other.red && green == other.green && blue == other.blue;
+  }
+};
+
+// Behaviour flags of a screen object's record.
+constexpr uint16_t OF_DRAG = 0x0001;              // dragged with the left button on both axes
+constexpr uint16_t OF_DRAG_X = 0x0002;            // dragged horizontally only
+constexpr uint16_t OF_DRAG_Y = 0x0004;            // dragged vertically only
+constexpr uint16_t OF_TOGGLE = 0x0010;            // a button click toggles its state
+constexpr uint16_t OF_NO_CLICK = 0x0020;          // a left click does not report the name
+constexpr uint16_t OF_SEE_THROUGH = 0x0040;       // back buffer filled from the parent's
+constexpr uint16_t OF_NO_PARENT_UPDATE = 0x0100;  // moving does not repaint the parent at once
+
+// Screen coordinates of a window's outer edges.
+struct ScreenRect {
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+
+class Screen {
+ public:
+  virtual ~Screen() = default;
+
+  virtual int screenWidth() = 0;
+  virtual int screenHeight() = 0;
+
+  // Pictures. Ownership passes to the caller, and from it to setBackground or createPictureObject.
+  // loadPicture reads a plain BMP file and reports a missing file itself; null when it cannot.
+  virtual PictureHandle loadPicture(const std::string& path) = 0;
+  // A width x height picture of 24 bits per pixel in one colour.
+  virtual PictureHandle makeSolidPicture(int width, int height, Rgb colour) = 0;
+
+  // The main window's background: delete the current picture, or take a new one (possibly none),
+  // tile it over the back buffer and repaint the whole main window.
+  virtual void deleteBackground() = 0;
+  virtual void setBackground(PictureHandle picture) = 0;
+
+  // A hidden picture window on the main window that owns the picture.
+  virtual ObjectHandle createPictureObject(PictureHandle picture) = 0;
+  // Frees the object's record, pictures and drawing contexts and destroys its window.
+  virtual void destroyObject(ObjectHandle object) = 0;
+  // The object's name, or null when the handle no longer carries a record.
+  virtual const char* objectName(ObjectHandle object) = 0;
+  virtual void setObjectName(ObjectHandle object, const char* name) = 0;
+  virtual void setObjectFlags(ObjectHandle object, uint16_t flags) = 0;
+  // Clicks on the object report its name to the interpreter, keys play notes.
+  virtual void installInterpreterHook(ObjectHandle object) = 0;
+  // Cuts every pixel of the colour out of the object's shape.
+  virtual void shapeByColour(ObjectHandle object, Rgb colour) = 0;
+
+  // Width and height of the object's client area.
+  virtual void objectSize(ObjectHandle object, int* width, int* height) = 0;
+  virtual ScreenRect windowRect(ObjectHandle object) = 0;
+  // Puts the object at (x, y) of the main window's client area, on top of the others, unshown.
+  virtual void placeObject(ObjectHandle object, int x, int y) = 0;
+  // Moves the object without changing its size or Z order.
+  virtual void moveObject(ObjectHandle object, int x, int y) = 0;
+  virtual void showObject(ObjectHandle object, bool visible) = 0;
+  // The standard arrow, so that a cursor left over from a wait does not stay on a new picture.
+  virtual void setArrowCursor() = 0;
+};
+
+}  // namespace vellaro
