@@ -1,8 +1,8 @@
-// let, init, inc, math, eval, random, poke, store and restore, driven as handlers and in scenarios.
+// let, init, inc, math, eval, random, poke, store and restore.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <initializer_list>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,312 +14,167 @@ namespace vellaro {
 namespace {
 
 using Messages = std::vector<std::string>;
+const char* const kMissing = "<missing>";
 
 class VariableCommands : public ScenarioTest {
  protected:
-  // Calls the handler with items 1 to 5 as the tokenizer would hand them over.
-  void command(CommandHandler handler, std::initializer_list<std::string> items) {
+  // Calls the handler with items 1 to 5 as the tokenizer hands them over.
+  void command(Interpreter& in, CommandHandler handler, const std::vector<std::string>& items) {
     char slots[6][kArgumentSize] = {};
-    int i = 1;
-    for (const std::string& item : items) copyText(slots[i++], kArgumentSize, item.c_str());
+    for (size_t i = 0; i < items.size(); ++i) copyText(slots[i + 1], kArgumentSize, items[i].c_str());
     CommandArgs args{{slots[0], slots[1], slots[2], slots[3], slots[4], slots[5]}, ""};
-    handler(interpreter, args);
+    handler(in, args);
   }
-  void set(const char* name, const char* value) { interpreter.variables.assign(name, value); }
-  // The value of a variable, or "<missing>".
-  std::string value(const char* name) {
-    const char* v = interpreter.variables.getVariable(name);
-    return v ? v : "<missing>";
+  void command(CommandHandler handler, const std::vector<std::string>& items) { command(interpreter, handler, items); }
+  std::string value(Interpreter& in, const char* name) {
+    const char* v = in.variables.getVariable(name);
+    return v ? v : kMissing;
   }
+  std::string value(const char* name) { return value(interpreter, name); }
 };
 
-TEST_F(VariableCommands, LetResolvesTheValueButNotTheTarget) {
-  set("x", "hello");
-  command(cmdLet, {"a", "plain"});
-  command(cmdLet, {"$b", "\"two words\""});  // one leading $ names the same variable
-  command(cmdLet, {"c", "$x"});
-  command(cmdLet, {"$x", "changed"});
-  EXPECT_EQ(value("a"), "plain");
-  EXPECT_EQ(value("b"), "two words");
-  EXPECT_EQ(value("c"), "hello");
-  EXPECT_EQ(value("x"), "changed");
-  EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(VariableCommands, LetWithAMissingVariableStopsAfterTheMessage) {
-  command(cmdLet, {"w", "$nope"});
-  EXPECT_EQ(host.messages, Messages{"0: let  -- Variable ($nope) Does not Exists"});
-  EXPECT_EQ(value("w"), "<missing>");
-}
-
-TEST_F(VariableCommands, LetCutsAValueLongerThan254Characters) {
-  set("after", "neighbour");
-  command(cmdLet, {"long", std::string(255, 'v')});
-  EXPECT_EQ(value("long"), std::string(254, 'v'));
-  EXPECT_EQ(value("after"), "neighbour");
-}
-
-TEST_F(VariableCommands, InitOnlyCreates) {
-  command(cmdInit, {"x", "5"});
-  command(cmdInit, {"$x", "7"});
-  EXPECT_EQ(value("x"), "5");
-  EXPECT_TRUE(host.messages.empty());
-  // The value is resolved, and a missing variable reported, even when the target exists.
-  command(cmdInit, {"x", "$nope"});
-  command(cmdInit, {"fresh", "$nope"});
-  EXPECT_EQ(value("x"), "5");
-  EXPECT_EQ(value("fresh"), "<missing>");
-  EXPECT_EQ(host.messages, (Messages{"0: init  -- Variable ($nope) Does not Exists",
-                                     "0: init  -- Variable ($nope) Does not Exists"}));
-}
-
-TEST_F(VariableCommands, IncRules) {
-  struct Case {
-    const char* start;  // nullptr: the variable does not exist
-    const char* step;
-    const char* result;
-    const char* message;  // nullptr: none
-  } cases[] = {
-      {"9", "", "10", nullptr},
-      {"10", "-3", "7", nullptr},
-      {"10", "+2", "12", nullptr},
-      {"", "", "1", nullptr},  // the empty text counts as 0
-      {"5", "$four", "9", nullptr},
-      {"5", "\"\"", "5", nullptr},  // a step that resolves to the empty text adds 0
-      {"2147483647", "1", "-2147483648", nullptr},
-      {"abc", "", "abc", "0: inc  -- value is not number"},
-      {"1.5", "", "1.5", "0: inc  -- value is not number"},
-      {"5", "x", "5", "0: inc  -- add value is not number"},
-      {"5", "1.5", "5", "0: inc  -- add value is not number"},
-      {"5", "$nope", "5", "0: inc  -- Variable ($nope) Does not Exists"},
-      {nullptr, "", "<missing>", "0: inc  -- variable does not exists"},
-      {nullptr, "x", "<missing>", "0: inc  -- add value is not number"},  // the step is checked first
-  };
-  set("four", "4");
-  for (const Case& c : cases) {
-    host.messages.clear();
-    std::string name = format("v%d", static_cast<int>(&c - cases));
-    if (c.start) set(name.c_str(), c.start);
-    command(cmdInc, {"$" + name, c.step});
-    EXPECT_EQ(value(name.c_str()), c.result) << c.start << " + " << c.step;
-    EXPECT_EQ(host.messages, c.message ? Messages{c.message} : Messages{}) << c.start << " + " << c.step;
-  }
-}
-
-TEST_F(VariableCommands, EvalSubstitutesAndMathComputes) {
-  set("a", "3");
-  set("b", "1");
-  command(cmdEval, {"s", "$a-$b"});
-  command(cmdMath, {"$m", "$a-$b"});
-  command(cmdMath, {"q", "\"($a+$b)/8\""});
-  EXPECT_EQ(value("s"), "3-1");
-  EXPECT_EQ(value("m"), "2");
-  EXPECT_EQ(value("q"), "0.5");
-  EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(VariableCommands, MathKeepsTheEvaluatorCellsAndItsFirstErrorForTheRun) {
-  command(cmdMath, {"r", "A=6"});
-  command(cmdMath, {"r", "A*7"});
-  EXPECT_EQ(value("r"), "42");
-  command(cmdMath, {"bad", "1/0"});
-  command(cmdMath, {"later", "1+1"});
-  EXPECT_EQ(value("bad"), "Math Error: Divide by 0 near '/0'\n");
-  EXPECT_EQ(value("later"), "Math Error: Divide by 0 near '/0'\n");
-}
-
-TEST_F(VariableCommands, MathWithAMissingVariableEvaluatesTheUnexpandedRest) {
-  command(cmdMath, {"m", "1+$nope"});
-  EXPECT_EQ(host.messages, Messages{"0: math  -- Variable (nope) Does not Exists"});
-  EXPECT_EQ(value("m"), "Math Error: Syntax error near '+$nope'\n");
-}
-
-TEST_F(VariableCommands, EvalResultIsCutTo254Characters) {
-  set("big", std::string(200, 'x').c_str());
-  command(cmdEval, {"e", "$big$big"});
-  EXPECT_EQ(value("e"), std::string(254, 'x'));
-}
-
-TEST_F(VariableCommands, RandomBound) {
-  // With fixed ticks std::rand gives the same first value after every reseed, so a fresh table
-  // draws (rand + time + 521) modulo the bound.
+TEST_F(VariableCommands, OneCommandOnAFreshInterpreter) {
   host.clock = 1000;
   host.ticks = 77;
   std::srand(host.ticks);
-  int32_t base = static_cast<int32_t>(static_cast<uint32_t>(std::rand()) + 1000u + 521u);
-  set("six", "6");
+  // A fresh random table draws (rand + time + 521) modulo the bound.
+  auto draw = [r = static_cast<uint32_t>(std::rand())](int32_t bound) {
+    return std::to_string(static_cast<int32_t>(r + 1000u + 521u) % bound);
+  };
+  writeFile("v.txt", "$t=restored\r\r\n");
   struct Case {
-    const char* bound;
-    int32_t used;
-    const char* message;
+    CommandHandler handler;
+    std::vector<std::string> items;
+    const char* variable;
+    std::string value;  // kMissing: the variable must not exist
+    Messages messages;
   } cases[] = {
-      {"", 100, nullptr},    {"6", 6, nullptr},     {"$six", 6, nullptr},  {"abc", 100, nullptr},
-      {"1", 1, nullptr},     {"0", 100, nullptr},   {"-5", 100, nullptr},  {"1.5", 100, nullptr},
-      {"$nope", 100, "0: random  -- Variable ($nope) Does not Exists"},
+      {cmdLet, {"t", "plain"}, "t", "plain", {}},
+      {cmdLet, {"$t", "\"two words\""}, "t", "two words", {}},
+      {cmdLet, {"t", "$x"}, "t", "hello", {}},
+      {cmdLet, {"t", "$nope"}, "t", kMissing, {"0: let  -- Variable ($nope) Does not Exists"}},
+      {cmdLet, {"t", std::string(255, 'v')}, "t", std::string(254, 'v'), {}},
+      {cmdInit, {"$x", "7"}, "x", "hello", {}},
+      {cmdInit, {"x", "$nope"}, "x", "hello", {"0: init  -- Variable ($nope) Does not Exists"}},
+      {cmdInit, {"t", "$nope"}, "t", kMissing, {"0: init  -- Variable ($nope) Does not Exists"}},
+      {cmdInc, {"$nine", ""}, "nine", "10", {}},
+      {cmdInc, {"ten", "-3"}, "ten", "7", {}},
+      {cmdInc, {"ten", "$four"}, "ten", "14", {}},
+      {cmdInc, {"empty", ""}, "empty", "1", {}},
+      {cmdInc, {"ten", "\"\""}, "ten", "10", {}},
+      {cmdInc, {"max", "1"}, "max", "-2147483648", {}},
+      {cmdInc, {"x", ""}, "x", "hello", {"0: inc  -- value is not number"}},
+      {cmdInc, {"ten", "1.5"}, "ten", "10", {"0: inc  -- add value is not number"}},
+      {cmdInc, {"ten", "$nope"}, "ten", "10", {"0: inc  -- Variable ($nope) Does not Exists"}},
+      {cmdInc, {"t", ""}, "t", kMissing, {"0: inc  -- variable does not exists"}},
+      {cmdInc, {"t", "x"}, "t", kMissing, {"0: inc  -- add value is not number"}},
+      {cmdEval, {"t", "$a-$b"}, "t", "3-1", {}},
+      {cmdEval, {"t", "$x$x$x"}, "t", "hellohellohello", {}},
+      {cmdMath, {"$t", "$a-$b"}, "t", "2", {}},
+      {cmdMath, {"t", "\"($a+$b)/8\""}, "t", "0.5", {}},
+      {cmdMath, {"t", "1+$nope"}, "t", "Math Error: Syntax error near '+$nope'\n",
+       {"0: math  -- Variable (nope) Does not Exists"}},
+      {cmdRandom, {"$t", ""}, "t", draw(100), {}},
+      {cmdRandom, {"t", "6"}, "t", draw(6), {}},
+      {cmdRandom, {"t", "$four"}, "t", draw(4), {}},
+      {cmdRandom, {"t", "abc"}, "t", draw(100), {}},
+      {cmdRandom, {"t", "0"}, "t", draw(100), {}},
+      {cmdRandom, {"t", "-5"}, "t", draw(100), {}},
+      {cmdRandom, {"t", "$nope"}, "t", draw(100), {"0: random  -- Variable ($nope) Does not Exists"}},
+      {cmdPoke, {"\"hello world\""}, "x", "hello", {"hello world"}},
+      {cmdPoke, {"$x"}, "x", "hello", {"hello"}},
+      {cmdPoke, {"$nope"}, "x", "hello", {"0: poke  -- Variable ($nope) Does not Exists", ""}},
+      {cmdRestore, {"$file", "$t,$u,,u"}, "t", "restored",
+       {"0: restore -- variable ($u) is not found in file (v.txt)",
+        "0: restore -- variable (u) is not found in file (v.txt)"}},
+      {cmdRestore, {"missing.txt", "$t"}, "t", kMissing, {"0: restore -- file (missing.txt) does not exists"}},
+      {cmdRestore, {"$nope", "$t"}, "t", kMissing, {"0: restore  -- Variable ($nope) Does not Exists"}},
+      {cmdRestore, {"v.txt", std::string(99, ',') + "$u,$t"}, "t", kMissing,
+       {"0: restore -- more than 100 variables in the list; the rest are ignored",
+        "0: restore -- variable ($u) is not found in file (v.txt)"}},
+  };
+  for (const Case& c : cases) {
+    const std::string label = testing::PrintToString(c.items);
+    FakeHost caseHost = host;
+    Interpreter in(caseHost);
+    in.reset();
+    for (const char* preset :
+         {"x=hello", "a=3", "b=1", "four=4", "nine=9", "ten=10", "empty=", "max=2147483647", "file=v.txt"}) {
+      const char* equals = std::strchr(preset, '=');
+      in.variables.assign(std::string(preset, equals).c_str(), equals + 1);
+    }
+    std::srand(host.ticks);
+    command(in, c.handler, c.items);
+    EXPECT_EQ(value(in, c.variable), c.value) << label;
+    EXPECT_EQ(caseHost.messages, c.messages) << label;
+  }
+}
+
+TEST_F(VariableCommands, StoreWritesExactBytes) {
+  interpreter.variables.assign("a", "1");
+  interpreter.variables.assign("eq", "x=y");
+  interpreter.variables.assign("empty", "");
+  struct Case {
+    std::string list, bytes;
+    Messages messages;
+  } cases[] = {
+      {"$a,$b", "$a=1\r\r\n", {"0: store -- variable ($b) does not exists"}},
+      // The name is the item without its first character, whatever that is.
+      {"$eq,$empty,xa", "$eq=x=y\r\r\n$empty=\r\r\nxa=1\r\r\n", {}},
+      {"$a,,$a,", "$a=1\r\r\n$a=1\r\r\n",
+       {"0: store -- variable () does not exists", "0: store -- variable () does not exists"}},
+      {"$gone", "", {"0: store -- variable ($gone) does not exists"}},  // an existing file is emptied
   };
   for (const Case& c : cases) {
     host.messages.clear();
-    interpreter.randomTable = RandomTable();
-    std::srand(host.ticks);
-    command(cmdRandom, {"$r", c.bound});
-    EXPECT_EQ(value("r"), std::to_string(base % c.used)) << c.bound;
-    EXPECT_EQ(host.messages, c.message ? Messages{c.message} : Messages{}) << c.bound;
+    command(cmdStore, {"v.txt", c.list});
+    EXPECT_EQ(readFile("v.txt"), c.bytes) << c.list;
+    EXPECT_EQ(host.messages, c.messages) << c.list;
   }
-}
-
-// Within the table's first round; later sums can wrap past 2^31 and give negative numbers.
-TEST_F(VariableCommands, RandomStaysInRangeOverManyDraws) {
-  for (int i = 0; i < 200; ++i) {
-    host.ticks = static_cast<uint32_t>(i);
-    command(cmdRandom, {"r", "6"});
-    int r = std::atoi(value("r").c_str());
-    ASSERT_TRUE(r >= 0 && r < 6) << "draw " << i << " gave " << r;
-  }
-}
-
-TEST_F(VariableCommands, PokeShowsTheTextWithoutALineNumber) {
-  set("x", "the value");
-  interpreter.currentLine = 12;
-  command(cmdPoke, {"\"hello world\""});
-  command(cmdPoke, {"$x"});
-  command(cmdPoke, {"$nope"});
-  EXPECT_EQ(host.messages, (Messages{"hello world", "the value", "12: poke  -- Variable ($nope) Does not Exists", ""}));
-}
-
-TEST_F(VariableCommands, StoreWritesExactBytesAndReportsMissingVariables) {
-  set("a", "1");
-  set("eq", "x=y");
-  set("empty", "");
-  command(cmdStore, {"vars.txt", "$a,$b,$eq,$empty"});
-  EXPECT_EQ(readFile("vars.txt"), "$a=1\r\r\n$eq=x=y\r\r\n$empty=\r\r\n");
-  EXPECT_EQ(host.messages, Messages{"0: store -- variable ($b) does not exists"});
-}
-
-TEST_F(VariableCommands, StoreWritesTheItemAsWritten) {
-  set("a", "1");
-  command(cmdStore, {"v.txt", "xa,$a"});  // the name is the item without its first character
-  EXPECT_EQ(readFile("v.txt"), "xa=1\r\r\n$a=1\r\r\n");
-}
-
-TEST_F(VariableCommands, StoreReportsEmptyItemsAsMissingVariables) {
-  set("a", "1");
-  command(cmdStore, {"v.txt", "$a,,$a,"});
-  EXPECT_EQ(readFile("v.txt"), "$a=1\r\r\n$a=1\r\r\n");
-  EXPECT_EQ(host.messages, (Messages{"0: store -- variable () does not exists", "0: store -- variable () does not exists"}));
-}
-
-TEST_F(VariableCommands, StoreEmptiesAnExistingFile) {
-  writeFile("v.txt", "old content\r\r\n");
-  command(cmdStore, {"v.txt", "$gone"});
-  EXPECT_EQ(readFile("v.txt"), "");
-  EXPECT_EQ(host.messages, Messages{"0: store -- variable ($gone) does not exists"});
-}
-
-TEST_F(VariableCommands, StoreFileNameFailures) {
-  set("a", "1");
+  host.messages.clear();
   command(cmdStore, {"$nofile", "$a"});
   command(cmdStore, {"no/such/folder/v.txt", "$a"});
   EXPECT_EQ(host.messages, (Messages{"0: store  -- Variable ($nofile) Does not Exists",
                                      "0: store -- file (no/such/folder/v.txt) cannot be created"}));
 }
 
-TEST_F(VariableCommands, RestoreSetsFoundVariablesThenReportsMissingOnes) {
-  writeFile("v.txt", "$a=1\r\r\n");
-  command(cmdRestore, {"v.txt", "$a,$b,,$c"});
-  EXPECT_EQ(value("a"), "1");
-  EXPECT_EQ(host.messages, (Messages{"0: restore -- variable ($b) is not found in file (v.txt)",
-                                     "0: restore -- variable ($c) is not found in file (v.txt)"}));
-}
-
-TEST_F(VariableCommands, RestoreReadsBothLineEnds) {
-  for (const char* lineEnd : {"\r\r\n", "\r\n", "\n\r"}) {
-    interpreter.reset();
-    writeFile("v.txt", std::string("$a=1") + lineEnd + "$b=two" + lineEnd);
-    command(cmdRestore, {"v.txt", "$a,$b"});
-    EXPECT_EQ(value("a"), "1") << testing::PrintToString(lineEnd);
-    EXPECT_EQ(value("b"), "two") << testing::PrintToString(lineEnd);
-  }
-  EXPECT_TRUE(host.messages.empty());
-}
-
 TEST_F(VariableCommands, RestoreLineRules) {
-  writeFile("v.txt",
-            "$a=first\r\r\n"
-            "$a=second\r\r\n"     // the first entry of a key wins
-            "b=plain\r\r\n"       // no $: skipped
-            "$c\r\r\n"            // no =: skipped
-            "\r\r\n"              // empty: skipped
-            "$d=x=y\r\r\n"        // the key ends at the first =
-            "$e=\r\r\n"           // the empty value
-            "$other=1\r\r\n"      // not wanted
-            "$A=upper\r\r\n");    // keys are case-sensitive
-  set("e", "old");
-  command(cmdRestore, {"v.txt", "$a,b,$c,$d,$e,$new"});
-  EXPECT_EQ(value("a"), "first");
-  EXPECT_EQ(value("b"), "<missing>");
-  EXPECT_EQ(value("d"), "x=y");
-  EXPECT_EQ(value("e"), "");
-  EXPECT_EQ(value("other"), "<missing>");
-  EXPECT_EQ(host.messages, (Messages{"0: restore -- variable (b) is not found in file (v.txt)",
-                                     "0: restore -- variable ($c) is not found in file (v.txt)",
-                                     "0: restore -- variable ($new) is not found in file (v.txt)"}));
-}
-
-TEST_F(VariableCommands, RestoreCreatesAVariableWithAnEmptyValue) {
-  writeFile("v.txt", "$e=\r\r\n");
-  command(cmdRestore, {"v.txt", "$e"});
-  EXPECT_EQ(value("e"), "");
-  EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(VariableCommands, RestoreFileFailures) {
-  command(cmdRestore, {"missing.txt", "$a"});
-  command(cmdRestore, {"$nofile", "$a"});
-  EXPECT_EQ(host.messages, (Messages{"0: restore -- file (missing.txt) does not exists",
-                                     "0: restore  -- Variable ($nofile) Does not Exists"}));
-  EXPECT_EQ(value("a"), "<missing>");
-}
-
-TEST_F(VariableCommands, RestoreKeepsTheFileNameWhenItsVariableIsRestored) {
-  writeFile("v.txt", "$f=changed\r\r\n");
-  set("f", "v.txt");
-  command(cmdRestore, {"$f", "$f,$zz"});
-  EXPECT_EQ(value("f"), "changed");
-  EXPECT_EQ(host.messages, Messages{"0: restore -- variable ($zz) is not found in file (v.txt)"});
-}
-
-TEST_F(VariableCommands, RestoreCutsLongValuesAndLongLines) {
-  std::string value300(300, 'v');
-  std::string line600 = "$long=" + std::string(600, 'w');
-  writeFile("v.txt", "$big=" + value300 + "\r\r\n" + line600 + "\r\r\n$after=ok\r\r\n");
-  command(cmdRestore, {"v.txt", "$big,$long,$after"});
-  EXPECT_EQ(value("big"), std::string(254, 'v'));
-  EXPECT_EQ(value("long"), std::string(254, 'w'));  // the line was cut at 512, the value at 254
-  EXPECT_EQ(value("after"), "ok");
-  EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(VariableCommands, RestoreTakesAtMost100Items) {
-  // 99 empty items (never reported), then the 100th and the 101st.
-  std::string list = std::string(99, ',') + "$x,$y";
-  writeFile("v.txt", "$x=last\r\r\n$y=extra\r\r\n");
-  command(cmdRestore, {"v.txt", list});
-  EXPECT_EQ(value("x"), "last");
-  EXPECT_EQ(value("y"), "<missing>");
-  EXPECT_EQ(host.messages, Messages{"0: restore -- more than 100 variables in the list; the rest are ignored"});
+  std::string longLine = "$long=" + std::string(600, 'w');  // cut at 512; the rest is a line of its own
+  for (const char* end : {"\r\r\n", "\r\n", "\n\r"}) {
+    interpreter.reset();
+    host.messages.clear();
+    writeFile("v.txt", std::string("$a=first") + end + "$a=second" + end + "b=plain" + end + "$c" + end + end +
+                           "$d=x=y" + end + "$e=" + end + "$A=upper" + end + longLine + end +
+                           "$f=" + std::string(300, 'v'));
+    interpreter.variables.assign("e", "old");
+    command(cmdRestore, {"v.txt", "$a,b,$c,$d,$e,$long,$f,$new"});
+    const std::string label = testing::PrintToString(end);
+    EXPECT_EQ(value("a"), "first") << label;  // the first entry of a key wins
+    EXPECT_EQ(value("d"), "x=y") << label;
+    EXPECT_EQ(value("e"), "") << label;
+    EXPECT_EQ(value("long"), std::string(254, 'w')) << label;
+    EXPECT_EQ(value("f"), std::string(254, 'v')) << label;
+    EXPECT_EQ(value("b") + value("c") + value("new"), std::string(kMissing) + kMissing + kMissing) << label;
+    EXPECT_EQ(host.messages, (Messages{"0: restore -- variable (b) is not found in file (v.txt)",
+                                       "0: restore -- variable ($c) is not found in file (v.txt)",
+                                       "0: restore -- variable ($new) is not found in file (v.txt)"}))
+        << label;
+  }
 }
 
 TEST_F(VariableCommands, StoredVariablesComeBackInTheNextRun) {
   writeScenario("index.scn", {"let name \"Ada Lovelace\"", "math score 3*4", "init level 2",
-                              "store progress.txt $name,$score,$level,$gone", "terminate"});
+                              "store progress.txt $name,$score,$level,$gone", "math bad 1/0", "math later 2"});
   run();
-  EXPECT_EQ(host.messages, Messages{"3: store -- variable ($gone) does not exists"});
+  EXPECT_EQ(host.messages, (Messages{"3: store -- variable ($gone) does not exists",
+                                     "7: WARNING: end of scenario - exit assumed"}));
   EXPECT_EQ(readFile("progress.txt"), "$name=Ada Lovelace\r\r\n$score=12\r\r\n$level=2\r\r\n");
+  EXPECT_EQ(value("later"), "Math Error: Divide by 0 near '/0'\n");
 
   host.messages.clear();
   interpreter.reset();
-  writeScenario("index.scn", {"init level 1", "restore progress.txt $level,$name,$score", "inc level",
-                              "poke $name", "terminate"});
+  writeScenario("index.scn", {"init level 1", "restore progress.txt $level,$name,$score", "inc level", "poke $name",
+                              "terminate"});
   run();
   EXPECT_EQ(host.messages, Messages{"Ada Lovelace"});
   EXPECT_EQ(value("score"), "12");
