@@ -8,6 +8,9 @@ namespace vellaro {
 
 class Interpreter;
 class Screen;
+class InstrumentBank;
+class MidiOutput;
+class VoicePlayer;
 
 struct CommandServices {
   virtual ~CommandServices() = default;
@@ -25,6 +28,11 @@ struct CommandServices {
 
   // The window side of the picture commands; null where there are no windows.
   Screen* screen = nullptr;
+
+  // The sound side of play, wait and mute; each is null where it is absent.
+  InstrumentBank* instruments = nullptr;
+  MidiOutput* midiOut = nullptr;
+  VoicePlayer* voices = nullptr;
 
   // Pointers to the interfaces of the window and sound sides are added below as they are built.
 };

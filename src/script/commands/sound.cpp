@@ -1,16 +1,38 @@
-// Sound commands. Only pause is built yet; the others do nothing.
+// Sound commands: play, pause, wait and mute.
 #include "script/commands/commands.h"
 
 #include <cstdint>
 #include <cstring>
 
+#include "script/host.h"
 #include "script/interpreter.h"
 #include "script/services.h"
 #include "script/text.h"
+#include "sound/instrument_bank.h"
+#include "sound/midi.h"
+#include "sound/mixer.h"
 
 namespace vellaro {
 
-void cmdPlay(Interpreter&, CommandArgs&) {}
+// play instrument note: "*N" is MIDI program N, anything else a WAV file in base_dir. The sample
+// is loaded even when the note then turns out not to be a number.
+void cmdPlay(Interpreter& interpreter, CommandArgs& args) {
+  const char* instrument = interpreter.resolveArgument(args.item[1], "play, filename");
+  const char* note = interpreter.resolveArgument(args.item[2], "play, note");
+  if (!instrument || !note) return;  // the resolver has said which variable is missing
+  InstrumentBank* bank = interpreter.services ? interpreter.services->instruments : nullptr;
+  int entry = kNoInstrument;
+  if (bank) {
+    entry = instrument[0] == '*' ? bank->instrumentFor(instrument)
+                                 : bank->findSample(interpreter.pathInBaseDir(instrument).c_str());
+  }
+  if (!isNumber(note)) {
+    interpreter.scriptError("melody: parameter of PLAY command is not a number");
+    return;
+  }
+  if (bank) bank->noteOn(entry, static_cast<uint16_t>(textToInt(note)), kScriptTag, kFullVelocity);
+}
+
 // pause value [mode]: mode "ms" waits value milliseconds, "old" value x 40 ms, anything else a
 // note length: tempo / value with value 1 to 128. A click that reports an object, or closing the
 // window, ends the wait early; a duration of 0 or less dispatches pending messages once.
@@ -45,7 +67,24 @@ void cmdPause(Interpreter& interpreter, CommandArgs& args) {
   if (duration > UINT32_MAX) duration = UINT32_MAX;
   if (interpreter.services) interpreter.services->pumpFor(static_cast<uint32_t>(duration));
 }
-void cmdWait(Interpreter&, CommandArgs&) {}
-void cmdMute(Interpreter&, CommandArgs&) {}
+
+// wait: dispatches pending window messages until no sampled voice sounds or the program is asked to
+// quit. MIDI notes are not waited for. Without the platform side nothing could end a sound, so it
+// returns at once.
+void cmdWait(Interpreter& interpreter, CommandArgs&) {
+  CommandServices* services = interpreter.services;
+  if (!services) return;
+  do {
+    services->pumpPending();
+  } while (!interpreter.host.isSilent() && !interpreter.quitRequested);
+}
+
+// mute: all MIDI notes off, then every voice stopped. Nothing is reported.
+void cmdMute(Interpreter& interpreter, CommandArgs&) {
+  CommandServices* services = interpreter.services;
+  if (!services) return;
+  if (services->midiOut) services->midiOut->allNotesOff();
+  if (services->voices) services->voices->stopAllVoices();
+}
 
 }  // namespace vellaro

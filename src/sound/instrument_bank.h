@@ -1,0 +1,111 @@
+// The InstrumentBank: everything a note can be sounded with. Entries 0 to 99 hold WAV samples and
+// General MIDI instruments in the order they were first asked for, plus a spare entry 100 that takes
+// every new instrument once the 100 are used. Entries are never removed while the program runs.
+//
+// Threads: the interpreter and the MIDI input thread both use the bank without a lock. An entry is
+// claimed with one compare-and-swap of its data pointer and published by storing the data pointer
+// last (release); readers load it first (acquire).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "sound/mixer.h"
+
+namespace vellaro {
+
+class MessageSink;
+class MidiOutput;
+
+constexpr int kBankEntries = 100;
+constexpr int kSpareEntry = 100;
+// What a failed load or an impossible request gives: an index that sounds nothing, rather than
+// entry 0, which may hold an unrelated instrument.
+constexpr int kNoInstrument = -1;
+constexpr size_t kInstrumentNameLength = 82;
+
+// Source tags: a note-off only stops sampled voices with the same tag, so releasing a key never
+// stops a note the scenario started.
+constexpr uint16_t kLiveTag = 8;
+constexpr uint16_t kScriptTag = 88;
+constexpr uint8_t kFullVelocity = 127;
+
+enum class InstrumentKind : uint8_t { Sample = 0, Midi = 1 };
+
+struct Instrument {
+  std::atomic<const uint8_t*> data{nullptr};  // null: free. MIDI entries point at a marker byte
+  InstrumentKind kind = InstrumentKind::Sample;
+  std::string name;  // the path, or the General MIDI name; at most 82 characters
+  size_t size = 0;   // bytes of sample data, or the MIDI program number
+  uint8_t groupFactor = 0;
+  uint8_t channels = 0;
+  uint8_t bitsFactor = 0;
+  uint8_t speedFactor = 0;
+  uint16_t pitchBase = 0;
+  uint8_t octaveShift = 0;
+  std::string key;  // the path exactly as asked for (kept whole, however long), or "*"
+  std::unique_ptr<uint8_t[]> storage;
+
+  SampleView view() const;
+};
+
+class VoicePlayer;
+
+class InstrumentBank {
+ public:
+  // voices and midiOut may be absent; notes for them then sound nowhere.
+  InstrumentBank(MessageSink& messages, VoicePlayer* voices, MidiOutput* midiOut);
+  ~InstrumentBank();
+  InstrumentBank(const InstrumentBank&) = delete;
+  InstrumentBank& operator=(const InstrumentBank&) = delete;
+
+  // The entry whose key equals path (0 to 99 only), else loadSample(path).
+  int findSample(const char* path);
+  // Reads the WAV file into a new entry; kNoInstrument after "Cannot open WAV file %s" or
+  // "It is not WAV file %s". A path beginning with "*" selects a MIDI program instead.
+  int loadSample(const char* path);
+  // The first entry made for this program, else addMidiInstrument. Programs above 127 have no
+  // General MIDI instrument and give kNoInstrument.
+  int findMidiInstrument(unsigned program);
+  int addMidiInstrument(unsigned program);
+  // The rule of play and of the live instrument: "*N" is MIDI program N (leading digits, none
+  // giving 0), anything else the path of a WAV file.
+  int instrumentFor(const char* text);
+
+  // Sounds note on an entry: a sampled voice (the voice player's result) or MIDI note note + 48 (0).
+  int noteOn(int entry, uint16_t note, uint16_t tag, uint8_t velocity = kFullVelocity);
+  void noteOff(int entry, uint16_t note, uint16_t tag);
+
+  // The PC keyboard as a two-row piano: for WM_KEYDOWN and WM_KEYUP, the note it starts or stops
+  // with tag 8, or -1 when the key plays none (auto-repeat, gaps, arrows); 0 for other messages.
+  int keyboardNote(unsigned message, uintptr_t code, uintptr_t flags, int entry);
+  // A short message from the MIDI keyboard: note-on and note-off on channel 1 sound MIDI note - 36
+  // with tag 8 and return that note; everything else returns 0.
+  int midiNote(uint8_t status, uint8_t data1, uint8_t data2, int entry);
+
+  // A used entry, or nullptr for a free one or an index outside 0 to 100.
+  const Instrument* entry(int index) const;
+
+ private:
+  struct Retired;
+
+  int claimEntry();
+  void retire(std::unique_ptr<uint8_t[]> storage);
+
+  MessageSink& messages_;
+  VoicePlayer* voices_;
+  MidiOutput* midiOut_;
+  std::array<Instrument, kBankEntries + 1> entries_;
+  // Sample data of replaced spare entries: voices may still be playing it, so it lives as long as
+  // the bank.
+  std::atomic<Retired*> retired_{nullptr};
+};
+
+// The key of the PC-keyboard piano for a virtual-key code: 0 for none, else the note plus 1.
+int keyNoteValue(uintptr_t code);
+
+}  // namespace vellaro

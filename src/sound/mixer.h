@@ -1,0 +1,105 @@
+// The software mixer: 60 voices that play sample data at PitchTable rates, summed without
+// interpolation, volume or clipping. It is pulled: mixFrames fills a caller's buffer, so the Win32
+// engine calls it from its timer and the tests call it by hand.
+//
+// Threads: voices are started and stopped from the interpreter's and the MIDI input thread while
+// the timer thread mixes, without locks. A voice's data pointer is its activity flag: it is written
+// last (release) when a voice starts and read first (acquire) by the mixer; one store of nullptr
+// frees the voice. The other fields are relaxed atomics guarded by a per-voice serial number, so a
+// voice that is restarted while the mixer reads it is never mixed with half-old fields.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vellaro {
+
+constexpr int kVoiceCount = 60;
+// The looping output buffer: 44100 Hz, 16-bit stereo, 70 ms.
+constexpr uint32_t kOutputRate = 44100;
+constexpr uint32_t kBufferBytes = 12348;
+constexpr uint32_t kBufferFrames = kBufferBytes / 4;  // 3087
+// One buffer plus one sample of slack: a span of 2 modulo 4 bytes mixes a frame past its end.
+constexpr uint32_t kMixBufferFrames = kBufferFrames + 1;
+// The last frames of every sample are never played.
+constexpr uint32_t kTailFrames = 100;
+// Frames that one 10 ms tick advances the voices when it cannot write to the device.
+constexpr uint32_t kTickFrames = 441;
+
+// A read-only view of a sample instrument as a voice needs it.
+struct SampleView {
+  const uint8_t* data = nullptr;
+  size_t size = 0;          // bytes of sample data
+  uint8_t groupFactor = 0;  // bytes per frame as the file declares it
+  uint8_t channels = 0;     // 1 = mono, anything else is read as two interleaved channels
+  uint8_t bitsFactor = 0;   // 1 = 8-bit unsigned, anything else is read as 16-bit signed
+  uint8_t speedFactor = 0;  // sample rate / 11025
+  uint16_t pitchBase = 0;   // divisor of the PitchTable multiplier
+};
+
+// Frames a voice of this sample plays: the frames it holds, less the 100-frame tail. Declared
+// frame sizes that disagree with the sample layout never let a voice read past the data; a sample
+// of 100 frames or fewer, or one declaring 0 bytes per frame, plays nothing.
+uint32_t playableFrames(const SampleView& sample);
+
+// What the rest of the program calls to sound samples: the mixer itself, or the Win32 engine that
+// drives one.
+class VoicePlayer {
+ public:
+  virtual ~VoicePlayer() = default;
+  // 0 when nothing can sound (no data, an unplayable sample, a note outside 0 to 71); otherwise 1,
+  // also when all 60 voices are busy and the note is dropped. Velocity has no effect.
+  virtual int startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint8_t velocity) = 0;
+  // Frees every voice of this sample, note and tag; returns 0.
+  virtual int stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) = 0;
+  virtual void stopAllVoices() = 0;
+  virtual bool isSilent() const = 0;
+};
+
+class Mixer final : public VoicePlayer {
+ public:
+  Mixer();
+
+  int startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint8_t velocity) override;
+  int stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) override;
+  void stopAllVoices() override;
+  bool isSilent() const override;
+
+  // Mixes frames output frames (at most kMixBufferFrames) as interleaved left/right samples into
+  // out, advancing every active voice and freeing those that reach their end. Sums wrap modulo
+  // 2^16. Runs on the timer thread; allocates nothing.
+  void mixFrames(int16_t* out, uint32_t frames);
+
+ private:
+  struct Voice {
+    std::atomic<const uint8_t*> data{nullptr};
+    std::atomic<uint32_t> serial{0};  // counts the starts of this voice
+    std::atomic<uint32_t> end{0};
+    std::atomic<uint16_t> pitch{0};
+    std::atomic<uint16_t> tag{0};
+    std::atomic<uint16_t> pitchBase{0};
+    std::atomic<uint8_t> channels{0};
+    std::atomic<uint8_t> bitsFactor{0};
+    std::atomic<uint8_t> speedFactor{0};
+  };
+  // The mixer thread's own record of how far it has played each voice.
+  struct Progress {
+    uint32_t serial = 0;
+    uint32_t counter = 0;  // output frames produced since the voice started
+  };
+
+  void mixVoice(int index, uint32_t frames);
+
+  std::array<Voice, kVoiceCount> voices_;
+  std::array<Progress, kVoiceCount> progress_{};
+  std::vector<int32_t> sums_;  // left and right per frame, allocated once
+};
+
+// Bytes of the looping buffer that the play cursor has passed since the write position: the part a
+// tick refills. Equal positions mean the whole buffer.
+uint32_t spanBytes(uint32_t writePosition, uint32_t playCursor);
+
+}  // namespace vellaro

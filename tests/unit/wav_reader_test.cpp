@@ -1,0 +1,264 @@
+// The WAV reader and the sample side of the InstrumentBank, on files generated here byte by byte.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "sound/instrument_bank.h"
+#include "sound/wav_reader.h"
+#include "sound_test_support.h"
+
+namespace vellaro {
+namespace {
+
+std::vector<uint8_t> bytesOf(std::initializer_list<uint8_t> list) { return list; }
+
+WavResult parse(const WavBytes& file, WavSample& sample) {
+  return parseWav(file.bytes.data(), file.bytes.size(), sample);
+}
+
+TEST(WavReader, ReadsFormatFieldsAndData) {
+  WavBytes file = WavBytes::mono16(22050, {1, 2, 3});
+  WavSample sample;
+  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
+  EXPECT_EQ(sample.format.channels, 1);
+  EXPECT_EQ(sample.format.sampleRate, 22050u);
+  EXPECT_EQ(sample.format.blockAlign, 2);
+  EXPECT_EQ(sample.format.bitsPerSample, 16);
+  ASSERT_EQ(sample.size, 6u);
+  EXPECT_EQ(std::vector<uint8_t>(sample.data.get(), sample.data.get() + 6), bytesOf({1, 0, 2, 0, 3, 0}));
+}
+
+// Guards against skipping a pad byte after an odd chunk: the next header follows directly.
+TEST(WavReader, AnOddChunkIsFollowedDirectlyByTheNextHeader) {
+  WavBytes file;
+  file.riff("WAVE").chunk("junk", {9, 9, 9}).chunk("fmt ", WavBytes::format(2, 44100, 16));
+  file.chunk("data", {1, 2, 3, 4, 5});
+  WavSample sample;
+  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
+  EXPECT_EQ(sample.format.channels, 2);
+  EXPECT_EQ(sample.size, 5u);
+  EXPECT_EQ(sample.data[4], 5);
+}
+
+TEST(WavReader, SkipsAListChunkBeforeFmt) {
+  WavBytes file;
+  file.riff("WAVE").chunk("LIST", {'I', 'N', 'F', 'O', 'a', 'b', 'c', 'd', 'e'});
+  file.chunk("fmt ", WavBytes::format(1, 11025, 8)).chunk("fact", {0, 0, 0, 0}).chunk("data", {128});
+  WavSample sample;
+  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
+  EXPECT_EQ(sample.format.sampleRate, 11025u);
+  EXPECT_EQ(sample.format.bitsPerSample, 8);
+}
+
+TEST(WavReader, ALaterFmtReplacesAnEarlierOne) {
+  WavBytes file;
+  file.riff("WAVE").chunk("fmt ", WavBytes::format(1, 11025, 8)).chunk("fmt ", WavBytes::format(2, 48000, 16));
+  file.chunk("data", {0, 0, 0, 0});
+  WavSample sample;
+  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
+  EXPECT_EQ(sample.format.channels, 2);
+  EXPECT_EQ(sample.format.sampleRate, 48000u);
+  EXPECT_EQ(sample.format.blockAlign, 4);
+}
+
+TEST(WavReader, AcceptsLongFmtAndFactBodies) {
+  std::vector<uint8_t> extensible = WavBytes::format(2, 44100, 16);
+  extensible.resize(40, 0xEE);
+  WavBytes file;
+  file.riff("WAVE").chunk("fmt ", extensible).chunk("fact", {1, 2, 3, 4, 5, 6, 7}).chunk("data", {7, 7});
+  WavSample sample;
+  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
+  EXPECT_EQ(sample.format.bitsPerSample, 16);
+  EXPECT_EQ(sample.size, 2u);
+}
+
+TEST(WavReader, RejectsAnotherRiffFormType) {
+  WavBytes file;
+  file.riff("AVI ").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {0, 0});
+  WavSample sample;
+  EXPECT_EQ(parse(file, sample), WavResult::NotWave);
+}
+
+TEST(WavReader, WalksAFileWithoutRiffHeaderFromItsStart) {
+  WavBytes file;
+  file.chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {5, 0});
+  WavSample sample;
+  EXPECT_EQ(parse(file, sample), WavResult::Loaded);
+}
+
+struct TruncatedCase {
+  const char* name;
+  size_t keep;
+};
+
+class TruncatedTest : public ::testing::TestWithParam<TruncatedCase> {};
+
+// Guards against reading past the end of a file that stops before its sound.
+TEST_P(TruncatedTest, AFileThatEndsBeforeDataHasNoData) {
+  WavBytes file;
+  file.riff("WAVE").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("LIST", {}, 1000000);
+  std::vector<uint8_t> bytes(file.bytes.begin(), file.bytes.begin() + std::min(GetParam().keep, file.bytes.size()));
+  WavSample sample;
+  EXPECT_EQ(parseWav(bytes.data(), bytes.size(), sample), WavResult::NoData) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TruncatedTest,
+                         ::testing::Values(TruncatedCase{"empty", 0}, TruncatedCase{"half a header", 5},
+                                           TruncatedCase{"no form type", 10}, TruncatedCase{"inside fmt", 25},
+                                           TruncatedCase{"a chunk that runs past the end", 1000}));
+
+TEST(WavReader, ADataChunkLongerThanTheFileKeepsTheBytesThatAreThere) {
+  WavBytes file;
+  file.riff("WAVE").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {1, 2, 3}, 0xFFFFFFF0u);
+  WavSample sample;
+  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
+  EXPECT_EQ(sample.size, 3u);
+}
+
+TEST(WavReader, AChunkSizeNear4GbDoesNotWrapTheWalk) {
+  WavBytes file;
+  file.riff("WAVE").chunk("junk", {}, 0xFFFFFFFFu).chunk("data", {1, 2});
+  WavSample sample;
+  EXPECT_EQ(parse(file, sample), WavResult::NoData);
+}
+
+TEST(WavReader, AnEmptyDataChunkStillGivesData) {
+  WavBytes file;
+  file.riff("WAVE").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {});
+  WavSample sample;
+  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
+  EXPECT_NE(sample.data, nullptr);
+  EXPECT_EQ(sample.size, 0u);
+}
+
+TEST(WavReader, AMissingFileCannotBeOpened) {
+  WavSample sample;
+  EXPECT_EQ(readWavFile((::testing::TempDir() + "no-such-file.wav").c_str(), sample), WavResult::CannotOpen);
+}
+
+class SampleBankTest : public ::testing::Test {
+ protected:
+  RecordingMessages messages;
+  RecordingVoices voices;
+  InstrumentBank bank{messages, &voices, nullptr};
+};
+
+struct FactorCase {
+  uint16_t channels;
+  uint32_t rate;
+  uint16_t bits;
+  uint8_t group, channelCount, bitsFactor, speed;
+};
+
+class FactorTest : public SampleBankTest, public ::testing::WithParamInterface<FactorCase> {};
+
+TEST_P(FactorTest, FillsTheEntryFromTheFormat) {
+  const FactorCase& c = GetParam();
+  WavBytes file;
+  file.riff("WAVE").chunk("fmt ", WavBytes::format(c.channels, c.rate, c.bits)).chunk("data", {1, 2, 3, 4});
+  std::string path = writeTempFile("factors.wav", file.bytes);
+  int index = bank.findSample(path.c_str());
+  ASSERT_EQ(index, 0);
+  const Instrument* entry = bank.entry(index);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->kind, InstrumentKind::Sample);
+  EXPECT_EQ(entry->groupFactor, c.group);
+  EXPECT_EQ(entry->channels, c.channelCount);
+  EXPECT_EQ(entry->bitsFactor, c.bitsFactor);
+  EXPECT_EQ(entry->speedFactor, c.speed);
+  EXPECT_EQ(entry->pitchBase, 128);
+  EXPECT_EQ(entry->octaveShift, 0);
+  EXPECT_EQ(entry->size, 4u);
+  EXPECT_EQ(entry->key, path);
+  EXPECT_EQ(entry->name, path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FactorTest,
+                         ::testing::Values(FactorCase{1, 11025, 8, 1, 1, 1, 1}, FactorCase{2, 44100, 16, 4, 2, 2, 4},
+                                           FactorCase{1, 22050, 16, 2, 1, 2, 2}, FactorCase{2, 48000, 16, 4, 2, 2, 4},
+                                           FactorCase{1, 8000, 8, 1, 1, 1, 0}));
+
+TEST_F(SampleBankTest, TheSamePathTwiceGivesTheSameEntryAndReadsTheFileOnce) {
+  std::string path = writeTempFile("once.wav", WavBytes::mono16(44100, {1, 2}).bytes);
+  EXPECT_EQ(bank.findSample(path.c_str()), 0);
+  std::remove(path.c_str());  // a second read would now fail
+  EXPECT_EQ(bank.findSample(path.c_str()), 0);
+  EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(SampleBankTest, TwoSpellingsOfOneFileGiveTwoEntries) {
+  std::string path = writeTempFile("twice.wav", WavBytes::mono16(44100, {1, 2}).bytes);
+  EXPECT_EQ(bank.findSample(path.c_str()), 0);
+  std::string other = ::testing::TempDir() + "./twice.wav";
+  EXPECT_EQ(bank.findSample(other.c_str()), 1);
+}
+
+TEST_F(SampleBankTest, AMissingFileIsReportedAndGivesNoInstrument) {
+  std::string path = ::testing::TempDir() + "missing.wav";
+  EXPECT_EQ(bank.findSample(path.c_str()), kNoInstrument);
+  EXPECT_EQ(messages.messages, std::vector<std::string>{"Cannot open WAV file " + path});
+  EXPECT_EQ(bank.entry(0), nullptr);  // no entry was added
+}
+
+TEST_F(SampleBankTest, AnotherRiffFormIsNotAWavFile) {
+  WavBytes avi;
+  avi.riff("AVI ").chunk("data", {1, 2});
+  std::string path = writeTempFile("movie.avi", avi.bytes);
+  EXPECT_EQ(bank.findSample(path.c_str()), kNoInstrument);
+  EXPECT_EQ(messages.messages, std::vector<std::string>{"It is not WAV file " + path});
+}
+
+TEST_F(SampleBankTest, AFileWithoutDataIsNotAWavFile) {
+  WavBytes file;
+  file.riff("WAVE").chunk("fmt ", WavBytes::format(1, 44100, 16));
+  std::string path = writeTempFile("nodata.wav", file.bytes);
+  EXPECT_EQ(bank.findSample(path.c_str()), kNoInstrument);
+  EXPECT_EQ(messages.messages, std::vector<std::string>{"It is not WAV file " + path});
+}
+
+// Guards against a failed load sounding whatever entry 0 holds.
+TEST_F(SampleBankTest, AFailedLoadSoundsNothingEvenWhenEntry0IsUsed) {
+  std::string path = writeTempFile("zero.wav", WavBytes::mono16(44100, {1, 2}).bytes);
+  ASSERT_EQ(bank.findSample(path.c_str()), 0);
+  int failed = bank.findSample((::testing::TempDir() + "absent.wav").c_str());
+  EXPECT_EQ(bank.noteOn(failed, 24, kScriptTag), 0);
+  bank.noteOff(failed, 24, kScriptTag);
+  EXPECT_TRUE(voices.calls.empty());
+}
+
+TEST_F(SampleBankTest, WhenAll100AreUsedTheSpareEntryIsLoadedAgainEachTime) {
+  std::string path = writeTempFile("many.wav", WavBytes::mono16(44100, {1, 2}).bytes);
+  for (int i = 0; i < kBankEntries; ++i) {
+    std::string spelling = ::testing::TempDir();
+    for (int dots = 0; dots < i; ++dots) spelling += "./";
+    spelling += "many.wav";
+    ASSERT_EQ(bank.findSample(spelling.c_str()), i);
+  }
+  std::string spare = writeTempFile("spare.wav", WavBytes::mono16(44100, {5, 6}).bytes);
+  EXPECT_EQ(bank.findSample(spare.c_str()), kSpareEntry);
+  const uint8_t* first = bank.entry(kSpareEntry)->storage.get();
+  writeTempFile("spare.wav", WavBytes::mono16(44100, {7, 8, 9}).bytes);
+  EXPECT_EQ(bank.findSample(spare.c_str()), kSpareEntry);  // not found by the search: read again
+  EXPECT_EQ(bank.entry(kSpareEntry)->size, 6u);
+  EXPECT_NE(bank.entry(kSpareEntry)->storage.get(), first);
+  EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(SampleBankTest, APathLongerThanTheKeyFieldIsFoundAgainWhole) {
+  std::string name = std::string(150, 'x') + ".wav";
+  std::string path = writeTempFile(name, WavBytes::mono16(44100, {1, 2}).bytes);
+  EXPECT_EQ(bank.findSample(path.c_str()), 0);
+  EXPECT_EQ(bank.findSample(path.c_str()), 0);
+  EXPECT_EQ(bank.entry(0)->key, path);
+  EXPECT_EQ(bank.entry(0)->name, path.substr(0, kInstrumentNameLength));
+}
+
+TEST_F(SampleBankTest, EntriesOutsideTheBankAreAbsent) {
+  EXPECT_EQ(bank.entry(-1), nullptr);
+  EXPECT_EQ(bank.entry(0), nullptr);
+  EXPECT_EQ(bank.entry(kSpareEntry + 1), nullptr);
+}
+
+}  // namespace
+}  // namespace vellaro
