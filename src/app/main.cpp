@@ -5,6 +5,9 @@
 
 #include "app/win32_host.h"
 #include "script/interpreter.h"
+#include "ui/object_windows.h"
+#include "ui/player_services.h"
+#include "ui/screen_object.h"
 
 namespace {
 
@@ -18,11 +21,19 @@ std::string trimBlanks(const char* text) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  vellaro::initWindowing(instance, "Vellaro");
+  HWND mainWindow = vellaro::createMainWindow(nullptr);
+  ShowWindow(mainWindow, SW_SHOW);
   vellaro::Win32Host host;
+  vellaro::PlayerServices services(host, mainWindow);
   static vellaro::Interpreter interpreter(host);  // large fixed tables: kept off the stack
+  interpreter.services = &services;
   interpreter.reset();
   std::string path = trimBlanks(commandLine);
   interpreter.runScenario(path.empty() ? "index.scn" : path);
+  interpreter.services = nullptr;
+  vellaro::destroyObjectWindow(mainWindow);
+  vellaro::closeAllWindows();
   return 0;
 }

@@ -1,0 +1,52 @@
+#include "image/picture_loader.h"
+
+#include <cstdint>
+
+#include "script/host.h"
+
+namespace vellaro {
+namespace {
+
+HBITMAP loadPlainFile(Host& host, const char* path) {
+  HANDLE picture = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE);
+  if (!picture) {
+    host.showMessage("Plain BMP Image not found");
+    host.showMessage(path);
+  }
+  return static_cast<HBITMAP>(picture);
+}
+
+}  // namespace
+
+HBITMAP loadPicture(Host& host, const char* library, const char* group, const char* file) {
+  (void)group;
+  if (!library || library[0] == '\0') return loadPlainFile(host, file ? file : "");
+  return nullptr;
+}
+
+HBITMAP createSolidPicture(int width, int height, Rgb colour) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // positive: bottom-up rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  if (!picture || !bits) return picture;
+  int rowBytes = (width * 3 + 3) / 4 * 4;  // rows are padded to a multiple of four bytes
+  for (int row = 0; row < height; ++row) {
+    uint8_t* pixel = static_cast<uint8_t*>(bits) + static_cast<size_t>(row) * static_cast<size_t>(rowBytes);
+    for (int x = 0; x < width; ++x, pixel += 3) {
+      pixel[0] = colour.blue;
+      pixel[1] = colour.green;
+      pixel[2] = colour.red;
+    }
+  }
+  return picture;
+}
+
+}  // namespace vellaro

@@ -1,0 +1,22 @@
+// Pictures as DIB sections: loaded from plain BMP files, or made in one colour.
+// Win32 only (the player links it; the portable core does not).
+#pragma once
+
+#include <windows.h>
+
+#include "script/screen.h"
+
+namespace vellaro {
+
+class Host;
+
+// A picture named by library, group and file. Scenario pictures pass an empty library: the file is
+// then a plain BMP file, and a missing one gives "Plain BMP Image not found" and a box with the
+// file name. The library branch comes with the image library; until then a library name finds
+// nothing. The caller owns the result; null on failure.
+HBITMAP loadPicture(Host& host, const char* library, const char* group, const char* file);
+
+// A bottom-up 24-bit DIB section of width x height in one colour; null when it cannot be made.
+HBITMAP createSolidPicture(int width, int height, Rgb colour);
+
+}  // namespace vellaro

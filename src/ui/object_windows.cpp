@@ -1,0 +1,285 @@
+#include "ui/object_windows.h"
+
+#include <vector>
+
+#include "script/host.h"
+#include "ui/gdi.h"
+#include "ui/screen_object.h"
+#include "ui/tiling.h"
+#include "ui/waits.h"
+
+namespace vellaro {
+namespace {
+
+constexpr UINT kClassStyle = CS_GLOBALCLASS | CS_OWNDC | CS_DBLCLKS;  // 0x4028
+constexpr WPARAM kClickNotice = 0x10000;  // notification code 1, control identifier 0
+constexpr int kTextWindowWidth = 600;
+constexpr int kTextWindowHeight = 500;
+
+const char kMainClass[] = "ZELTFullScreen_Kip_Win_Class";
+const char kPictureClass[] = "ZELTPictureWindow_Marvik_Win_Class";
+const char kTextClass[] = "ZELTZelt_Win_Class";
+
+// Registered at every creation; a failure because the class exists already changes nothing.
+void registerObjectClass(const char* name, bool arrowCursor) {
+  WNDCLASSA windowClass{};
+  windowClass.style = kClassStyle;
+  windowClass.lpfnWndProc = commonWindowProc;
+  windowClass.cbWndExtra = sizeof(LONG_PTR);  // room for the ScreenObject pointer
+  windowClass.hInstance = windowingInstance();
+  windowClass.hCursor = arrowCursor ? LoadCursorA(nullptr, IDC_ARROW) : nullptr;
+  windowClass.lpszClassName = name;
+  RegisterClassA(&windowClass);
+}
+
+int screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+SIZE bitmapSize(HBITMAP bitmap) {
+  BITMAP info{};
+  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return SIZE{0, 0};
+  return SIZE{info.bmWidth, info.bmHeight};
+}
+
+// Creates the screen-sized back buffer and the two memory DCs of a main or text window.
+void createBackBuffer(ScreenObject* object, HDC windowDC) {
+  object->backgroundDC = createMemoryDC(windowDC, &object->backgroundDCInitialBitmap);
+  object->surfaceBitmap = CreateCompatibleBitmap(windowDC, screenWidth(), screenHeight());
+  object->surfaceDC = createMemoryDC(windowDC, &object->surfaceDCInitialBitmap);
+}
+
+HBITMAP createWhiteTile(HDC windowDC, HDC backgroundDC) {
+  HBITMAP tile = CreateCompatibleBitmap(windowDC, 2, 2);
+  SelectObject(backgroundDC, tile);
+  GdiObject<HRGN> area(CreateRectRgn(0, 0, 2, 2));
+  FillRgn(backgroundDC, area.get(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  return tile;
+}
+
+// Where fillBackground copies from: the window's own background, or for OF_SEE_THROUGH the
+// parent's back buffer at the window's own position. False when there is nothing to copy.
+struct TileSourceDC {
+  HDC dc;
+  HBITMAP bitmap;
+  TileSource tile;
+};
+
+bool chooseTileSource(ScreenObject* object, TileSourceDC* source) {
+  if (object->flags & OF_SEE_THROUGH) {
+    HWND parent = GetParent(object->window);
+    ScreenObject* parentObject = objectOf(parent);
+    if (!parentObject) return false;
+    RECT parentRect;
+    RECT windowRect;
+    GetWindowRect(parent, &parentRect);
+    GetWindowRect(object->window, &windowRect);
+    *source = TileSourceDC{parentObject->surfaceDC, parentObject->surfaceBitmap,
+                           TileSource{parentRect.right - parentRect.left, parentRect.bottom - parentRect.top,
+                                      windowRect.left - parentRect.left, windowRect.top - parentRect.top}};
+    return true;
+  }
+  if (!object->backgroundBitmap) return false;
+  SIZE size = bitmapSize(object->backgroundBitmap);
+  *source = TileSourceDC{object->backgroundDC, object->backgroundBitmap, TileSource{size.cx, size.cy, 0, 0}};
+  return true;
+}
+
+// Both bitmaps stay selected afterwards, so later drawing through objectSurfaceDC lands in the surface.
+void copyTiles(ScreenObject* object, const TileSourceDC& source, const std::vector<TileCopy>& copies) {
+  SelectObject(source.dc, source.bitmap);
+  SelectObject(object->surfaceDC, object->surfaceBitmap);
+  for (const TileCopy& copy : copies) {
+    BitBlt(object->surfaceDC, copy.x, copy.y, copy.width, copy.height, source.dc, copy.sourceX, copy.sourceY, SRCCOPY);
+  }
+}
+
+bool isChild(HWND window) { return (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) != 0; }
+
+void notifyParentOfClick(HWND window, UINT message) {
+  if (message != WM_LBUTTONDOWN && message != WM_LBUTTONUP && message != WM_RBUTTONDOWN && message != WM_RBUTTONUP) {
+    return;
+  }
+  HWND parent = GetParent(window);
+  if (parent && isChild(window)) PostMessageA(parent, WM_COMMAND, kClickNotice, reinterpret_cast<LPARAM>(window));
+}
+
+// The parent's caption and frame height, so that a grab point inside a child lines up with the
+// cursor's screen position.
+int captionAllowance(HWND window) {
+  HWND parent = GetParent(window);
+  if (!parent || !isChild(window)) return 0;
+  RECT outer;
+  RECT client;
+  GetWindowRect(parent, &outer);
+  GetClientRect(parent, &client);
+  return (outer.bottom - outer.top) - client.bottom;
+}
+
+void onMove(ScreenObject* object) {
+  if (object->flags & OF_NO_PARENT_UPDATE) return;
+  HWND parent = GetParent(object->window);
+  if (!parent) return;
+  UpdateWindow(parent);
+  if (HWND grandparent = GetParent(parent)) UpdateWindow(grandparent);
+}
+
+bool isDraggable(const ScreenObject* object) { return (object->flags & (OF_DRAG | OF_DRAG_X | OF_DRAG_Y)) != 0; }
+
+void onDragStart(ScreenObject* object, LPARAM lParam) {
+  if (!isDraggable(object)) return;
+  object->lastCursorX = 0;
+  object->lastCursorY = 0;
+  object->grabX = static_cast<int>(LOWORD(lParam));
+  object->grabY = static_cast<int>(HIWORD(lParam)) + captionAllowance(object->window);
+  object->dragging = 1;
+  SetCapture(object->window);
+}
+
+void onDragEnd(ScreenObject* object) {
+  if (!isDraggable(object)) return;
+  object->dragging = 0;
+  ReleaseCapture();
+}
+
+// One step of a drag; true when the message is consumed (the cursor has not moved).
+bool onDragStep(ScreenObject* object, WPARAM wParam) {
+  if (!object->dragging || !(wParam & MK_LBUTTON) || !isDraggable(object)) return false;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  if (cursor.x == object->lastCursorX && cursor.y == object->lastCursorY) return true;
+  HWND window = object->window;
+  HWND parent = GetParent(window);
+  RECT windowRect;
+  RECT parentRect{0, 0, 0, 0};
+  GetWindowRect(window, &windowRect);
+  if (parent) GetWindowRect(parent, &parentRect);
+  int x = windowRect.left - parentRect.left;
+  int y = windowRect.top - parentRect.top;
+  bool xFollows = (object->flags & (OF_DRAG | OF_DRAG_X)) != 0;
+  bool yFollows = (object->flags & (OF_DRAG | OF_DRAG_Y)) != 0;
+  if (xFollows) x = cursor.x - object->grabX;
+  if (yFollows) y = cursor.y - object->grabY;
+  object->lastCursorX = cursor.x;
+  object->lastCursorY = cursor.y;
+  if (isChild(window) && parent) {
+    GetWindowRect(parent, &parentRect);
+    if (xFollows) x -= parentRect.left;
+    if (yFollows) y -= parentRect.top;
+  }
+  bool moved = !object->dragFilter || object->dragFilter(window, &x, &y) != 0;
+  if (moved) SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+  if (!(object->flags & OF_NO_PARENT_UPDATE) && parent) UpdateWindow(parent);
+  return false;
+}
+
+// Copies the invalid rectangle from the surface; nothing is ever drawn on the screen directly.
+void onPaint(ScreenObject* object) {
+  ScopedSelectObject surface(object->surfaceDC, object->surfaceBitmap);
+  ScopedPaint paint(object->window);
+  const RECT& rect = paint.rect();
+  if (object->surfaceDC) {
+    BitBlt(paint.dc(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, object->surfaceDC,
+           rect.left, rect.top, SRCCOPY);
+  }
+}
+
+}  // namespace
+
+HWND createMainWindow(HBITMAP background) {
+  registerObjectClass(kMainClass, true);
+  HWND window = CreateWindowExA(0, kMainClass, "", WS_POPUP, 0, 0, screenWidth(), screenHeight(), nullptr, nullptr,
+                                windowingInstance(), nullptr);
+  if (!window) return nullptr;
+  ScopedGetDC windowDC(window);
+  ScreenObject* object = attachObject(window);
+  object->kind = KIND_MAIN;
+  createBackBuffer(object, windowDC);
+  object->backgroundBitmap = background ? background : createWhiteTile(windowDC, object->backgroundDC);
+  SetWindowTextA(window, programTitle());
+  fillBackground(window);
+  return window;
+}
+
+HWND createPictureWindow(HWND parent, HBITMAP picture) {
+  SIZE size = bitmapSize(picture);
+  registerObjectClass(kPictureClass, false);
+  HWND window = CreateWindowExA(0, kPictureClass, "title", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, size.cx, size.cy, parent,
+                                nullptr, windowingInstance(), nullptr);
+  if (!window) {
+    DeleteObject(picture);  // the picture was handed over; nobody else will free it
+    return nullptr;
+  }
+  ScopedGetDC windowDC(window);
+  ScreenObject* object = attachObject(window);
+  object->kind = KIND_PICTURE;
+  object->surfaceBitmap = picture;
+  object->surfaceDC = createMemoryDC(windowDC, &object->surfaceDCInitialBitmap);
+  return window;
+}
+
+HWND createTextWindow(Host& host, HWND parent, HBITMAP background, DWORD style) {
+  BITMAP info{};
+  if (background && GetObjectA(background, sizeof info, &info) && !info.bmBits) {
+    host.showMessage("AAAAA!!! (2) DIB section of Bitmap is empty");
+  }
+  registerObjectClass(kTextClass, true);
+  HWND window = CreateWindowExA(0, kTextClass, "", style ? style : WS_POPUP, 0, 0, kTextWindowWidth,
+                                kTextWindowHeight, parent, nullptr, windowingInstance(), nullptr);
+  if (!window) return nullptr;
+  ScopedGetDC windowDC(window);
+  ScreenObject* object = attachObject(window);
+  object->kind = KIND_TEXT;
+  createBackBuffer(object, windowDC);
+  object->backgroundBitmap = background;
+  fillBackground(window);
+  return window;
+}
+
+void fillBackground(HWND window) {
+  ScreenObject* object = objectOf(window);
+  TileSourceDC source{};
+  if (!object || !chooseTileSource(object, &source)) return;
+  copyTiles(object, source, tileCopies(source.tile, screenWidth(), screenHeight()));
+}
+
+void fillBackgroundRect(HWND window, int x, int y, int width, int height) {
+  ScreenObject* object = objectOf(window);
+  TileSourceDC source{};
+  if (!object || !chooseTileSource(object, &source)) return;
+  copyTiles(object, source, tileCopiesForRect(source.tile, x, y, width, height));
+}
+
+LRESULT CALLBACK commonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  notifyParentOfClick(window, message);
+  ScreenObject* object = objectOf(window);
+  if (!object) return DefWindowProcA(window, message, wParam, lParam);
+  switch (message) {
+    case WM_MOVE:
+      onMove(object);
+      break;
+    case WM_CLOSE:
+      wakeWaiter(window);  // before the default processing destroys the window
+      break;
+    case WM_LBUTTONDOWN:
+      onDragStart(object, lParam);
+      break;
+    case WM_LBUTTONUP:
+      onDragEnd(object);
+      break;
+    case WM_MOUSEMOVE:
+      if (onDragStep(object, wParam)) return 0;
+      break;
+    case WM_PAINT:
+      onPaint(object);
+      break;
+    default:
+      break;
+  }
+  int hookResult = object->hook ? object->hook(window, message, wParam, lParam) : 1;
+  // The last message of a window destroyed by other means than destroyObjectWindow.
+  if (message == WM_NCDESTROY) releaseObjectOnDestroy(window);
+  if (hookResult == 0) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace vellaro

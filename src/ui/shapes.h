@@ -1,0 +1,21 @@
+// Transparent-colour window shapes: a region that leaves out every pixel of one colour.
+#pragma once
+
+#include <windows.h>
+
+#include "script/screen.h"
+
+namespace vellaro {
+
+class Host;
+
+// The bitmap's rectangle minus every pixel of the colour, in the bitmap's coordinates; null when
+// the bitmap has no pixel memory or is not 24 bits per pixel (the scan reads three bytes a pixel).
+// The caller owns the region.
+HRGN regionFromColour(HBITMAP bitmap, Rgb colour);
+
+// Applies that region to the window (frames other than 0 come with animation windows). Shows
+// "Window contains no bitmap" and returns 0 when there is no bitmap; 1 otherwise.
+int shapeByColour(Host& host, HWND window, Rgb colour, int frameIndex);
+
+}  // namespace vellaro

@@ -1,0 +1,108 @@
+#include "ui/waits.h"
+
+#include "script/host.h"
+#include "ui/screen_object.h"
+
+namespace vellaro {
+namespace {
+
+constexpr int kWakePostAttempts = 1000;
+
+// Time left until durationMs after start; 0 once it has passed. Unsigned differences stay right
+// when the clock wraps at 2^32 during the wait.
+uint32_t remainingMs(Host& clock, uint32_t start, uint32_t durationMs) {
+  uint32_t elapsed = clock.clockMs() - start;
+  return elapsed >= durationMs ? 0 : durationMs - elapsed;
+}
+
+// Sleeps until a new message arrives for this thread or timeoutMs pass. Only messages that came
+// after the last PeekMessage wake it, so queued messages that the caller leaves alone (thread
+// messages during pumpFor) do not make it spin.
+void blockUntilMessageOr(uint32_t timeoutMs) {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, QS_ALLINPUT);
+}
+
+void dispatch(const MSG& message) {
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+}
+
+}  // namespace
+
+UINT pumpPending(HWND window) {
+  MSG message;
+  while (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) return WM_QUIT;
+    dispatch(message);
+  }
+  return 0;
+}
+
+void waitForWake(HWND window) {
+  ScreenObject* object = objectOf(window);
+  if (!object) return;
+  object->wakeFlag = 0;
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // The window may have been destroyed by the message before; read the flag through it again.
+    object = objectOf(window);
+    if (!object || object->wakeFlag) return;
+    dispatch(message);
+    object = objectOf(window);
+    if (!object) return;
+  }
+}
+
+void waitForWakeOrTimeout(HWND window, uint32_t durationMs, Host& clock) {
+  ScreenObject* object = objectOf(window);
+  if (!object) return;
+  uint32_t start = clock.clockMs();
+  object->wakeFlag = 0;
+  for (;;) {
+    MSG message;
+    bool taken = PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0;
+    uint32_t remaining = remainingMs(clock, start, durationMs);
+    if (remaining == 0) return;  // a message taken by this poll is dropped
+    if (!taken) {
+      blockUntilMessageOr(remaining);
+      continue;
+    }
+    if (message.message == WM_CLOSE) return;
+    if (message.message == WM_QUIT) {
+      PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);  // so that the program still quits
+      return;
+    }
+    object = objectOf(window);
+    if (!object || object->wakeFlag) return;
+    dispatch(message);
+    if (!objectOf(window)) return;
+  }
+}
+
+void pumpFor(HWND window, uint32_t durationMs, Host& clock) {
+  ScreenObject* object = objectOf(window);
+  if (!object) return;
+  uint32_t start = clock.clockMs();
+  object->wakeFlag = 0;
+  for (;;) {
+    pumpPending(window);
+    object = objectOf(window);  // gone when a dispatched message destroyed the window
+    if (!object || object->wakeFlag) return;
+    uint32_t remaining = remainingMs(clock, start, durationMs);
+    if (remaining == 0) return;
+    blockUntilMessageOr(remaining);
+  }
+}
+
+void wakeWaiter(HWND window) {
+  ScreenObject* object = objectOf(window);
+  if (!object) return;
+  object->wakeFlag = 1;
+  // A full queue can only drain on this very thread, so retrying forever would hang; the flag is
+  // set anyway and the wait sees it after the next message it takes.
+  for (int attempt = 0; attempt < kWakePostAttempts; ++attempt) {
+    if (PostThreadMessageA(GetCurrentThreadId(), WM_TIMER, 0, 0)) return;
+  }
+}
+
+}  // namespace vellaro

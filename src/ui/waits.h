@@ -1,0 +1,27 @@
+// The waits of the user-interface thread. They dispatch window messages, so window procedures and
+// hooks run only inside them. The timed waits block until a message arrives or the time is up,
+// so a long pause costs almost no processor time.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace vellaro {
+
+class Host;
+
+// Dispatches every pending message of the window and its children (all of the thread's messages
+// for a null window). Returns WM_QUIT when it took one (not dispatched, not posted again).
+UINT pumpPending(HWND window);
+// Until the window's wake flag is set or WM_QUIT arrives; the message that ends it is dropped.
+void waitForWake(HWND window);
+// Like waitForWake, also ending when durationMs have passed by the clock or a WM_CLOSE arrives
+// (not dispatched, so the window stays); a WM_QUIT taken here is posted again.
+void waitForWakeOrTimeout(HWND window, uint32_t durationMs, Host& clock);
+// Dispatches the window's messages until its wake flag is set or durationMs have passed.
+void pumpFor(HWND window, uint32_t durationMs, Host& clock);
+// Sets the window's wake flag and posts the wake message (WM_TIMER, no window) to this thread.
+void wakeWaiter(HWND window);
+
+}  // namespace vellaro
