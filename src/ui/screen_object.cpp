@@ -61,6 +61,10 @@ ScreenObject* objectOf(HWND window) {
   WNDCLASSEXA info{};
   info.cbSize = sizeof info;
   if (!GetClassInfoExA(g_instance, className, &info)) return nullptr;  // not registered by this module
+  // A second player registers the same class names; its windows' words hold its own pointers.
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId != GetCurrentProcessId()) return nullptr;
   return reinterpret_cast<ScreenObject*>(GetWindowLongPtrA(window, 0));
 }
 
