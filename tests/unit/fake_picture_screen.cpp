@@ -24,6 +24,10 @@ void FakePictureScreen::setBackground(PictureHandle handle) {
 }
 
 ObjectHandle FakePictureScreen::createPictureObject(PictureHandle pictureHandle) {
+  if (windowsFail) {
+    log.push_back("create failed");
+    return nullptr;
+  }
   Object created;
   created.picture = picture(pictureHandle);
   objects.push_back(created);

@@ -52,6 +52,7 @@ class FakePictureScreen : public Screen {
   Object& object(int n) { return objects.at(static_cast<size_t>(n - 1)); }
   static ObjectHandle handle(int n) { return reinterpret_cast<ObjectHandle>(static_cast<intptr_t>(n)); }
 
+  bool windowsFail = false;              // createPictureObject makes no window
   int width = 1024;
   int height = 768;
   std::map<std::string, Picture> files;  // the picture files that loadPicture finds

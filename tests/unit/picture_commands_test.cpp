@@ -109,6 +109,14 @@ TEST_F(PictureCommandsTest, AMissingPictureMakesNoObject) {
   EXPECT_EQ(interpreter.objects.at(0), nullptr);
 }
 
+TEST_F(PictureCommandsTest, AWindowThatCannotBeMadeIsNeitherRegisteredNorPlaced) {
+  screen.windowsFail = true;
+  run(cmdShow, {"show", "0", "0", "pic.bmp", "door"});
+  EXPECT_EQ(screen.log, (Log{"load pic.bmp", "create failed"}));
+  EXPECT_EQ(interpreter.objects.at(0), nullptr);
+  EXPECT_TRUE(host.messages.empty());
+}
+
 TEST_F(PictureCommandsTest, AFiveCharacterColourLeavesTheObjectRegisteredButHiddenAndUnplaced) {
   run(cmdShow, {"show", "10", "10", "pic.bmp", "door", "FF00F"});
   EXPECT_EQ(screen.log, (Log{"load pic.bmp", "create #1", "hook #1"}));

@@ -55,7 +55,8 @@ ObjectHandle preshowObject(Interpreter& interpreter, Screen& screen, CommandArgs
     interpreter.scriptError("cannot find picture %s", path.c_str());
     return nullptr;
   }
-  ObjectHandle object = screen.createPictureObject(picture);
+  ObjectHandle object = screen.createPictureObject(picture);  // it owns the picture from here on
+  if (!object) return nullptr;  // no window could be made: nothing to name or place
   const char* xText = interpreter.resolveArgument(args.item[1], "preshow, X");
   const char* yText = xText ? interpreter.resolveArgument(args.item[2], "preshow, Y") : nullptr;
   const char* name = yText ? interpreter.resolveArgument(args.item[4], "(pre)show, ObjName") : nullptr;
