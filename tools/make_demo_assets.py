@@ -73,6 +73,11 @@ def main():
     write_bmp(os.path.join(pictures, "yes.bmp"), 120, 60, button_picture((70, 160, 90)))
     write_bmp(os.path.join(pictures, "no.bmp"), 120, 60, button_picture((190, 80, 70)))
     write_wav(os.path.join(sounds, "a441.wav"), tone(441.0, 0.6))
+    # The lesson counts its runs in a store file; the first run finds it at 0.
+    visits = os.path.join(lesson, "visits.sto")
+    if not os.path.exists(visits):
+        with open(visits, "wb") as f:
+            f.write(b"$visits=0\r\r\n")
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target vellaro -j "$(nproc 2>/dev/null || echo 2)"
 exe=$root/build/win64/vellaro.exe
 lesson=$root/lessons/demo
+python3 tools/make_demo_assets.py "$lesson"
 
 if [ -n "${DISPLAY:-}" ] && [ "${1:-}" != "--headless" ]; then
   cd "$lesson" && exec wine "$exe"
