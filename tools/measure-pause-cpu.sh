@@ -11,7 +11,13 @@ set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 exe=${1:-$here/build/win64/vellaro.exe}
-state=${2:-$(mktemp -d /tmp/vellaro-measure-XXXXXX)}
+made_state=no
+if [ $# -ge 2 ]; then
+  state=$2
+else
+  state=$(mktemp -d /tmp/vellaro-measure-XXXXXX)
+  made_state=yes
+fi
 env_script=$here/tests/wine/wine-env.sh
 ticks=$(getconf CLK_TCK)
 
@@ -22,7 +28,10 @@ if [ ! -s "$state/display" ]; then
   bash "$env_script" "$state" start
   started_env=yes
 fi
-cleanup() { [ "$started_env" = yes ] && bash "$env_script" "$state" stop || true; }
+cleanup() {
+  if [ "$started_env" = yes ]; then bash "$env_script" "$state" stop || true; fi
+  if [ "$made_state" = yes ]; then rm -rf "$state"; fi
+}
 trap cleanup EXIT
 
 # CPU ticks (user + system) of a process from its stat line; the name may hold blanks, so
