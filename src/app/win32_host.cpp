@@ -4,6 +4,8 @@
 
 #include <sys/timeb.h>
 
+#include "sound/mixer.h"
+
 namespace vellaro {
 
 void Win32Host::showMessage(const std::string& text) {
@@ -25,6 +27,6 @@ uint32_t Win32Host::clockMs() {
 
 uint32_t Win32Host::tickCount() { return GetTickCount(); }
 
-bool Win32Host::isSilent() { return true; }  // no sound engine yet
+bool Win32Host::isSilent() { return !voices || voices->isSilent(); }
 
 }  // namespace vellaro

@@ -2,10 +2,14 @@
 #pragma once
 
 #include "script/host.h"
+#include "sound/message_sink.h"
 
 namespace vellaro {
 
-class Win32Host final : public Host {
+class VoicePlayer;
+
+// Also the sound side's message sink: device and file errors go to the same message box.
+class Win32Host final : public Host, public MessageSink {
  public:
   void showMessage(const std::string& text) override;
   bool askOkCancel(const std::string& text, const std::string& caption) override;
@@ -13,6 +17,9 @@ class Win32Host final : public Host {
   uint32_t clockMs() override;
   uint32_t tickCount() override;
   bool isSilent() override;
+
+  // The sound engine that isSilent asks; none means silence.
+  VoicePlayer* voices = nullptr;
 };
 
 }  // namespace vellaro

@@ -1,0 +1,63 @@
+// The mixer's worst tick: all 60 voices active and a span of the whole 70 ms buffer (3087 frames),
+// which the 10 ms timer period must hold with room to spare: divide the time by 10 ms.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "sound/mixer.h"
+
+namespace vellaro {
+namespace {
+
+// Long enough that no voice ends during the run; restarted when they would.
+constexpr size_t kSampleFrames = 44100 * 60;
+
+SampleView sampleOf(const std::vector<int16_t>& samples, uint8_t channels) {
+  SampleView sample;
+  sample.data = reinterpret_cast<const uint8_t*>(samples.data());
+  sample.size = samples.size() * sizeof(int16_t);
+  sample.channels = channels;
+  sample.bitsFactor = 2;
+  sample.groupFactor = static_cast<uint8_t>(2 * channels);
+  sample.speedFactor = 4;
+  sample.pitchBase = 128;
+  return sample;
+}
+
+void startAll(Mixer& mixer, const SampleView& sample) {
+  mixer.stopAllVoices();
+  // The highest notes step furthest through the sample each frame.
+  for (int voice = 0; voice < kVoiceCount; ++voice) mixer.startVoice(sample, static_cast<uint16_t>(71 - voice % 12), 88, 127);
+}
+
+void worstTick(benchmark::State& state, uint8_t channels) {
+  std::vector<int16_t> samples(kSampleFrames * channels);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 7919);
+  SampleView sample = sampleOf(samples, channels);
+  Mixer mixer;
+  std::vector<int16_t> out(2 * size_t{kMixBufferFrames});
+  startAll(mixer, sample);
+  int ticks = 0;
+  for (auto _ : state) {
+    mixer.mixFrames(out.data(), kBufferFrames);
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+    if (++ticks == 50) {  // 50 whole-buffer spans at 15x speed stay well inside the sample
+      state.PauseTiming();
+      startAll(mixer, sample);
+      ticks = 0;
+      state.ResumeTiming();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * kVoiceCount * kBufferFrames);
+}
+
+void BM_WorstTickMono16(benchmark::State& state) { worstTick(state, 1); }
+void BM_WorstTickStereo16(benchmark::State& state) { worstTick(state, 2); }
+
+BENCHMARK(BM_WorstTickMono16)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WorstTickStereo16)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace vellaro
