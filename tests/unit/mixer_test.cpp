@@ -63,55 +63,38 @@ TEST(Mixer, WritesZerosWithNoActiveVoice) {
   EXPECT_TRUE(mixer.isSilent());
 }
 
-// Guards against an off-by-one in the position or in the 100-frame tail.
-TEST(Mixer, Note24PlaysEverySampleOnceAndStopsBeforeTheTail) {
-  std::vector<int16_t> samples = traceable(300);
+// Output frame i plays sample frame i * step / 4 until the end, then silence; guards against an
+// off-by-one in the position, the rate rule or the 100-frame tail.
+struct RateCase {
+  const char* name;
+  uint16_t note;
+  uint8_t speedFactor;
+  size_t frames;
+  uint32_t step;  // sample frames per output frame, times 4
+  size_t played;  // output frames before the voice ends
+};
+
+class RateTest : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(RateTest, PlaysTheSampleFramesOfItsRate) {
+  const RateCase& c = GetParam();
+  std::vector<int16_t> samples = traceable(c.frames);
   Mixer mixer;
-  ASSERT_EQ(mixer.startVoice(mono16(samples), 24, 88, 127), 1);
+  ASSERT_EQ(mixer.startVoice(mono16(samples, c.speedFactor), c.note, 88, 127), 1);
   EXPECT_FALSE(mixer.isSilent());
-  std::vector<int16_t> out = monoOut(mix(mixer, 250));
-  std::vector<int16_t> expected = traceable(200);
-  expected.resize(250, 0);
-  EXPECT_EQ(out, expected);
-  EXPECT_TRUE(mixer.isSilent());  // the mixer freed it on reaching its end
+  std::vector<int16_t> expected(c.played + 10, 0);
+  for (size_t i = 0; i < c.played; ++i) expected[i] = samples[i * c.step / 4];
+  EXPECT_EQ(monoOut(mix(mixer, static_cast<uint32_t>(c.played + 10))), expected) << c.name;
+  EXPECT_TRUE(mixer.isSilent()) << c.name;  // the mixer freed it at its end
 }
 
-TEST(Mixer, Note36SkipsEverySecondFrameAndEndsInHalfTheTime) {
-  std::vector<int16_t> samples = traceable(300);
-  Mixer mixer;
-  mixer.startVoice(mono16(samples), 36, 88, 127);
-  std::vector<int16_t> out = monoOut(mix(mixer, 120));
-  for (size_t i = 0; i < 100; ++i) EXPECT_EQ(out[i], samples[2 * i]) << i;
-  EXPECT_EQ(std::vector<int16_t>(out.begin() + 100, out.end()), zeros(20));
-  EXPECT_TRUE(mixer.isSilent());
-}
-
-TEST(Mixer, Note12PlaysEveryFrameTwice) {
-  std::vector<int16_t> samples = traceable(300);
-  Mixer mixer;
-  mixer.startVoice(mono16(samples), 12, 88, 127);
-  std::vector<int16_t> out = monoOut(mix(mixer, 410));
-  for (size_t i = 0; i < 400; ++i) EXPECT_EQ(out[i], samples[i / 2]) << i;
-  EXPECT_EQ(std::vector<int16_t>(out.begin() + 400, out.end()), zeros(10));
-}
-
-TEST(Mixer, A22050HzSampleAtNote24PlaysEveryFrameTwice) {
-  std::vector<int16_t> samples = traceable(300);
-  Mixer mixer;
-  mixer.startVoice(mono16(samples, 2), 24, 88, 127);
-  std::vector<int16_t> out = monoOut(mix(mixer, 402));
-  for (size_t i = 0; i < 400; ++i) EXPECT_EQ(out[i], samples[i / 2]) << i;
-  EXPECT_EQ(out[400], 0);
-}
-
-TEST(Mixer, An11025HzSampleAtNote24PlaysEveryFrameFourTimes) {
-  std::vector<int16_t> samples = traceable(110);
-  Mixer mixer;
-  mixer.startVoice(mono16(samples, 1), 24, 88, 127);
-  std::vector<int16_t> out = monoOut(mix(mixer, 44));
-  for (size_t i = 0; i < 40; ++i) EXPECT_EQ(out[i], samples[i / 4]) << i;
-  EXPECT_EQ(std::vector<int16_t>(out.begin() + 40, out.end()), zeros(4));
-}
+INSTANTIATE_TEST_SUITE_P(Table, RateTest,
+                         ::testing::Values(RateCase{"44100 Hz at note 24: each frame once", 24, 4, 300, 4, 200},
+                                           RateCase{"note 36: every second frame", 36, 4, 300, 8, 100},
+                                           RateCase{"note 12: each frame twice", 12, 4, 300, 2, 400},
+                                           RateCase{"22050 Hz at note 24: each frame twice", 24, 2, 300, 2, 400},
+                                           RateCase{"11025 Hz at note 24: four times", 24, 1, 110, 1, 40},
+                                           RateCase{"below 11025 Hz: as slow as 11025", 24, 0, 103, 1, 12}));
 
 TEST(Mixer, ConvertsEightBitSamplesToSigned16Bits) {
   std::vector<uint8_t> bytes = {128, 0, 255, 129, 127};
@@ -280,15 +263,6 @@ INSTANTIATE_TEST_SUITE_P(
                       UnplayableCase{"note 72", 300, 2, 72, 128},
                       UnplayableCase{"note 65535", 300, 2, 65535, 128},
                       UnplayableCase{"pitch base 0", 300, 2, 24, 0}));
-
-TEST(Mixer, ASampleRateBelow11025HzPlaysAtTheSlowestStepAndEnds) {
-  std::vector<int16_t> samples = traceable(103);
-  Mixer mixer;
-  ASSERT_EQ(mixer.startVoice(mono16(samples, 0), 24, 88, 127), 1);
-  std::vector<int16_t> out = monoOut(mix(mixer, 14));
-  EXPECT_EQ(out, (std::vector<int16_t>{1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 0, 0}));
-  EXPECT_TRUE(mixer.isSilent());
-}
 
 // A file may declare fewer bytes per frame than its layout reads: the voice must stop at the data.
 TEST(Mixer, AFrameSizeThatUnderstatesTheLayoutNeverReadsPastTheData) {

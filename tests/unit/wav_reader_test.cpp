@@ -11,81 +11,70 @@
 namespace vellaro {
 namespace {
 
-std::vector<uint8_t> bytesOf(std::initializer_list<uint8_t> list) { return list; }
-
 WavResult parse(const WavBytes& file, WavSample& sample) {
   return parseWav(file.bytes.data(), file.bytes.size(), sample);
 }
 
-TEST(WavReader, ReadsFormatFieldsAndData) {
-  WavBytes file = WavBytes::mono16(22050, {1, 2, 3});
+WavBytes riff(const char* form = "WAVE") { return WavBytes().riff(form); }
+
+struct WalkCase {
+  const char* name;
+  WavBytes file;
+  WavResult result;
+  uint16_t channels;
+  uint32_t rate;
+  uint16_t bits;
+  size_t size;
+  uint8_t lastByte;
+};
+
+class WalkTest : public ::testing::TestWithParam<WalkCase> {};
+
+TEST_P(WalkTest, WalksTheChunks) {
+  const WalkCase& c = GetParam();
   WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  EXPECT_EQ(sample.format.channels, 1);
-  EXPECT_EQ(sample.format.sampleRate, 22050u);
-  EXPECT_EQ(sample.format.blockAlign, 2);
-  EXPECT_EQ(sample.format.bitsPerSample, 16);
-  ASSERT_EQ(sample.size, 6u);
-  EXPECT_EQ(std::vector<uint8_t>(sample.data.get(), sample.data.get() + 6), bytesOf({1, 0, 2, 0, 3, 0}));
+  ASSERT_EQ(parse(c.file, sample), c.result) << c.name;
+  if (c.result != WavResult::Loaded) return;
+  EXPECT_EQ(sample.format.channels, c.channels) << c.name;
+  EXPECT_EQ(sample.format.sampleRate, c.rate) << c.name;
+  EXPECT_EQ(sample.format.bitsPerSample, c.bits) << c.name;
+  EXPECT_EQ(sample.format.blockAlign, c.channels * c.bits / 8) << c.name;
+  ASSERT_EQ(sample.size, c.size) << c.name;
+  ASSERT_NE(sample.data, nullptr) << c.name;
+  if (c.size) {
+    EXPECT_EQ(sample.data[c.size - 1], c.lastByte) << c.name;
+  }
 }
 
-// Guards against skipping a pad byte after an odd chunk: the next header follows directly.
-TEST(WavReader, AnOddChunkIsFollowedDirectlyByTheNextHeader) {
-  WavBytes file;
-  file.riff("WAVE").chunk("junk", {9, 9, 9}).chunk("fmt ", WavBytes::format(2, 44100, 16));
-  file.chunk("data", {1, 2, 3, 4, 5});
-  WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  EXPECT_EQ(sample.format.channels, 2);
-  EXPECT_EQ(sample.size, 5u);
-  EXPECT_EQ(sample.data[4], 5);
+std::vector<uint8_t> longFmt() {
+  std::vector<uint8_t> body = WavBytes::format(2, 44100, 16);
+  body.resize(40, 0xEE);  // the extensible form
+  return body;
 }
 
-TEST(WavReader, SkipsAListChunkBeforeFmt) {
-  WavBytes file;
-  file.riff("WAVE").chunk("LIST", {'I', 'N', 'F', 'O', 'a', 'b', 'c', 'd', 'e'});
-  file.chunk("fmt ", WavBytes::format(1, 11025, 8)).chunk("fact", {0, 0, 0, 0}).chunk("data", {128});
-  WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  EXPECT_EQ(sample.format.sampleRate, 11025u);
-  EXPECT_EQ(sample.format.bitsPerSample, 8);
-}
-
-TEST(WavReader, ALaterFmtReplacesAnEarlierOne) {
-  WavBytes file;
-  file.riff("WAVE").chunk("fmt ", WavBytes::format(1, 11025, 8)).chunk("fmt ", WavBytes::format(2, 48000, 16));
-  file.chunk("data", {0, 0, 0, 0});
-  WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  EXPECT_EQ(sample.format.channels, 2);
-  EXPECT_EQ(sample.format.sampleRate, 48000u);
-  EXPECT_EQ(sample.format.blockAlign, 4);
-}
-
-TEST(WavReader, AcceptsLongFmtAndFactBodies) {
-  std::vector<uint8_t> extensible = WavBytes::format(2, 44100, 16);
-  extensible.resize(40, 0xEE);
-  WavBytes file;
-  file.riff("WAVE").chunk("fmt ", extensible).chunk("fact", {1, 2, 3, 4, 5, 6, 7}).chunk("data", {7, 7});
-  WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  EXPECT_EQ(sample.format.bitsPerSample, 16);
-  EXPECT_EQ(sample.size, 2u);
-}
-
-TEST(WavReader, RejectsAnotherRiffFormType) {
-  WavBytes file;
-  file.riff("AVI ").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {0, 0});
-  WavSample sample;
-  EXPECT_EQ(parse(file, sample), WavResult::NotWave);
-}
-
-TEST(WavReader, WalksAFileWithoutRiffHeaderFromItsStart) {
-  WavBytes file;
-  file.chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {5, 0});
-  WavSample sample;
-  EXPECT_EQ(parse(file, sample), WavResult::Loaded);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Table, WalkTest,
+    ::testing::Values(
+        WalkCase{"plain", WavBytes::mono16(22050, {1, 2, 3}), WavResult::Loaded, 1, 22050, 16, 6, 0},
+        // Guards against skipping a pad byte after an odd chunk: the next header follows directly.
+        WalkCase{"odd chunk", riff().chunk("junk", {9, 9, 9}).chunk("fmt ", WavBytes::format(2, 44100, 16)).chunk("data", {1, 2, 3, 4, 5}),
+                 WavResult::Loaded, 2, 44100, 16, 5, 5},
+        WalkCase{"LIST before fmt", riff().chunk("LIST", {'I', 'N', 'F', 'O', 'a'}).chunk("fmt ", WavBytes::format(1, 11025, 8)).chunk("fact", {0, 0, 0, 0}).chunk("data", {128}),
+                 WavResult::Loaded, 1, 11025, 8, 1, 128},
+        WalkCase{"later fmt wins", riff().chunk("fmt ", WavBytes::format(1, 11025, 8)).chunk("fmt ", WavBytes::format(2, 48000, 16)).chunk("data", {0, 0, 0, 7}),
+                 WavResult::Loaded, 2, 48000, 16, 4, 7},
+        WalkCase{"long fmt and fact", riff().chunk("fmt ", longFmt()).chunk("fact", {1, 2, 3, 4, 5, 6, 7}).chunk("data", {7, 8}),
+                 WavResult::Loaded, 2, 44100, 16, 2, 8},
+        WalkCase{"no RIFF header", WavBytes().chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {5, 0}),
+                 WavResult::Loaded, 1, 44100, 16, 2, 0},
+        WalkCase{"data longer than the file", riff().chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {1, 2, 3}, 0xFFFFFFF0u),
+                 WavResult::Loaded, 1, 44100, 16, 3, 3},
+        WalkCase{"empty data", riff().chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {}),
+                 WavResult::Loaded, 1, 44100, 16, 0, 0},
+        WalkCase{"another form type", riff("AVI ").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {0, 0}),
+                 WavResult::NotWave, 0, 0, 0, 0, 0},
+        WalkCase{"a size near 4 GB", riff().chunk("junk", {}, 0xFFFFFFFFu).chunk("data", {1, 2}),
+                 WavResult::NoData, 0, 0, 0, 0, 0}));
 
 struct TruncatedCase {
   const char* name;
@@ -107,30 +96,6 @@ INSTANTIATE_TEST_SUITE_P(Table, TruncatedTest,
                          ::testing::Values(TruncatedCase{"empty", 0}, TruncatedCase{"half a header", 5},
                                            TruncatedCase{"no form type", 10}, TruncatedCase{"inside fmt", 25},
                                            TruncatedCase{"a chunk that runs past the end", 1000}));
-
-TEST(WavReader, ADataChunkLongerThanTheFileKeepsTheBytesThatAreThere) {
-  WavBytes file;
-  file.riff("WAVE").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {1, 2, 3}, 0xFFFFFFF0u);
-  WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  EXPECT_EQ(sample.size, 3u);
-}
-
-TEST(WavReader, AChunkSizeNear4GbDoesNotWrapTheWalk) {
-  WavBytes file;
-  file.riff("WAVE").chunk("junk", {}, 0xFFFFFFFFu).chunk("data", {1, 2});
-  WavSample sample;
-  EXPECT_EQ(parse(file, sample), WavResult::NoData);
-}
-
-TEST(WavReader, AnEmptyDataChunkStillGivesData) {
-  WavBytes file;
-  file.riff("WAVE").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {});
-  WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  EXPECT_NE(sample.data, nullptr);
-  EXPECT_EQ(sample.size, 0u);
-}
 
 TEST(WavReader, AMissingFileCannotBeOpened) {
   WavSample sample;

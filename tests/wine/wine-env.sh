@@ -1,0 +1,175 @@
+#!/bin/sh
+# One virtual display and one Wine server for a whole run of the Wine tests.
+#
+#   wine-env.sh STATE_DIR start            start Xvfb and a persistent wineserver, prepare the prefix
+#   wine-env.sh STATE_DIR run EXE [ARG...] run a Windows program on that display and server
+#   wine-env.sh STATE_DIR stop             stop the wineserver (and every Wine process) and Xvfb
+#
+# STATE_DIR keeps the Wine prefix (made once with wineboot, reused by later runs), the display
+# number, the process ids and the logs. The caller's DISPLAY is never used: the tests draw on
+# their own 1024x768x24 screen, so they run the same on a desktop, over ssh and in CI.
+set -eu
+
+if [ $# -lt 2 ]; then
+  echo "usage: $0 STATE_DIR start|run EXE [ARG...]|stop" >&2
+  exit 2
+fi
+state=$1
+action=$2
+shift 2
+
+prefix=$state/wineprefix
+# Raise this when the settings below change, so that existing prefixes take them up.
+prefix_version=2
+wine_bin=${WINE:-wine}
+
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+# No Mono or Gecko install dialogs: the player needs neither .NET nor HTML.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+# Wine wants a home; CI may run without one.
+export HOME="${HOME:-$state}"
+
+log() { echo "wine-env: $*" >&2; }
+
+# True when PID is alive and runs the program NAME (guards against a reused process id).
+is_our_process() {
+  [ -n "$1" ] && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = "$2" ]
+}
+
+stop_env() {
+  if [ -d "$prefix" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [ -f "$state/xvfb.pid" ]; then
+    pid=$(cat "$state/xvfb.pid")
+    if is_our_process "$pid" Xvfb; then
+      kill "$pid" 2>/dev/null || true
+      i=0
+      while is_our_process "$pid" Xvfb && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
+      is_our_process "$pid" Xvfb && kill -9 "$pid" 2>/dev/null || true
+    fi
+    rm -f "$state/xvfb.pid"
+  fi
+  rm -f "$state/display"
+}
+
+start_xvfb() {
+  rm -f "$state/display.fd"
+  # -displayfd picks a free display number and reports it once the server accepts clients.
+  # setsid and the redirections detach Xvfb from ctest's pipes, so ctest does not wait for it.
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+    3>"$state/display.fd" </dev/null >"$state/xvfb.log" 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  i=0
+  while [ ! -s "$state/display.fd" ]; do
+    if [ $i -ge 100 ] || ! kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+      log "Xvfb did not start; see $state/xvfb.log"
+      cat "$state/xvfb.log" >&2 || true
+      exit 1
+    fi
+    sleep 0.1
+    i=$((i + 1))
+  done
+  echo ":$(head -n 1 "$state/display.fd" | tr -d ' \n')" >"$state/display"
+  rm -f "$state/display.fd"
+}
+
+start_env() {
+  mkdir -p "$state"
+  stop_env  # leftovers of an interrupted run
+  start_xvfb
+  DISPLAY=$(cat "$state/display")
+  export DISPLAY
+  log "Xvfb on $DISPLAY, prefix $prefix"
+  if [ "$(cat "$prefix/.vellaro-tests-ready" 2>/dev/null)" != "$prefix_version" ]; then
+    prepare_prefix
+  fi
+  # A persistent server lives until 'stop', so every test reuses it instead of starting its own.
+  wineserver -p </dev/null >"$state/wineserver.log" 2>&1
+  # Start Wine's services and its desktop now, writing to a log: started later by a test, they
+  # would keep ctest's output pipe open after the test has ended.
+  if ! wineboot </dev/null >"$state/services.log" 2>&1; then
+    log "wineboot failed; see $state/services.log"
+    exit 1
+  fi
+  log "ready"
+}
+
+# Makes the prefix once: wineboot, then the settings below. The settings take effect for the
+# Wine desktop started after them, so the server (and the desktop wineboot started) is stopped.
+#
+# Every window opens inside one Wine desktop of the screen's size. Without it Wine treats each
+# window as a window of the X display and, as Xvfb has no window manager, waits two seconds for
+# one whenever a window is hidden (every message box that closes). A program that crashes ends at
+# once with a backtrace on its output, instead of waiting behind a crash dialog.
+prepare_prefix() {
+  log "preparing the Wine prefix $prefix (once)"
+  mkdir -p "$prefix"
+  if ! wineboot -i </dev/null >"$state/wineboot.log" 2>&1; then
+    log "wineboot failed; see $state/wineboot.log"
+    cat "$state/wineboot.log" >&2 || true
+    exit 1
+  fi
+  cat >"$state/vellaro-tests.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+REG
+  if ! "$wine_bin" reg import "$state/vellaro-tests.reg" </dev/null >>"$state/wineboot.log" 2>&1; then
+    log "cannot configure the Wine prefix; see $state/wineboot.log"
+    exit 1
+  fi
+  wineserver -k >/dev/null 2>&1 || true  # saves the registry
+  wineserver -w >/dev/null 2>&1 || true
+  echo "$prefix_version" >"$prefix/.vellaro-tests-ready"
+}
+
+# Every run gets the same sound device, whatever the machine has: ALSA's default device writes
+# what Wine plays into $state/sound/heard.wav (a WAV file, in Wine's mixing format) over the silent
+# null device, and the sound tests read it. Wine hands its children the Unix environment, not the
+# environment a Windows program passes to CreateProcess, so the setting is made here for the run.
+capture_sound() {
+  sound=$(cd "$state" && pwd)/sound
+  mkdir -p "$sound"
+  cat >"$sound/asound.conf" <<ALSA
+</usr/share/alsa/alsa.conf>
+pcm.!default {
+  type file
+  slave.pcm "null"
+  file "$sound/heard.wav"
+  format "wav"
+}
+ALSA
+  export ALSA_CONFIG_PATH="$sound/asound.conf"
+  export VELLARO_HEARD_WAV="$sound/heard.wav"
+}
+
+run_in_env() {
+  if [ ! -s "$state/display" ]; then
+    log "not started: run '$0 $state start' first"
+    exit 1
+  fi
+  DISPLAY=$(cat "$state/display")
+  export DISPLAY
+  capture_sound
+  exec "$wine_bin" "$@" </dev/null
+}
+
+case "$action" in
+  start) start_env ;;
+  run) run_in_env "$@" ;;
+  stop) stop_env ;;
+  *)
+    echo "unknown action: $action" >&2
+    exit 2
+    ;;
+esac
