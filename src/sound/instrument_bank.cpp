@@ -127,7 +127,8 @@ int InstrumentBank::loadSample(const char* path) {
   if (path[0] == '*') return instrumentFor(path);
   WavSample sample;
   switch (readWavFile(path, sample)) {
-    case WavResult::Loaded: break;
+    case WavResult::Loaded:
+      break;
     case WavResult::CannotOpen:
       messages_.showMessage(std::string("Cannot open WAV file ") + path);
       return kNoInstrument;

@@ -42,10 +42,17 @@ void MidiOutput::report(unsigned result) {
   if (result == 0) return;
   messages_.showMessage("midi Out Error");
   switch (result) {
-    case kMidiBadOpenMode: messages_.showMessage("No status byte"); break;
-    case kMidiNotReady: messages_.showMessage("Midi dev is not ready"); break;
-    case kMidiInvalidHandle: messages_.showMessage("Invalid handle"); break;
-    default: break;
+    case kMidiBadOpenMode:
+      messages_.showMessage("No status byte");
+      break;
+    case kMidiNotReady:
+      messages_.showMessage("Midi dev is not ready");
+      break;
+    case kMidiInvalidHandle:
+      messages_.showMessage("Invalid handle");
+      break;
+    default:
+      break;
   }
 }
 

@@ -17,7 +17,7 @@ struct WavFormat {
 };
 
 struct WavSample {
-  WavFormat format;                // all zero when no "fmt " chunk came before "data"
+  WavFormat format;                 // all zero when no "fmt " chunk came before "data"
   std::unique_ptr<uint8_t[]> data;  // never null after a successful read, even for 0 bytes
   size_t size = 0;                  // bytes of data actually present in the file
 };

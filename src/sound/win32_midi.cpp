@@ -4,8 +4,7 @@
 
 namespace vellaro {
 
-MidiOut::MidiOut(uint8_t deviceIndex, MessageSink& messages)
-    : MidiOutput(static_cast<MidiSink&>(*this), messages) {
+MidiOut::MidiOut(uint8_t deviceIndex, MessageSink& messages) : MidiOutput(static_cast<MidiSink&>(*this), messages) {
   if (midiOutOpen(&handle_, deviceIndex, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) handle_ = nullptr;
 }
 

@@ -1,9 +1,8 @@
 // MidiOut and MidiIn on Windows MIDI devices. Win32 only.
 #pragma once
 
-#include <windows.h>
-
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "sound/win32_sound_engine.h"
 
-#include <mmsystem.h>
 #include <dsound.h>
+#include <mmsystem.h>
 
 #include <algorithm>
 #include <cstring>

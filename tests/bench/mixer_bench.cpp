@@ -28,7 +28,8 @@ SampleView sampleOf(const std::vector<int16_t>& samples, uint8_t channels) {
 void startAll(Mixer& mixer, const SampleView& sample) {
   mixer.stopAllVoices();
   // The highest notes step furthest through the sample each frame.
-  for (int voice = 0; voice < kVoiceCount; ++voice) mixer.startVoice(sample, static_cast<uint16_t>(71 - voice % 12), 88, 127);
+  for (int voice = 0; voice < kVoiceCount; ++voice)
+    mixer.startVoice(sample, static_cast<uint16_t>(71 - voice % 12), 88, 127);
 }
 
 void worstTick(benchmark::State& state, uint8_t channels) {

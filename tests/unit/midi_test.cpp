@@ -1,7 +1,8 @@
 // MIDI output and input: the exact message bytes through a recording sink, and the error boxes.
+#include "sound/midi.h"
+
 #include <gtest/gtest.h>
 
-#include "sound/midi.h"
 #include "sound_test_support.h"
 
 namespace vellaro {

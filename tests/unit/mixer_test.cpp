@@ -1,10 +1,11 @@
 // The software mixer, fed with traceable samples (1, 2, 3, ...) so that a wrong frame shows where it
 // came from. Each test names the fault it guards against.
+#include "sound/mixer.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "sound/mixer.h"
 #include "sound/pitch_table.h"
 #include "sound_test_support.h"
 
@@ -257,12 +258,9 @@ TEST_P(UnplayableTest, StartsNoVoice) {
 INSTANTIATE_TEST_SUITE_P(
     Table, UnplayableTest,
     ::testing::Values(UnplayableCase{"fewer than 100 frames", 40, 2, 24, 128},
-                      UnplayableCase{"exactly 100 frames", 100, 2, 24, 128},
-                      UnplayableCase{"no frames", 0, 2, 24, 128},
-                      UnplayableCase{"block align 0", 300, 0, 24, 128},
-                      UnplayableCase{"note 72", 300, 2, 72, 128},
-                      UnplayableCase{"note 65535", 300, 2, 65535, 128},
-                      UnplayableCase{"pitch base 0", 300, 2, 24, 0}));
+                      UnplayableCase{"exactly 100 frames", 100, 2, 24, 128}, UnplayableCase{"no frames", 0, 2, 24, 128},
+                      UnplayableCase{"block align 0", 300, 0, 24, 128}, UnplayableCase{"note 72", 300, 2, 72, 128},
+                      UnplayableCase{"note 65535", 300, 2, 65535, 128}, UnplayableCase{"pitch base 0", 300, 2, 24, 0}));
 
 // A file may declare fewer bytes per frame than its layout reads: the voice must stop at the data.
 TEST(Mixer, AFrameSizeThatUnderstatesTheLayoutNeverReadsPastTheData) {

@@ -1,11 +1,12 @@
 // The WAV reader and the sample side of the InstrumentBank, on files generated here byte by byte.
+#include "sound/wav_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
 #include "sound/instrument_bank.h"
-#include "sound/wav_reader.h"
 #include "sound_test_support.h"
 
 namespace vellaro {
@@ -57,24 +58,39 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         WalkCase{"plain", WavBytes::mono16(22050, {1, 2, 3}), WavResult::Loaded, 1, 22050, 16, 6, 0},
         // Guards against skipping a pad byte after an odd chunk: the next header follows directly.
-        WalkCase{"odd chunk", riff().chunk("junk", {9, 9, 9}).chunk("fmt ", WavBytes::format(2, 44100, 16)).chunk("data", {1, 2, 3, 4, 5}),
+        WalkCase{"odd chunk",
+                 riff()
+                     .chunk("junk", {9, 9, 9})
+                     .chunk("fmt ", WavBytes::format(2, 44100, 16))
+                     .chunk("data", {1, 2, 3, 4, 5}),
                  WavResult::Loaded, 2, 44100, 16, 5, 5},
-        WalkCase{"LIST before fmt", riff().chunk("LIST", {'I', 'N', 'F', 'O', 'a'}).chunk("fmt ", WavBytes::format(1, 11025, 8)).chunk("fact", {0, 0, 0, 0}).chunk("data", {128}),
+        WalkCase{"LIST before fmt",
+                 riff()
+                     .chunk("LIST", {'I', 'N', 'F', 'O', 'a'})
+                     .chunk("fmt ", WavBytes::format(1, 11025, 8))
+                     .chunk("fact", {0, 0, 0, 0})
+                     .chunk("data", {128}),
                  WavResult::Loaded, 1, 11025, 8, 1, 128},
-        WalkCase{"later fmt wins", riff().chunk("fmt ", WavBytes::format(1, 11025, 8)).chunk("fmt ", WavBytes::format(2, 48000, 16)).chunk("data", {0, 0, 0, 7}),
+        WalkCase{"later fmt wins",
+                 riff()
+                     .chunk("fmt ", WavBytes::format(1, 11025, 8))
+                     .chunk("fmt ", WavBytes::format(2, 48000, 16))
+                     .chunk("data", {0, 0, 0, 7}),
                  WavResult::Loaded, 2, 48000, 16, 4, 7},
-        WalkCase{"long fmt and fact", riff().chunk("fmt ", longFmt()).chunk("fact", {1, 2, 3, 4, 5, 6, 7}).chunk("data", {7, 8}),
+        WalkCase{"long fmt and fact",
+                 riff().chunk("fmt ", longFmt()).chunk("fact", {1, 2, 3, 4, 5, 6, 7}).chunk("data", {7, 8}),
                  WavResult::Loaded, 2, 44100, 16, 2, 8},
         WalkCase{"no RIFF header", WavBytes().chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {5, 0}),
                  WavResult::Loaded, 1, 44100, 16, 2, 0},
-        WalkCase{"data longer than the file", riff().chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {1, 2, 3}, 0xFFFFFFF0u),
+        WalkCase{"data longer than the file",
+                 riff().chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {1, 2, 3}, 0xFFFFFFF0u),
                  WavResult::Loaded, 1, 44100, 16, 3, 3},
         WalkCase{"empty data", riff().chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {}),
                  WavResult::Loaded, 1, 44100, 16, 0, 0},
         WalkCase{"another form type", riff("AVI ").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {0, 0}),
                  WavResult::NotWave, 0, 0, 0, 0, 0},
-        WalkCase{"a size near 4 GB", riff().chunk("junk", {}, 0xFFFFFFFFu).chunk("data", {1, 2}),
-                 WavResult::NoData, 0, 0, 0, 0, 0}));
+        WalkCase{"a size near 4 GB", riff().chunk("junk", {}, 0xFFFFFFFFu).chunk("data", {1, 2}), WavResult::NoData, 0,
+                 0, 0, 0, 0}));
 
 struct TruncatedCase {
   const char* name;
