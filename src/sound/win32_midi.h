@@ -1,8 +1,9 @@
 // MidiOut and MidiIn on Windows MIDI devices. Win32 only.
 #pragma once
 
-#include <mmsystem.h>
 #include <windows.h>
+// mmsystem.h needs the types of windows.h first.
+#include <mmsystem.h>
 
 #include <cstdint>
 
