@@ -488,37 +488,65 @@ bool Screenshot::saveBmp(const std::string& path) const {
          written == bytes.size();
 }
 
+namespace {
+
+// The screen's DC, a memory DC and a 32-bit top-down DIB section selected into it; all released
+// together.
+class ScreenCopySurface {
+ public:
+  ScreenCopySurface(int width, int height) : screen_(GetDC(nullptr)), memory_(CreateCompatibleDC(screen_)) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // negative: top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bitmap_ = CreateDIBSection(memory_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    if (bitmap_) old_ = SelectObject(memory_, bitmap_);
+  }
+  ~ScreenCopySurface() {
+    if (bitmap_) {
+      SelectObject(memory_, old_);
+      DeleteObject(bitmap_);
+    }
+    DeleteDC(memory_);
+    ReleaseDC(nullptr, screen_);
+  }
+  ScreenCopySurface(const ScreenCopySurface&) = delete;
+  ScreenCopySurface& operator=(const ScreenCopySurface&) = delete;
+
+  // The pixels of the screen as 0x00RRGGBB words, or null when the bitmap could not be made.
+  const uint32_t* copy(int width, int height) {
+    if (!bitmap_ || !bits_) return nullptr;
+    BitBlt(memory_, 0, 0, width, height, screen_, 0, 0, SRCCOPY | CAPTUREBLT);
+    GdiFlush();
+    // 32-bit DIB pixels are B, G, R, unused: as a little-endian word that is 0x00RRGGBB.
+    return static_cast<const uint32_t*>(bits_);
+  }
+
+ private:
+  HDC screen_;
+  HDC memory_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+}  // namespace
+
 Screenshot screenshot() {
   Screenshot shot;
   shot.width_ = GetSystemMetrics(SM_CXSCREEN);
   shot.height_ = GetSystemMetrics(SM_CYSCREEN);
   shot.pixels_.assign(static_cast<size_t>(shot.width_) * shot.height_, 0);
-
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = shot.width_;
-  info.bmiHeader.biHeight = -shot.height_;  // negative: top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap && bits) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, shot.width_, shot.height_, screen, 0, 0, SRCCOPY | CAPTUREBLT);
-    GdiFlush();
-    // 32-bit DIB pixels are B, G, R, unused: as a little-endian word that is 0x00RRGGBB.
-    const auto* source = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < shot.pixels_.size(); ++i) shot.pixels_[i] = source[i] & 0xFFFFFF;
-    SelectObject(memory, old);
-  } else {
+  ScreenCopySurface surface(shot.width_, shot.height_);
+  const uint32_t* source = surface.copy(shot.width_, shot.height_);
+  if (!source) {
     ADD_FAILURE() << "cannot make a bitmap for the screenshot";
+    return shot;
   }
-  if (bitmap) DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  for (size_t i = 0; i < shot.pixels_.size(); ++i) shot.pixels_[i] = source[i] & 0xFFFFFF;
   return shot;
 }
 
