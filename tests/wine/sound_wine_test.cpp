@@ -1,0 +1,313 @@
+// The player heard through a captured sound device, and its MIDI boxes on a machine without MIDI.
+//
+// Wine plays through ALSA in the player's own process; wine-env.sh gives every run a default device
+// that writes everything played to one WAV file over the silent "null" device (runs take turns).
+// Wine mixes into its own device format, so what was heard is compared by duration and pitch; the
+// frame-exact checks are the native mixer tests'.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+// after windows.h, which harness.h brings
+#include <mmsystem.h>
+
+namespace vellaro::wine {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// These tests look at the start-up box too.
+PlayerOptions withStartupBox() {
+  PlayerOptions options;
+  options.skipStartupBox = false;
+  return options;
+}
+
+void expectCleanExit(const RunResult& run) {
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0u);
+}
+
+void put16(std::string& out, uint16_t v) {
+  out += static_cast<char>(v & 0xFF);
+  out += static_cast<char>(v >> 8);
+}
+
+void put32(std::string& out, uint32_t v) {
+  put16(out, static_cast<uint16_t>(v & 0xFFFF));
+  put16(out, static_cast<uint16_t>(v >> 16));
+}
+
+// A 16-bit mono 44100 Hz WAV file of a 441 Hz sine: one second plus the 100 frames the mixer
+// never plays.
+std::string sineWav() {
+  const uint32_t frames = 44100 + 100;
+  std::string data;
+  for (uint32_t i = 0; i < frames; ++i) {
+    double phase = 2.0 * 3.14159265358979 * 441.0 * i / 44100.0;
+    put16(data, static_cast<uint16_t>(static_cast<int16_t>(std::lround(16000.0 * std::sin(phase)))));
+  }
+  std::string file = "RIFF";
+  put32(file, static_cast<uint32_t>(36 + data.size()));
+  file += "WAVEfmt ";
+  put32(file, 16);
+  put16(file, 1);
+  put16(file, 1);
+  put32(file, 44100);
+  put32(file, 88200);
+  put16(file, 2);
+  put16(file, 16);
+  file += "data";
+  put32(file, static_cast<uint32_t>(data.size()));
+  return file + data;
+}
+
+// The file that receives what the player plays: wine-env.sh points ALSA's default device of every
+// run at it (a Unix path in VELLARO_HEARD_WAV). "" where there is no such capture.
+std::string heardFile() {
+  char unix[MAX_PATH] = {};
+  DWORD length = GetEnvironmentVariableA("VELLARO_HEARD_WAV", unix, sizeof unix);
+  if (length == 0 || length >= sizeof unix) return "";
+  using ToDos = wchar_t* (*)(const char*);
+  auto toDos = reinterpret_cast<ToDos>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+  if (!toDos) return "";
+  wchar_t* wide = toDos(unix);
+  if (!wide) return "";
+  char path[MAX_PATH] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, nullptr, nullptr);
+  HeapFree(GetProcessHeap(), 0, wide);
+  return path;
+}
+
+std::string readWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// What the capture device received, mixed down to one channel.
+struct Heard {
+  double rate = 0;
+  std::vector<float> samples;
+};
+
+uint32_t le(const std::string& bytes, size_t at, int size) {
+  uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + static_cast<size_t>(i)]);
+  return value;
+}
+
+float sampleAt(const std::string& bytes, size_t at, int bits, bool isFloat) {
+  if (isFloat) {
+    uint32_t raw = le(bytes, at, 4);
+    float value;
+    std::memcpy(&value, &raw, sizeof value);
+    return value;
+  }
+  if (bits == 16) return static_cast<int16_t>(le(bytes, at, 2)) / 32768.0f;
+  return static_cast<float>(static_cast<int32_t>(le(bytes, at, 4)) / 2147483648.0);
+}
+
+// Reads the file plugin's WAV: its header, then frames up to the end of the file (the sizes in the
+// header are not relied on).
+bool readHeard(const std::string& bytes, Heard& heard, std::string& why) {
+  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) {
+    why = "no WAV capture (" + std::to_string(bytes.size()) + " bytes)";
+    return false;
+  }
+  size_t at = 12;
+  int channels = 0;
+  int bits = 0;
+  bool isFloat = false;
+  while (at + 8 <= bytes.size()) {
+    std::string id = bytes.substr(at, 4);
+    uint32_t size = le(bytes, at + 4, 4);
+    at += 8;
+    if (id == "fmt " && at + 16 <= bytes.size()) {
+      uint32_t tag = le(bytes, at, 2);
+      channels = static_cast<int>(le(bytes, at + 2, 2));
+      heard.rate = le(bytes, at + 4, 4);
+      bits = static_cast<int>(le(bytes, at + 14, 2));
+      isFloat = tag == 3 || (tag == 0xFFFE && size >= 40 && le(bytes, at + 24, 2) == 3);
+    } else if (id == "data") {
+      break;
+    }
+    at += size;
+  }
+  if (channels < 1 || heard.rate <= 0 || (bits != 16 && bits != 32)) {
+    why = "unexpected capture format: " + std::to_string(channels) + " channels, " + std::to_string(bits) + " bits";
+    return false;
+  }
+  // The file plugin labels Wine's 32-bit float frames as integer PCM: take 32-bit data as float
+  // when every value is a plausible float sample.
+  if (bits == 32 && !isFloat) {
+    isFloat = true;
+    for (size_t k = at; k + 4 <= bytes.size() && isFloat; k += 4) {
+      float value = sampleAt(bytes, k, 32, true);
+      isFloat = std::isfinite(value) && std::fabs(value) <= 4.0f;
+    }
+  }
+  size_t frameBytes = static_cast<size_t>(channels * bits / 8);
+  for (; at + frameBytes <= bytes.size(); at += frameBytes) {
+    float sum = 0;
+    for (int c = 0; c < channels; ++c) sum += sampleAt(bytes, at + static_cast<size_t>(c * bits / 8), bits, isFloat);
+    heard.samples.push_back(sum / static_cast<float>(channels));
+  }
+  return true;
+}
+
+// One stretch of sound: where it starts, how long it lasts and its pitch.
+struct Sound {
+  double startMs;
+  double durationMs;
+  double frequencyHz;
+};
+
+std::ostream& operator<<(std::ostream& out, const Sound& s) {
+  return out << "{start " << s.startMs << " ms, " << s.durationMs << " ms, " << s.frequencyHz << " Hz}";
+}
+
+// The pitch from the median distance between rising zero crossings: a few glitches do not move it.
+double pitchOf(const std::vector<float>& x, size_t first, size_t last, double rate) {
+  std::vector<size_t> periods;
+  size_t previous = 0;
+  for (size_t k = first + 1; k <= last; ++k) {
+    if (!(x[k - 1] < 0 && x[k] >= 0)) continue;
+    if (previous) periods.push_back(k - previous);
+    previous = k;
+  }
+  if (periods.empty()) return 0;
+  std::nth_element(periods.begin(), periods.begin() + static_cast<std::ptrdiff_t>(periods.size() / 2), periods.end());
+  return rate / static_cast<double>(periods[periods.size() / 2]);
+}
+
+// Stretches of samples above a small threshold. A gap shorter than one lap of the player's 70 ms
+// buffer stays inside a stretch: a late tick replays a lap of older sound or silence.
+std::vector<Sound> soundsIn(const Heard& heard) {
+  const float threshold = 0.02f;
+  const size_t gap = static_cast<size_t>(heard.rate * 0.080);
+  std::vector<Sound> sounds;
+  const std::vector<float>& x = heard.samples;
+  size_t i = 0;
+  while (i < x.size()) {
+    while (i < x.size() && std::fabs(x[i]) <= threshold) ++i;
+    if (i == x.size()) break;
+    size_t first = i;
+    size_t last = i;
+    for (size_t quiet = 0; i < x.size() && quiet <= gap; ++i) {
+      if (std::fabs(x[i]) > threshold) {
+        last = i;
+        quiet = 0;
+      } else {
+        ++quiet;
+      }
+    }
+    double ms = 1000.0 / heard.rate;
+    sounds.push_back({ms * static_cast<double>(first), ms * static_cast<double>(last - first + 1),
+                      pitchOf(x, first, last, heard.rate)});
+  }
+  return sounds;
+}
+
+double totalMs(const std::vector<Sound>& sounds) {
+  double total = 0;
+  for (const Sound& s : sounds) total += s.durationMs;
+  return total;
+}
+
+class HeardWine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    heard_ = heardFile();
+    if (heard_.empty()) GTEST_SKIP() << "no captured sound device (run through wine-env.sh)";
+  }
+
+  // Runs the scenario with the sine as sine.wav and returns the sounds heard.
+  std::vector<Sound> hear(const std::vector<std::string>& scenario) {
+    DeleteFileA(heard_.c_str());  // a capture left by an earlier run is never read
+    folder_.writeFile("sine.wav", sineWav());
+    folder_.writeScenario("index.scn", scenario);
+    RunResult run = runPlayer(folder_.path(), {}, 20000, withStartupBox());
+    expectCleanExit(run);
+    EXPECT_EQ(run.texts(), Texts{kMidiInStartupBox}) << "the captured device must open without messages";
+    CopyFileA(heard_.c_str(), folder_.pathOf("heard.wav").c_str(), FALSE);  // kept with a failed test's folder
+    Heard heard;
+    std::string why;
+    if (!readHeard(readWholeFile(heard_), heard, why)) {
+      ADD_FAILURE() << why;
+      return {};
+    }
+    std::vector<Sound> sounds = soundsIn(heard);
+    std::cout << "[ heard    ] " << heard.rate << " Hz capture: " << ::testing::PrintToString(sounds) << "\n";
+    return sounds;
+  }
+
+  TestFolder folder_;
+  std::string heard_;
+};
+
+// Wine's null device takes sound faster than real time, so durations are those of the sound
+// itself, measured in captured frames; the tolerance is one lap of the 70 ms buffer.
+constexpr double kLapMs = 75.0;
+
+// The sample's 44100 frames at its own pitch: one second of 441 Hz.
+TEST_F(HeardWine, Note24IsHeardForOneSecondAt441Hz) {
+  std::vector<Sound> sounds = hear({"play sine.wav 24", "wait", "pause 400 ms", "terminate"});
+  ASSERT_EQ(sounds.size(), 1u) << ::testing::PrintToString(sounds);
+  EXPECT_NEAR(sounds[0].durationMs, 1000.0, kLapMs) << sounds[0];
+  EXPECT_NEAR(sounds[0].frequencyHz, 441.0, 4.41) << sounds[0];
+}
+
+// An octave up: every second frame, so half a second of 882 Hz.
+TEST_F(HeardWine, Note36IsHeardForHalfASecondAt882Hz) {
+  std::vector<Sound> sounds = hear({"play sine.wav 36", "wait", "pause 400 ms", "terminate"});
+  ASSERT_EQ(sounds.size(), 1u) << ::testing::PrintToString(sounds);
+  EXPECT_NEAR(sounds[0].durationMs, 500.0, kLapMs) << sounds[0];
+  EXPECT_NEAR(sounds[0].frequencyHz, 882.0, 8.82) << sounds[0];
+}
+
+// mute right after play: at most what one tick mixed before it is heard, nothing of the rest of
+// the second-long note in the following second.
+TEST_F(HeardWine, NothingIsHeardAfterMute) {
+  std::vector<Sound> sounds = hear({"play sine.wav 24", "mute", "pause 1000 ms", "terminate"});
+  EXPECT_LE(totalMs(sounds), kLapMs) << ::testing::PrintToString(sounds);
+}
+
+// Without MIDI ports the input device cannot open at start-up, and a MIDI note is refused by the
+// output device that never opened.
+class MidiWine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (midiInGetNumDevs() || midiOutGetNumDevs()) GTEST_SKIP() << "this machine has MIDI devices";
+  }
+};
+
+TEST_F(MidiWine, WithoutMidiDevicesStartUpAndMidiNotesAreReported) {
+  TestFolder folder;
+  folder.writeScenario("index.scn", {"play *0 24", "play *40 12", "terminate"});
+  RunResult run = runPlayer(folder.path(), {}, 10000, withStartupBox());
+  expectCleanExit(run);
+  EXPECT_EQ(run.texts(),
+            (Texts{kMidiInStartupBox, "midi Out Error", "Invalid handle", "midi Out Error", "Invalid handle"}));
+  for (const Box& box : run.boxes) EXPECT_EQ(box.caption, "");
+}
+
+TEST_F(MidiWine, MuteOnAClosedMidiDeviceReportsNothing) {
+  TestFolder folder;
+  folder.writeScenario("index.scn", {"mute", "wait", "terminate"});
+  RunResult run = runPlayer(folder.path(), {}, 10000, withStartupBox());
+  expectCleanExit(run);
+  EXPECT_EQ(run.texts(), Texts{kMidiInStartupBox});
+}
+
+}  // namespace
+}  // namespace vellaro::wine
