@@ -87,6 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
                  WavResult::Loaded, 1, 44100, 16, 3, 3},
         WalkCase{"empty data", riff().chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {}),
                  WavResult::Loaded, 1, 44100, 16, 0, 0},
+        // No format yet: the fields stay 0, and no voice plays such an entry (block align 0).
+        WalkCase{"data before fmt", riff().chunk("data", {1, 2}).chunk("fmt ", WavBytes::format(1, 44100, 16)),
+                 WavResult::Loaded, 0, 0, 0, 2, 2},
         WalkCase{"another form type", riff("AVI ").chunk("fmt ", WavBytes::format(1, 44100, 16)).chunk("data", {0, 0}),
                  WavResult::NotWave, 0, 0, 0, 0, 0},
         WalkCase{"a size near 4 GB", riff().chunk("junk", {}, 0xFFFFFFFFu).chunk("data", {1, 2}), WavResult::NoData, 0,
