@@ -37,7 +37,9 @@ int32_t RandomTable::randomBelow(int32_t n, uint32_t clockMs, uint32_t tickCount
   std::srand(tickCount);
   if (index_ == kRandomTableSize) index_ = 0;
   v += old;
-  return static_cast<int32_t>(v) % n;
+  // The remainder of the unsigned sum: a wrapped sum read as signed would give negative numbers,
+  // which are no number below the bound (and break numbered jumps on the result).
+  return static_cast<int32_t>(v % static_cast<uint32_t>(n));
 }
 
 }  // namespace vellaro

@@ -16,7 +16,7 @@ class RandomTable {
 
   // A number below n (n must be above 0): std::rand plus the time of day in ms (clockMs read as
   // signed 32-bit, made non-negative), mixed with the table entry at the rotating index; reseeds
-  // std::rand with tickCount. All sums wrap modulo 2^32, so after a wrap the result is negative.
+  // std::rand with tickCount. All sums wrap modulo 2^32; the result is always from 0 to n - 1.
   int32_t randomBelow(int32_t n, uint32_t clockMs, uint32_t tickCount);
 
  private:

@@ -72,7 +72,7 @@ TEST(RandomTable, StartValuesRotatingIndexAndSignedTime) {
   constexpr uint32_t kTicks = 4242;
   std::srand(kTicks);
   const uint32_t r = static_cast<uint32_t>(std::rand());
-  auto expected = [r](uint32_t plus) { return static_cast<int32_t>(r + plus) % INT32_MAX; };
+  auto expected = [r](uint32_t plus) { return static_cast<int32_t>((r + plus) % INT32_MAX); };
   RandomTable table;
   std::srand(kTicks);
   EXPECT_EQ(table.randomBelow(INT32_MAX, 0, kTicks), expected(521));                 // T[0]
@@ -82,10 +82,15 @@ TEST(RandomTable, StartValuesRotatingIndexAndSignedTime) {
   for (int i = 4; i < kRandomTableSize; ++i) table.randomBelow(1, 0, kTicks);
   EXPECT_EQ(table.randomBelow(INT32_MAX, 0, kTicks), expected(r + 521));  // T[0] grew by the first draw
 
-  // A sum past 2^31 wraps, and its truncating remainder is negative.
+  // A sum past 2^31 still gives a number from 0 to the bound minus 1: the remainder is taken of the
+  // unsigned sum, not of its negative signed reading.
   RandomTable fresh;
-  EXPECT_EQ(fresh.randomBelow(6, 0x7FFFFFFFu, kTicks), static_cast<int32_t>(r + 0x7FFFFFFFu + 521) % 6);
-  EXPECT_LT(fresh.randomBelow(INT32_MAX, 0x7FFFFFFFu, kTicks), 0);
+  EXPECT_EQ(fresh.randomBelow(6, 0x7FFFFFFFu, kTicks), static_cast<int32_t>((r + 0x7FFFFFFFu + 521) % 6));
+  for (int i = 0; i < 3 * kRandomTableSize; ++i) {
+    int32_t number = fresh.randomBelow(6, 0x7FFFFFFFu + static_cast<uint32_t>(i) * 7919u, kTicks);
+    ASSERT_GE(number, 0);
+    ASSERT_LT(number, 6);
+  }
 }
 
 }  // namespace
