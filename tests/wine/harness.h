@@ -71,7 +71,9 @@ inline const char kMidiInStartupBox[] = "Cannot init MIDI IN device";
 struct PlayerOptions {
   // Text after the program name on the command line (the scenario path), or "" for none.
   std::string arguments;
-  // Variables added to (or replacing those of) this program's environment for the player.
+  // Variables added to (or replacing those of) this program's environment for the player. They
+  // reach its Windows environment; under Wine its Unix side (ALSA, X) keeps the Unix environment
+  // that wine-env.sh gave the test program.
   std::vector<std::pair<std::string, std::string>> environment;
   // Where this machine has no MIDI input device, the player's start-up box "Cannot init MIDI IN
   // device" is answered with OK by start() and not reported, so a test sees only its scenario's

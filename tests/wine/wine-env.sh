@@ -161,7 +161,16 @@ run_in_env() {
   DISPLAY=$(cat "$state/display")
   export DISPLAY
   capture_sound
-  exec "$wine_bin" "$@" </dev/null
+  # The program writes to a file that tail passes on: a Wine process started in the background
+  # during the run holds that file open, not ctest's pipe, so the test ends when the program ends.
+  output=$(mktemp "$state/run.XXXXXX")
+  "$wine_bin" "$@" </dev/null >"$output" 2>&1 &
+  pid=$!
+  tail -s 0.1 -n +1 -f --pid=$pid "$output"
+  status=0
+  wait $pid || status=$?
+  rm -f "$output"
+  exit $status
 }
 
 case "$action" in
