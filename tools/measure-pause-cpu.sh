@@ -1,16 +1,30 @@
 #!/bin/bash
 # Measures the processor time vellaro.exe uses during a 5-second `pause` under Wine, and prints it.
 #
-#   tools/measure-pause-cpu.sh [VELLARO_EXE] [WINE_STATE_DIR]
+#   tools/measure-pause-cpu.sh [BUILD_DIR] [WINE_STATE_DIR]
 #
-# It runs two scenarios, "pause 5000 ms" and "pause 0 ms", each followed by `terminate`, and
-# reads the player's own CPU time (utime + stime of /proc/PID/stat, sampled until it exits) and
-# that of the Wine server of the same prefix. The difference between the two runs is what the
-# five seconds of waiting cost; start-up and shutdown cancel out.
+# BUILD_DIR (default build/win64) holds vellaro.exe and vellaro_pause_cpu.exe, which starts the
+# player the way the Wine tests do and answers its start-up box. The scenario writes a store file
+# right before and right after `pause 5000 ms`; the script reads the player's CPU time (utime +
+# stime in /proc) and that of the Wine server of the same prefix when each file appears, so
+# start-up and shutdown do not count. The player's first thread, which runs the interpreter and
+# the wait, is shown apart from its other threads (the sound engine's mixer timer among them).
 set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-exe=${1:-$here/build/win64/vellaro.exe}
+build=${1:-$here/build/win64}
+env_script=$here/tests/wine/wine-env.sh
+ticks=$(getconf CLK_TCK)
+runs=3
+pause_ms=5000
+
+for program in vellaro.exe vellaro_pause_cpu.exe; do
+  [ -f "$build/$program" ] || {
+    echo "no $program in $build; build it with: cmake --preset win64 && cmake --build --preset win64" >&2
+    exit 1
+  }
+done
+
 made_state=no
 if [ $# -ge 2 ]; then
   state=$2
@@ -18,11 +32,6 @@ else
   state=$(mktemp -d /tmp/vellaro-measure-XXXXXX)
   made_state=yes
 fi
-env_script=$here/tests/wine/wine-env.sh
-ticks=$(getconf CLK_TCK)
-
-[ -f "$exe" ] || { echo "no player at $exe; build it with: cmake --preset win64 && cmake --build --preset win64" >&2; exit 1; }
-
 started_env=no
 if [ ! -s "$state/display" ]; then
   bash "$env_script" "$state" start
@@ -34,57 +43,70 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# CPU ticks (user + system) of a process from its stat line; the name may hold blanks, so
-# fields are counted after the closing parenthesis.
-cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | awk '{print $12 + $13}'; }
+# CPU ticks (user + system) from a stat file; the name may hold blanks, so fields are counted
+# after the closing parenthesis.
+stat_ticks() { sed 's/.*) //' "$1" 2>/dev/null | awk '{print $12 + $13}'; }
+cpu_ticks() { stat_ticks "/proc/$1/stat"; }
+first_thread_ticks() { stat_ticks "/proc/$1/task/$1/stat"; }
 
-# The wineserver of our prefix (several Wine users may share the machine).
-our_wineserver() {
+# The process of our Wine prefix whose name starts with $1 (other Wine users may share the machine).
+our_process() {
+  local dir
   for dir in /proc/[0-9]*; do
-    case "$(cat "$dir/comm" 2>/dev/null)" in wineserver*) ;; *) continue ;; esac
-    if tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qx "WINEPREFIX=$state/wineprefix"; then
+    case "$(cat "$dir/comm" 2>/dev/null)" in "$1"*) ;; *) continue ;; esac
+    if { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$state/wineprefix"; then
       basename "$dir"
       return
     fi
   done
 }
 
-# Runs one scenario line followed by terminate; prints "player_ticks server_ticks wall_seconds".
-measure() {
-  local folder pid server server_before server_after last=0 value start end
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# One run; prints "player_ticks first_thread_ticks server_ticks wall_ms" between the two files.
+measure_once() {
+  local folder windows_folder runner player="" server begin_ms begin_player begin_first begin_server
   folder=$(mktemp -d /tmp/vellaro-pause-XXXXXX)
-  cp "$exe" "$folder/vellaro.exe"
-  printf '%s\r\nterminate\r\n' "$1" >"$folder/index.scn"
-  server=$(our_wineserver)
-  server_before=$( [ -n "$server" ] && cpu_ticks "$server" || echo 0)
-  start=$(date +%s%N)
-  (cd "$folder" && exec bash "$env_script" "$state" run ./vellaro.exe >/dev/null 2>&1) &
-  pid=$!
-  while kill -0 "$pid" 2>/dev/null; do
-    value=$(cpu_ticks "$pid") && [ -n "$value" ] && last=$value
-    sleep 0.05
+  # The first second gives the script time to find the player's process.
+  printf 'pause 1000 ms\r\nstore begin.sto $tempo\r\npause %s ms\r\nstore end.sto $tempo\r\nterminate\r\n' "$pause_ms" \
+    >"$folder/index.scn"
+  windows_folder="Z:$(echo "$folder" | tr / '\\')"
+  server=$(our_process wineserver)
+  bash "$env_script" "$state" run "$build/vellaro_pause_cpu.exe" "$windows_folder" >/dev/null 2>&1 &
+  runner=$!
+  while [ -z "$player" ]; do
+    kill -0 "$runner" 2>/dev/null || { echo "the player did not start" >&2; return 1; }
+    player=$(our_process vellaro.exe)
   done
-  end=$(date +%s%N)
-  server_after=$( [ -n "$server" ] && cpu_ticks "$server" || echo 0)
+  # The process is found beforehand, so each sample is taken the moment its file appears.
+  while [ ! -f "$folder/begin.sto" ]; do
+    kill -0 "$runner" 2>/dev/null || { echo "the player ended before its pause" >&2; return 1; }
+    sleep 0.01
+  done
+  begin_ms=$(now_ms) begin_player=$(cpu_ticks "$player") begin_first=$(first_thread_ticks "$player")
+  begin_server=$(cpu_ticks "$server")
+  while [ ! -f "$folder/end.sto" ]; do
+    kill -0 "$runner" 2>/dev/null || { echo "the player ended during its pause" >&2; return 1; }
+    sleep 0.01
+  done
+  echo "$(( $(cpu_ticks "$player") - begin_player )) $(( $(first_thread_ticks "$player") - begin_first ))" \
+       "$(( $(cpu_ticks "$server") - begin_server )) $(( $(now_ms) - begin_ms ))"
+  wait "$runner" || true
+  # Wine may still be tearing the process down; the next run must not find it.
+  for _ in $(seq 200); do [ -d "/proc/$player" ] || break; sleep 0.05; done
   rm -rf "$folder"
-  echo "$last $((server_after - server_before)) $(( (end - start) / 1000000 ))"
 }
 
-# Each scenario three times; the sums even out the noise of Wine's start-up.
-runs=3
-long_player=0 long_server=0 long_wall=0 short_player=0 short_server=0 short_wall=0
-for _ in $(seq $runs); do
-  read -r p s w < <(measure "pause 5000 ms")
-  long_player=$((long_player + p)) long_server=$((long_server + s)) long_wall=$((long_wall + w))
-  read -r p s w < <(measure "pause 0 ms")
-  short_player=$((short_player + p)) short_server=$((short_server + s)) short_wall=$((short_wall + w))
+ms() { echo $(( $1 * 1000 / ticks )); }
+total_player=0 total_first=0 total_server=0 total_wall=0
+for run in $(seq $runs); do
+  measure_once >"$state/run.txt"  # not in a pipe: the runs must not overlap
+  read -r player first server wall <"$state/run.txt"
+  echo "run $run: pause ${pause_ms} ms took ${wall} ms; player CPU $(ms "$player") ms" \
+       "(waiting thread $(ms "$first") ms, other threads $(ms $((player - first))) ms); wineserver CPU $(ms "$server") ms"
+  total_player=$((total_player + player)) total_first=$((total_first + first))
+  total_server=$((total_server + server)) total_wall=$((total_wall + wall))
 done
-
-ms() { echo $(( $1 * 1000 / ticks / runs )); }
-pause_player=$(( long_player - short_player ))
-pause_server=$(( long_server - short_server ))
-echo "averages of $runs runs each"
-echo "run with pause 5000 ms: wall $((long_wall / runs)) ms, player CPU $(ms "$long_player") ms, wineserver CPU $(ms "$long_server") ms"
-echo "run with pause 0 ms:    wall $((short_wall / runs)) ms, player CPU $(ms "$short_player") ms, wineserver CPU $(ms "$short_server") ms"
-echo "the 5-second pause cost: player $(ms "$pause_player") ms CPU, wineserver $(ms "$pause_server") ms CPU" \
-     "(about $(( (pause_player + pause_server) * 1000 * 1000 / ticks / runs / 5000 ))/1000 of one core; clock tick $((1000 / ticks)) ms)"
+echo "average of $runs runs over $((total_wall / runs)) ms of pause: player CPU $(( $(ms "$total_player") / runs )) ms," \
+     "of it the waiting thread $(( $(ms "$total_first") / runs )) ms; wineserver CPU $(( $(ms "$total_server") / runs )) ms" \
+     "(clock tick $((1000 / ticks)) ms)"
