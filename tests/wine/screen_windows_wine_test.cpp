@@ -302,7 +302,35 @@ TEST_F(ScreenWindowsWine, TheDragFilterCanChangeOrCancelAStep) {
   destroyObjectWindow(window);
 }
 
+TEST_F(ScreenWindowsWine, AWindowOfAnotherPlayerHasNoRecordHere) {
+  // The player registers the same class names in its own process; its word 0 means nothing here.
+  TestFolder folder;
+  PausedPlayer player(folder, {});
+  ASSERT_NE(player.mainWindow(), nullptr);
+  EXPECT_EQ(objectOf(player.mainWindow()), nullptr);
+  EXPECT_EQ(objectKind(player.mainWindow()), 0);
+}
+
 // --- waits ---
+
+// A clock 300 ms before it wraps at 2^32 when the test starts.
+class WrappingHost : public RecordingHost {
+ public:
+  uint32_t clockMs() override { return 0xFFFFFFFFu - 300 + (GetTickCount() - start_); }
+
+ private:
+  DWORD start_ = GetTickCount();
+};
+
+TEST_F(ScreenWindowsWine, TimedWaitsLastTheirTimeWhenTheClockWraps) {
+  WrappingHost wrapping;
+  DWORD start = GetTickCount();
+  pumpFor(mainWindow, 600, wrapping);
+  EXPECT_GE(GetTickCount() - start, 550u);  // a deadline taken modulo 2^32 would have ended at once
+  start = GetTickCount();
+  waitForWakeOrTimeout(mainWindow, 600, wrapping);
+  EXPECT_GE(GetTickCount() - start, 550u);
+}
 
 TEST_F(ScreenWindowsWine, PumpForZeroDispatchesTheMainWindowsMessagesOnceAndLeavesThreadMessages) {
   PostMessageA(mainWindow, kCount, 0, 0);
