@@ -288,10 +288,18 @@ bool Player::start(const std::string& folder, const PlayerOptions& options) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                      &environment[0], folder.c_str(), &startup, &info)) {
-    ADD_FAILURE() << "CreateProcess failed for " << commandLine << " (error " << GetLastError()
-                  << ")";
+  // Wine quirk: right after a player has exited, starting the next one can fail for a moment
+  // (ERROR_INTERNAL_ERROR while the old process is still being torn down), so try a few times.
+  bool created = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 20 && !created; ++attempt) {
+    if (attempt > 0) Sleep(250);
+    created = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                             &environment[0], folder.c_str(), &startup, &info);
+    if (!created) error = GetLastError();
+  }
+  if (!created) {
+    ADD_FAILURE() << "CreateProcess failed for " << commandLine << " (error " << error << ")";
     return false;
   }
   job_ = createKillOnCloseJob();
