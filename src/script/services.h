@@ -33,8 +33,6 @@ struct CommandServices {
   InstrumentBank* instruments = nullptr;
   MidiOutput* midiOut = nullptr;
   VoicePlayer* voices = nullptr;
-
-  // Pointers to the interfaces of the window and sound sides are added below as they are built.
 };
 
 }  // namespace vellaro
