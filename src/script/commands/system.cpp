@@ -6,6 +6,7 @@
 
 namespace vellaro {
 
+// Not built yet: exec and screen do nothing.
 void cmdExec(Interpreter&, CommandArgs&) {}
 
 void cmdScreen(Interpreter&, CommandArgs&) {}
