@@ -83,13 +83,10 @@ ObjectHandle preshowObject(Interpreter& interpreter, Screen& screen, CommandArgs
   return object;
 }
 
-// "$name" or "name" of a result variable, without its one leading $.
-const char* variableName(const char* item) { return item[0] == '$' ? item + 1 : item; }
-
 // getcoord and getsize: creates both variables when missing, then sets x, then y.
 void storePair(Interpreter& interpreter, CommandArgs& args, int x, int y) {
-  const char* xName = variableName(args.item[2]);
-  const char* yName = variableName(args.item[3]);
+  const char* xName = resultVariableName(args.item[2]);
+  const char* yName = resultVariableName(args.item[3]);
   if (!interpreter.variables.variableExists(xName)) interpreter.variables.createVariable(xName);
   if (!interpreter.variables.variableExists(yName)) interpreter.variables.createVariable(yName);
   interpreter.variables.setVariable(xName, format("%d", x).c_str());

@@ -19,9 +19,6 @@ constexpr int kMaxStoreLineLength = 512;
 // Every store entry ends with two carriage returns and a line feed, on every platform.
 constexpr char kStoreLineEnd[] = "\r\r\n";
 
-// The variable a result command writes: the item with one leading '$' removed, never resolved.
-const char* targetName(const char* item) { return item[0] == '$' ? item + 1 : item; }
-
 // Item 2 of store and restore split at every comma; nothing is trimmed, ",," gives an empty item.
 std::vector<std::string> splitList(const char* list) {
   std::vector<std::string> items;
@@ -64,13 +61,13 @@ void restoreLine(Interpreter& in, char* line, std::vector<WantedItem>& wanted) {
 
 void cmdLet(Interpreter& in, CommandArgs& args) {
   const char* value = in.resolveArgument(args.item[2], "let");
-  if (value) in.variables.assign(targetName(args.item[1]), value);
+  if (value) in.variables.assign(resultVariableName(args.item[1]), value);
 }
 
 void cmdInit(Interpreter& in, CommandArgs& args) {
   // The value is resolved, and a missing variable reported, even when the target exists.
   const char* value = in.resolveArgument(args.item[2], "init");
-  const char* name = targetName(args.item[1]);
+  const char* name = resultVariableName(args.item[1]);
   if (value && !in.variables.variableExists(name)) in.variables.assign(name, value);
 }
 
@@ -82,7 +79,7 @@ void cmdInc(Interpreter& in, CommandArgs& args) {
     if (!isNumber(text)) return in.scriptError("inc  -- add value is not number");
     step = textToInt(text);
   }
-  const char* name = targetName(args.item[1]);
+  const char* name = resultVariableName(args.item[1]);
   const char* value = in.variables.getVariable(name);
   if (!value) return in.scriptError("inc  -- variable does not exists");
   if (!isNumber(value)) return in.scriptError("inc  -- value is not number");
@@ -93,11 +90,11 @@ void cmdInc(Interpreter& in, CommandArgs& args) {
 
 void cmdMath(Interpreter& in, CommandArgs& args) {
   std::string expression = in.expandReferences(args.item[2], "math");
-  in.variables.assign(targetName(args.item[1]), in.evaluator.evaluateToText(expression).c_str());
+  in.variables.assign(resultVariableName(args.item[1]), in.evaluator.evaluateToText(expression).c_str());
 }
 
 void cmdEval(Interpreter& in, CommandArgs& args) {
-  in.variables.assign(targetName(args.item[1]), in.expandReferences(args.item[2], "eval").c_str());
+  in.variables.assign(resultVariableName(args.item[1]), in.expandReferences(args.item[2], "eval").c_str());
 }
 
 void cmdRandom(Interpreter& in, CommandArgs& args) {
@@ -106,7 +103,7 @@ void cmdRandom(Interpreter& in, CommandArgs& args) {
   // No number lies below 0 or less; such a bound counts as unusable, like a text that is no number.
   if (bound <= 0) bound = kDefaultRandomBound;
   int32_t number = in.randomTable.randomBelow(bound, in.host.clockMs(), in.host.tickCount());
-  in.variables.assign(targetName(args.item[1]), format("%d", number).c_str());
+  in.variables.assign(resultVariableName(args.item[1]), format("%d", number).c_str());
 }
 
 void cmdPoke(Interpreter& in, CommandArgs& args) {
