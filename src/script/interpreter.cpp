@@ -207,20 +207,13 @@ Interpreter::Flow Interpreter::jump() {
   const char* target = argument(1);
   if (target[0] == '&') pushReturn(scenarioPath, currentLine + 1);
   if (target[0] == '$') {
+    // A numbered jump that cannot choose its label reports why and goes on with the next line.
     const char* value = variables.getVariable(target + 1);
-    if (!value) {
-      scriptError("goto N. Variable does not exists");
-      ++currentLine;
-      return Flow::Continue;
-    }
-    if (!isNumber(value)) {
-      scriptError("goto N. Variable is not a NUMBER");
-      ++currentLine;
-      return Flow::Continue;
-    }
-    int32_t n = textToInt(value);
-    if (n < 1 || n + 1 >= kArgumentSlots || argument(n + 1)[0] == '\0') {
-      scriptError("goto N. Variable is out of range");
+    const char* problem = !value ? "does not exists" : !isNumber(value) ? "is not a NUMBER" : nullptr;
+    int32_t n = problem ? 0 : textToInt(value);
+    if (!problem && (n < 1 || n + 1 >= kArgumentSlots || argument(n + 1)[0] == '\0')) problem = "is out of range";
+    if (problem) {
+      scriptError("goto N. Variable %s", problem);
       ++currentLine;
       return Flow::Continue;
     }
