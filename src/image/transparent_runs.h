@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "script/screen.h"
+#include "base/types.h"
 
 namespace vellaro {
 

@@ -5,22 +5,14 @@
 #include <cstdint>
 #include <string>
 
+#include "base/types.h"
+
 namespace vellaro {
 
 // A screen object (in the player: the window that carries its record). Null means none.
 using ObjectHandle = void*;
 // A picture not yet handed to a window or to the background (in the player: a DIB section).
 using PictureHandle = void*;
-
-// A colour as the scenario writes it: red, green and blue of 8 bits each.
-struct Rgb {
-  uint8_t red;
-  uint8_t green;
-  uint8_t blue;
-  bool operator==(const Rgb& other) const {
-    return red == other.red && green == other.green && blue == other.blue;
-  }
-};
 
 // Behaviour flags of a screen object's record.
 constexpr uint16_t OF_DRAG = 0x0001;              // dragged with the left button on both axes

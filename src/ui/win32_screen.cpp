@@ -1,8 +1,8 @@
 #include "ui/win32_screen.h"
 
-#include "image/picture_loader.h"
-#include "ui/object_windows.h"
-#include "ui/shapes.h"
+#include "image/win32_picture_loader.h"
+#include "ui/win32_object_windows.h"
+#include "ui/win32_shapes.h"
 
 namespace vellaro {
 namespace {

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "script/screen.h"
-#include "ui/screen_object.h"
+#include "ui/win32_screen_object.h"
 
 namespace vellaro {
 

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "harness.h"
-#include "image/picture_loader.h"
+#include "image/win32_picture_loader.h"
 #include "picture_support.h"
 #include "script/host.h"
-#include "ui/object_windows.h"
-#include "ui/screen_object.h"
-#include "ui/shapes.h"
-#include "ui/waits.h"
+#include "ui/win32_object_windows.h"
+#include "ui/win32_screen_object.h"
+#include "ui/win32_shapes.h"
+#include "ui/win32_waits.h"
 
 namespace vellaro::wine {
 namespace {

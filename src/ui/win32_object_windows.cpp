@@ -1,12 +1,12 @@
-#include "ui/object_windows.h"
+#include "ui/win32_object_windows.h"
 
 #include <vector>
 
 #include "script/host.h"
-#include "ui/gdi.h"
-#include "ui/screen_object.h"
+#include "ui/win32_gdi.h"
+#include "ui/win32_screen_object.h"
 #include "ui/tiling.h"
-#include "ui/waits.h"
+#include "ui/win32_waits.h"
 
 namespace vellaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "image/picture_loader.h"
+#include "image/win32_picture_loader.h"
 
 #include <cstdint>
 

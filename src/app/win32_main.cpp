@@ -9,9 +9,9 @@
 #include "sound/instrument_bank.h"
 #include "sound/win32_midi.h"
 #include "sound/win32_sound_engine.h"
-#include "ui/object_windows.h"
-#include "ui/player_services.h"
-#include "ui/screen_object.h"
+#include "ui/win32_object_windows.h"
+#include "ui/win32_player_services.h"
+#include "ui/win32_screen_object.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "ui/player_services.h"
+#include "ui/win32_player_services.h"
 
-#include "ui/waits.h"
+#include "ui/win32_waits.h"
 
 namespace vellaro {
 

@@ -1,4 +1,4 @@
-#include "ui/screen_object.h"
+#include "ui/win32_screen_object.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
-#include "ui/shapes.h"
+#include "ui/win32_shapes.h"
 
 #include "image/transparent_runs.h"
 #include "script/host.h"
-#include "ui/gdi.h"
-#include "ui/screen_object.h"
+#include "ui/win32_gdi.h"
+#include "ui/win32_screen_object.h"
 
 namespace vellaro {
 

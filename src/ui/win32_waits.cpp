@@ -1,7 +1,7 @@
-#include "ui/waits.h"
+#include "ui/win32_waits.h"
 
 #include "script/host.h"
-#include "ui/screen_object.h"
+#include "ui/win32_screen_object.h"
 
 namespace vellaro {
 namespace {
