@@ -1,6 +1,7 @@
 // The run scanning behind transparent-colour window shapes, apart from any region calls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -19,6 +19,14 @@
 namespace vellaro {
 
 class MessageSink;
+
+// A key of the PC keyboard as the window side reports it: the virtual-key code (letters and digits
+// are their upper-case characters), pressed or released, and whether a press is an auto-repeat.
+struct KeyEvent {
+  unsigned code;
+  bool down;
+  bool repeated;
+};
 class MidiOutput;
 
 constexpr int kBankEntries = 100;
@@ -80,9 +88,9 @@ class InstrumentBank {
   int noteOn(int entry, uint16_t note, uint16_t tag, uint8_t velocity = kFullVelocity);
   void noteOff(int entry, uint16_t note, uint16_t tag);
 
-  // The PC keyboard as a two-row piano: for WM_KEYDOWN and WM_KEYUP, the note it starts or stops
-  // with tag 8, or -1 when the key plays none (auto-repeat, gaps, arrows); 0 for other messages.
-  int keyboardNote(unsigned message, uintptr_t code, uintptr_t flags, int entry);
+  // The PC keyboard as a two-row piano: the note a key press starts or a release stops, with tag
+  // 8, or -1 when the key plays none (auto-repeat, gaps, arrows).
+  int keyboardNote(const KeyEvent& key, int entry);
   // A short message from the MIDI keyboard: note-on and note-off on channel 1 sound MIDI note - 36
   // with tag 8 and return that note; everything else returns 0.
   int midiNote(uint8_t status, uint8_t data1, uint8_t data2, int entry);

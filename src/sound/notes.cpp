@@ -6,9 +6,6 @@
 namespace vellaro {
 namespace {
 
-constexpr unsigned kKeyDown = 0x100;  // WM_KEYDOWN
-constexpr unsigned kKeyUp = 0x101;    // WM_KEYUP
-constexpr uintptr_t kWasDown = uintptr_t{1} << 30;  // key-message flag of an auto-repeated key-down
 constexpr uintptr_t kFirstPianoCode = 30;
 constexpr uintptr_t kKeyCodes = 200;
 constexpr uintptr_t kFirstArrow = 37;  // VK_LEFT
@@ -49,14 +46,14 @@ constexpr std::array<int, kKeyCodes> kKeyNoteTable = makeKeyNoteTable();
 
 int keyNoteValue(uintptr_t code) { return code < kKeyCodes ? kKeyNoteTable[code] : 0; }
 
-int InstrumentBank::keyboardNote(unsigned message, uintptr_t code, uintptr_t flags, int entry) {
-  if (message != kKeyDown && message != kKeyUp) return 0;
+int InstrumentBank::keyboardNote(const KeyEvent& key, int entry) {
+  uintptr_t code = key.code;
   if (code < kFirstPianoCode || code >= kKeyCodes) return -1;
-  if (message == kKeyDown && ((flags & kWasDown) || (code >= kFirstArrow && code <= kLastArrow))) return -1;
+  if (key.down && (key.repeated || (code >= kFirstArrow && code <= kLastArrow))) return -1;
   int value = kKeyNoteTable[code];
   if (value <= 0) return -1;
   int note = value - 1;
-  if (message == kKeyDown) {
+  if (key.down) {
     noteOn(entry, static_cast<uint16_t>(note), kLiveTag, kFullVelocity);
   } else {
     noteOff(entry, static_cast<uint16_t>(note), kLiveTag);  // arrows are not excluded here

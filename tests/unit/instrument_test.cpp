@@ -9,10 +9,6 @@
 namespace vellaro {
 namespace {
 
-constexpr unsigned kKeyDown = 0x100;
-constexpr unsigned kKeyUp = 0x101;
-constexpr uintptr_t kRepeat = uintptr_t{1} << 30;
-
 class InstrumentTest : public ::testing::Test {
  protected:
   int loadSample() {
@@ -116,9 +112,7 @@ TEST_F(InstrumentTest, WithoutDevicesNotesSoundNowhere) {
 
 struct KeyCase {
   const char* name;
-  unsigned message;
-  uintptr_t code;
-  uintptr_t flags;
+  KeyEvent key;
   int result;
 };
 
@@ -127,58 +121,58 @@ class KeyboardNoteTest : public InstrumentTest, public ::testing::WithParamInter
 TEST_P(KeyboardNoteTest, GivesTheNoteOfTheKey) {
   const KeyCase& c = GetParam();
   int entry = loadSample();
-  EXPECT_EQ(bank.keyboardNote(c.message, c.code, c.flags, entry), c.result) << c.name;
-  bool sounds = c.result >= 0 && (c.message == kKeyDown || c.message == kKeyUp);
+  EXPECT_EQ(bank.keyboardNote(c.key, entry), c.result) << c.name;
+  bool sounds = c.result >= 0;
   if (!sounds) {
     EXPECT_TRUE(voices.calls.empty()) << c.name;
     return;
   }
   ASSERT_EQ(voices.calls.size(), 1u) << c.name;
-  EXPECT_STREQ(voices.calls[0].what, c.message == kKeyDown ? "start" : "stop");
+  EXPECT_STREQ(voices.calls[0].what, c.key.down ? "start" : "stop");
   EXPECT_EQ(voices.calls[0].note, c.result);
   EXPECT_EQ(voices.calls[0].tag, kLiveTag);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, KeyboardNoteTest,
-    ::testing::Values(KeyCase{"Z", kKeyDown, 'Z', 0, 0}, KeyCase{"S", kKeyDown, 'S', 0, 1},
-                      KeyCase{"M", kKeyDown, 'M', 0, 11}, KeyCase{"comma", kKeyDown, 188, 0, 12},
-                      KeyCase{"period", kKeyDown, 190, 0, 14}, KeyCase{"semicolon", kKeyDown, 186, 0, 15},
-                      KeyCase{"slash", kKeyDown, 191, 0, 16}, KeyCase{"Q", kKeyDown, 'Q', 0, 12},
-                      KeyCase{"2", kKeyDown, '2', 0, 13}, KeyCase{"I", kKeyDown, 'I', 0, 24},
-                      KeyCase{"P", kKeyDown, 'P', 0, 28}, KeyCase{"0", kKeyDown, '0', 0, 27},
-                      KeyCase{"space", kKeyDown, 32, 0, 31}, KeyCase{"code 199", kKeyDown, 199, 0, 198},
-                      KeyCase{"A", kKeyDown, 'A', 0, -1}, KeyCase{"F", kKeyDown, 'F', 0, -1},
-                      KeyCase{"K", kKeyDown, 'K', 0, -1}, KeyCase{"1", kKeyDown, '1', 0, -1},
-                      KeyCase{"4", kKeyDown, '4', 0, -1}, KeyCase{"8", kKeyDown, '8', 0, -1},
-                      KeyCase{"left", kKeyDown, 37, 0, -1}, KeyCase{"down", kKeyDown, 40, 0, -1},
-                      KeyCase{"code 29", kKeyDown, 29, 0, -1}, KeyCase{"code 200", kKeyDown, 200, 0, -1},
-                      KeyCase{"auto-repeat", kKeyDown, 'Q', kRepeat, -1},
-                      KeyCase{"Q up", kKeyUp, 'Q', 0, 12}, KeyCase{"Q up after repeat", kKeyUp, 'Q', kRepeat, 12},
-                      KeyCase{"A up", kKeyUp, 'A', 0, -1}, KeyCase{"left up", kKeyUp, 37, 0, 36},
-                      KeyCase{"code 200 up", kKeyUp, 200, 0, -1}, KeyCase{"other message", 0x102, 'Q', 0, 0}));
+    ::testing::Values(KeyCase{"Z", {'Z', true, false}, 0}, KeyCase{"S", {'S', true, false}, 1},
+                      KeyCase{"M", {'M', true, false}, 11}, KeyCase{"comma", {188, true, false}, 12},
+                      KeyCase{"period", {190, true, false}, 14}, KeyCase{"semicolon", {186, true, false}, 15},
+                      KeyCase{"slash", {191, true, false}, 16}, KeyCase{"Q", {'Q', true, false}, 12},
+                      KeyCase{"2", {'2', true, false}, 13}, KeyCase{"I", {'I', true, false}, 24},
+                      KeyCase{"P", {'P', true, false}, 28}, KeyCase{"0", {'0', true, false}, 27},
+                      KeyCase{"space", {32, true, false}, 31}, KeyCase{"code 199", {199, true, false}, 198},
+                      KeyCase{"A", {'A', true, false}, -1}, KeyCase{"F", {'F', true, false}, -1},
+                      KeyCase{"K", {'K', true, false}, -1}, KeyCase{"1", {'1', true, false}, -1},
+                      KeyCase{"4", {'4', true, false}, -1}, KeyCase{"8", {'8', true, false}, -1},
+                      KeyCase{"left", {37, true, false}, -1}, KeyCase{"down", {40, true, false}, -1},
+                      KeyCase{"code 29", {29, true, false}, -1}, KeyCase{"code 200", {200, true, false}, -1},
+                      KeyCase{"auto-repeat", {'Q', true, true}, -1},
+                      KeyCase{"Q up", {'Q', false, false}, 12}, KeyCase{"Q up after repeat", {'Q', false, true}, 12},
+                      KeyCase{"A up", {'A', false, false}, -1}, KeyCase{"left up", {37, false, false}, 36},
+                      KeyCase{"code 200 up", {200, false, false}, -1}));
 
 TEST_F(InstrumentTest, ZThenQSoundTwoAndOneOctavesBelowTheSample) {
   Mixer mixer;
   InstrumentBank real(messages, &mixer, &midiOut);
   std::string file = writeTempFile("octaves.wav", WavBytes::mono16(44100, traceable(1000)).bytes);
   int entry = real.findSample(file.c_str());
-  real.keyboardNote(kKeyDown, 'Z', 0, entry);  // note 0: multiplier 32, a quarter of the speed
+  real.keyboardNote({'Z', true, false}, entry);  // note 0: multiplier 32, a quarter of the speed
   std::vector<int16_t> out(2 * 8);
   mixer.mixFrames(out.data(), 8);
   EXPECT_EQ(out[2 * 4], 2);  // frame 4 is sample frame 1
   mixer.stopAllVoices();
-  real.keyboardNote(kKeyDown, 'Q', 0, entry);  // note 12: multiplier 64, half the speed
+  real.keyboardNote({'Q', true, false}, entry);  // note 12: multiplier 64, half the speed
   mixer.mixFrames(out.data(), 8);
   EXPECT_EQ(out[2 * 4], 3);  // frame 4 is sample frame 2
 }
 
 TEST_F(InstrumentTest, HoldingAKeyStartsOneNoteAndTheKeyUpStopsIt) {
   int entry = bank.findMidiInstrument(0);  // userinstrument "*0"
-  EXPECT_EQ(bank.keyboardNote(kKeyDown, 'Z', 0, entry), 0);
-  EXPECT_EQ(bank.keyboardNote(kKeyDown, 'Z', kRepeat, entry), -1);
-  EXPECT_EQ(bank.keyboardNote(kKeyDown, 'Z', kRepeat, entry), -1);
-  EXPECT_EQ(bank.keyboardNote(kKeyUp, 'Z', kRepeat, entry), 0);
+  EXPECT_EQ(bank.keyboardNote({'Z', true, false}, entry), 0);
+  EXPECT_EQ(bank.keyboardNote({'Z', true, true}, entry), -1);
+  EXPECT_EQ(bank.keyboardNote({'Z', true, true}, entry), -1);
+  EXPECT_EQ(bank.keyboardNote({'Z', false, true}, entry), 0);
   EXPECT_EQ(sink.sent, (std::vector<uint32_t>{0x0000C0, 0x7F3090, 0x003090, 0x003080}));
 }
 
@@ -250,7 +244,7 @@ TEST_F(InstrumentTest, WavNotesOutsideThePitchTableSoundNothing) {
   InstrumentBank real(messages, &mixer, &midiOut);
   std::string file = writeTempFile("range.wav", WavBytes::mono16(44100, traceable(1000)).bytes);
   int entry = real.findSample(file.c_str());
-  EXPECT_EQ(real.keyboardNote(kKeyDown, 199, 0, entry), 198);
+  EXPECT_EQ(real.keyboardNote({199, true, false}, entry), 198);
   EXPECT_EQ(real.midiNote(0x90, 20, 100, entry), -16);
   EXPECT_TRUE(mixer.isSilent());
   EXPECT_EQ(real.midiNote(0x90, 107, 100, entry), 71);
