@@ -15,4 +15,19 @@ struct Rgb {
   }
 };
 
+// One note of a melody capture: when it started (clockMs milliseconds; 0 marks an empty entry) and
+// its note number, kept to 16 bits (-1, a key that started no note, is held as 0xFFFF).
+struct NoteEvent {
+  uint32_t time;
+  uint16_t note;
+};
+
+// A rectangle of a drawing surface: the left and top edges belong to it, the right and bottom do not.
+struct PixelRect {
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+
 }  // namespace vellaro

@@ -8,6 +8,7 @@
 
 #include "expr/evaluator.h"
 #include "expr/random_table.h"
+#include "script/melody_capture.h"
 #include "script/object_registry.h"
 #include "script/scenario.h"
 #include "script/tokenizer.h"
@@ -57,6 +58,9 @@ class Interpreter {
   Evaluator evaluator;
   RandomTable randomTable;
   ObjectRegistry objects;
+  // The expected and played notes of the melody commands; played notes also arrive from the
+  // message hook and the MIDI input thread.
+  MelodyCapture capture;
   // Engines and windows that commands reach; may be absent (unit tests, failed start-up).
   CommandServices* services = nullptr;
 

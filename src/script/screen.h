@@ -72,6 +72,18 @@ class Screen {
   virtual void showObject(ObjectHandle object, bool visible) = 0;
   // The standard arrow, so that a cursor left over from a wait does not stay on a new picture.
   virtual void setArrowCursor() = 0;
+
+  // --- Rhythm diagrams (rdiagram) ---
+  // A screen without diagrams makes none: createDiagramObject gives null and the rest do nothing.
+  // A hidden diagram object on the main window, width x height, whose drawing surface is a 24-bit
+  // picture that starts white; null when no window could be made.
+  virtual ObjectHandle createDiagramObject(int /*width*/, int /*height*/) { return nullptr; }
+  // Moves and resizes the object in the main window's client area, repainting.
+  virtual void setObjectBounds(ObjectHandle /*object*/, int /*x*/, int /*y*/, int /*width*/, int /*height*/) {}
+  // Fills a rectangle of the object's drawing surface with one colour.
+  virtual void fillSurfaceRect(ObjectHandle /*object*/, const PixelRect& /*rect*/, Rgb /*colour*/) {}
+  // Marks the whole object for repainting from its surface.
+  virtual void invalidateObject(ObjectHandle /*object*/) {}
 };
 
 }  // namespace vellaro

@@ -20,18 +20,6 @@ const char kMainClass[] = "ZELTFullScreen_Kip_Win_Class";
 const char kPictureClass[] = "ZELTPictureWindow_Marvik_Win_Class";
 const char kTextClass[] = "ZELTZelt_Win_Class";
 
-// Registered at every creation; a failure because the class exists already changes nothing.
-void registerObjectClass(const char* name, bool arrowCursor) {
-  WNDCLASSA windowClass{};
-  windowClass.style = kClassStyle;
-  windowClass.lpfnWndProc = commonWindowProc;
-  windowClass.cbWndExtra = sizeof(LONG_PTR);  // room for the ScreenObject pointer
-  windowClass.hInstance = windowingInstance();
-  windowClass.hCursor = arrowCursor ? LoadCursorA(nullptr, IDC_ARROW) : nullptr;
-  windowClass.lpszClassName = name;
-  RegisterClassA(&windowClass);
-}
-
 int screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
@@ -184,6 +172,18 @@ void onPaint(ScreenObject* object) {
 }
 
 }  // namespace
+
+// Registered at every creation; a failure because the class exists already changes nothing.
+void registerObjectClass(const char* name, bool arrowCursor) {
+  WNDCLASSA windowClass{};
+  windowClass.style = kClassStyle;
+  windowClass.lpfnWndProc = commonWindowProc;
+  windowClass.cbWndExtra = sizeof(LONG_PTR);  // room for the ScreenObject pointer
+  windowClass.hInstance = windowingInstance();
+  windowClass.hCursor = arrowCursor ? LoadCursorA(nullptr, IDC_ARROW) : nullptr;
+  windowClass.lpszClassName = name;
+  RegisterClassA(&windowClass);
+}
 
 HWND createMainWindow(HBITMAP background) {
   registerObjectClass(kMainClass, true);

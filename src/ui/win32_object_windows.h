@@ -8,6 +8,10 @@ namespace vellaro {
 
 class Host;
 
+// Registers a class of the program (style 0x4028, commonWindowProc, room for the record), with
+// the arrow cursor or none. Registering an existing class again changes nothing.
+void registerObjectClass(const char* name, bool arrowCursor);
+
 // The full-screen main window (hidden): screen-sized back buffer, background tiled into it; a
 // 2 x 2 white tile when no background is given.
 HWND createMainWindow(HBITMAP background);

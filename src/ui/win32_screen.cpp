@@ -1,6 +1,8 @@
 #include "ui/win32_screen.h"
 
 #include "image/win32_picture_loader.h"
+#include "ui/win32_diagram_window.h"
+#include "ui/win32_gdi.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_shapes.h"
 
@@ -89,5 +91,26 @@ void Win32Screen::showObject(ObjectHandle object, bool visible) {
 }
 
 void Win32Screen::setArrowCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
+
+ObjectHandle Win32Screen::createDiagramObject(int width, int height) {
+  return createDiagramWindow(mainWindow_, width, height);
+}
+
+void Win32Screen::setObjectBounds(ObjectHandle object, int x, int y, int width, int height) {
+  MoveWindow(windowOf(object), x, y, width, height, TRUE);
+}
+
+// A new brush for each fill, deleted at once.
+void Win32Screen::fillSurfaceRect(ObjectHandle object, const PixelRect& rect, Rgb colour) {
+  HDC surface = objectSurfaceDC(windowOf(object));
+  if (!surface) return;
+  GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(colour.red, colour.green, colour.blue)));
+  RECT area{rect.left, rect.top, rect.right, rect.bottom};
+  FillRect(surface, &area, brush.get());
+}
+
+void Win32Screen::invalidateObject(ObjectHandle object) {
+  RedrawWindow(windowOf(object), nullptr, nullptr, RDW_INVALIDATE);
+}
 
 }  // namespace vellaro

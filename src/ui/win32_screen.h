@@ -34,6 +34,12 @@ class Win32Screen final : public Screen {
   void showObject(ObjectHandle object, bool visible) override;
   void setArrowCursor() override;
 
+  // Rhythm diagrams.
+  ObjectHandle createDiagramObject(int width, int height) override;
+  void setObjectBounds(ObjectHandle object, int x, int y, int width, int height) override;
+  void fillSurfaceRect(ObjectHandle object, const PixelRect& rect, Rgb colour) override;
+  void invalidateObject(ObjectHandle object) override;
+
   // The interpreter's message hook, installed on every new picture object; none until the run
   // installs one.
   ObjectHook interpreterHook = nullptr;

@@ -30,7 +30,10 @@ void cmdPlay(Interpreter& interpreter, CommandArgs& args) {
     interpreter.scriptError("melody: parameter of PLAY command is not a number");
     return;
   }
-  if (bank) bank->noteOn(entry, static_cast<uint16_t>(textToInt(note)), kScriptTag, kFullVelocity);
+  uint16_t number = static_cast<uint16_t>(textToInt(note));
+  if (bank) bank->noteOn(entry, number, kScriptTag, kFullVelocity);
+  // In a capture of mode all, every note the scenario sounds is one the learner should play along.
+  interpreter.capture.recordSounded(interpreter.host.clockMs(), number);
 }
 
 // pause value [mode]: mode "ms" waits value milliseconds, "old" value x 40 ms, anything else a

@@ -1,0 +1,96 @@
+#include "script/melody_capture.h"
+
+namespace vellaro {
+namespace {
+
+bool timesAgree(uint32_t expected, uint32_t played, uint32_t accuracyMs) {
+  // The 32-bit difference, so that two times on either side of the clock's wrap are close.
+  int32_t difference = static_cast<int32_t>(expected - played);
+  uint32_t distance = difference < 0 ? 0u - static_cast<uint32_t>(difference) : static_cast<uint32_t>(difference);
+  return distance <= accuracyMs;
+}
+
+bool pairPasses(const NoteEvent& expected, const NoteEvent& played, uint8_t flags, uint32_t accuracyMs) {
+  bool passed = true;
+  if (!(flags & CHECK_NO_TIMES) && !timesAgree(expected.time, played.time, accuracyMs)) passed = false;
+  if ((flags & CHECK_PITCH_CLASS) && expected.note % 12 != played.note % 12) passed = false;
+  if ((flags & CHECK_EXACT_NOTE) && expected.note != played.note) passed = false;
+  return passed;
+}
+
+}  // namespace
+
+int NoteSnapshot::length() const {
+  int count = 0;
+  while (count < kCaptureSize && events[count].time != 0) ++count;
+  return count;
+}
+
+void NoteTable::restart() {
+  for (Entry& entry : entries_) entry.time.store(0, std::memory_order_relaxed);
+  index_.store(0, std::memory_order_release);
+}
+
+void NoteTable::close() { index_.store(-1, std::memory_order_release); }
+
+bool NoteTable::record(uint32_t time, uint16_t note) {
+  int32_t slot = index_.load(std::memory_order_acquire);
+  do {
+    if (slot < 0 || slot >= kCaptureSize) return false;
+  } while (!index_.compare_exchange_weak(slot, slot + 1, std::memory_order_acq_rel, std::memory_order_acquire));
+  entries_[slot].note.store(note, std::memory_order_relaxed);
+  entries_[slot].time.store(time, std::memory_order_release);  // publishes the entry
+  return true;
+}
+
+NoteEvent NoteTable::at(int i) const {
+  if (i < 0 || i >= kCaptureSize) return NoteEvent{0, 0};
+  uint32_t time = entries_[i].time.load(std::memory_order_acquire);
+  return NoteEvent{time, entries_[i].note.load(std::memory_order_relaxed)};
+}
+
+int NoteTable::length() const {
+  int count = 0;
+  while (count < kCaptureSize && at(count).time != 0) ++count;
+  return count;
+}
+
+void NoteTable::copyTo(NoteSnapshot& snapshot) const {
+  for (int i = 0; i < kCaptureSize; ++i) snapshot.events[i] = at(i);
+}
+
+void MelodyCapture::start() {
+  expectedNotes.restart();
+  playedNotes.restart();
+  on_.store(true, std::memory_order_release);
+}
+
+void MelodyCapture::stop() {
+  on_.store(false, std::memory_order_release);
+  playedNotes.close();
+}
+
+void MelodyCapture::recordExpected(uint32_t time, uint16_t note) {
+  if (isOn()) expectedNotes.record(time, note);
+}
+
+void MelodyCapture::recordPlayed(uint32_t time, int note) {
+  if (isOn()) playedNotes.record(time, static_cast<uint16_t>(note));
+}
+
+void MelodyCapture::recordSounded(uint32_t time, uint16_t note) {
+  if (mode == CheckMode::All) recordExpected(time, note);
+}
+
+bool capturesMatch(const NoteSnapshot& expected, const NoteSnapshot& played, uint8_t flags, uint32_t accuracyMs) {
+  bool passed = true;
+  for (int i = 0; i < kCaptureSize; ++i) {
+    const NoteEvent& wanted = expected.events[i];
+    const NoteEvent& got = played.events[i];
+    if (wanted.time == 0 && got.time == 0) break;
+    if (!pairPasses(wanted, got, flags, accuracyMs)) passed = false;  // the walk goes on after a failure
+  }
+  return passed && played.length() > 0;
+}
+
+}  // namespace vellaro

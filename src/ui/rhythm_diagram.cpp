@@ -1,0 +1,53 @@
+#include "ui/rhythm_diagram.h"
+
+namespace vellaro {
+namespace {
+
+// Smallest time among the table's leading entries, or 0 when it has none.
+uint32_t earliest(const NoteSnapshot& table) {
+  int length = table.length();
+  if (length == 0) return 0;
+  uint32_t smallest = table.events[0].time;
+  for (int i = 1; i < length; ++i) {
+    if (table.events[i].time < smallest) smallest = table.events[i].time;
+  }
+  return smallest;
+}
+
+void addMark(std::vector<DiagramFill>& fills, uint32_t x, int width, int top, Rgb colour) {
+  if (width <= 0 || x >= static_cast<uint32_t>(width)) return;
+  int left = static_cast<int>(x);
+  fills.push_back(DiagramFill{PixelRect{left, top, left + kDiagramMarkWidth, top + 10}, colour});
+}
+
+}  // namespace
+
+uint32_t diagramOrigin(const NoteSnapshot& expected, const NoteSnapshot& played) {
+  if (expected.length() > 0) return earliest(expected) - kDiagramLeadMs;
+  if (played.length() > 0) return earliest(played) - kDiagramLeadMs;
+  return 0;
+}
+
+uint32_t diagramX(uint32_t time, uint32_t origin, uint32_t scaleMs) {
+  return scaleMs == 0 ? time - origin : (time - origin) / scaleMs;
+}
+
+std::vector<DiagramFill> rhythmDiagramFills(const NoteSnapshot& expected, const NoteSnapshot& played,
+                                            uint32_t scaleMs, int width) {
+  std::vector<DiagramFill> fills = {
+      {PixelRect{0, 0, width, kDiagramHeight}, kDiagramSeeThrough},
+      {PixelRect{0, 3, width, 5}, kDiagramLine},
+      {PixelRect{0, 23, width, 25}, kDiagramLine},
+  };
+  uint32_t origin = diagramOrigin(expected, played);
+  for (int i = 0; i < kCaptureSize; ++i) {
+    const NoteEvent& wanted = expected.events[i];
+    const NoteEvent& got = played.events[i];
+    if (wanted.time == 0 && got.time == 0) break;
+    if (wanted.time != 0) addMark(fills, diagramX(wanted.time, origin, scaleMs), width, 0, kDiagramExpected);
+    if (got.time != 0) addMark(fills, diagramX(got.time, origin, scaleMs), width, 20, kDiagramPlayed);
+  }
+  return fills;
+}
+
+}  // namespace vellaro

@@ -1,0 +1,46 @@
+// The drawing of a rhythm diagram as a list of filled rectangles, apart from any drawing calls (no
+// windows.h here): a magenta strip that the window's shape cuts away, two black guide lines, a red
+// mark on the upper line where each note was expected and a green one on the lower line where
+// each note was played, one pixel per scale milliseconds.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "base/types.h"
+#include "script/melody_capture.h"
+
+namespace vellaro {
+
+constexpr int kDiagramHeight = 30;
+constexpr int kDiagramX = 10;  // where the strip sits on the main window
+constexpr int kDiagramY = 300;
+constexpr int kDiagramMarkWidth = 8;
+// The earliest expected note is drawn this many milliseconds after the strip's left edge.
+constexpr uint32_t kDiagramLeadMs = 80;
+
+constexpr Rgb kDiagramSeeThrough{255, 0, 255};
+constexpr Rgb kDiagramLine{0, 0, 0};
+constexpr Rgb kDiagramExpected{255, 0, 0};
+constexpr Rgb kDiagramPlayed{0, 255, 0};
+
+struct DiagramFill {
+  PixelRect rect;
+  Rgb colour;
+};
+
+// The time drawn at x 0: the earliest expected note minus 80 ms. With no expected note the
+// earliest played one stands in, so that what the learner played is still shown; 0 when both
+// tables are empty.
+uint32_t diagramOrigin(const NoteSnapshot& expected, const NoteSnapshot& played);
+
+// x of a time: its distance after the origin divided by the scale (unsigned, so a time before the
+// origin lands far to the right). scaleMs must be at least 1.
+uint32_t diagramX(uint32_t time, uint32_t origin, uint32_t scaleMs);
+
+// The fills of a diagram width pixels wide, in painting order. Marks that start at or past the
+// right edge are left out (the window would cut them off anyway).
+std::vector<DiagramFill> rhythmDiagramFills(const NoteSnapshot& expected, const NoteSnapshot& played,
+                                            uint32_t scaleMs, int width);
+
+}  // namespace vellaro
