@@ -86,4 +86,25 @@ void FakePictureScreen::showObject(ObjectHandle object, bool visible) {
   log.push_back(format("%s #%d", visible ? "show" : "hide", number(object)));
 }
 
+ObjectHandle FakePictureScreen::createDiagramObject(int diagramWidth, int diagramHeight) {
+  Object created;
+  created.picture = Picture{diagramWidth, diagramHeight};
+  objects.push_back(created);
+  log.push_back(format("diagram #%zu %dx%d", objects.size(), diagramWidth, diagramHeight));
+  return handle(static_cast<int>(objects.size()));
+}
+
+void FakePictureScreen::setObjectBounds(ObjectHandle object, int x, int y, int boundsWidth, int boundsHeight) {
+  at(object).x = x;
+  at(object).y = y;
+  log.push_back(format("bounds #%d %d %d %dx%d", number(object), x, y, boundsWidth, boundsHeight));
+}
+
+void FakePictureScreen::fillSurfaceRect(ObjectHandle object, const PixelRect& rect, Rgb colour) {
+  log.push_back(format("fill #%d %d %d %d %d %02X%02X%02X", number(object), rect.left, rect.top, rect.right,
+                       rect.bottom, colour.red, colour.green, colour.blue));
+}
+
+void FakePictureScreen::invalidateObject(ObjectHandle object) { log.push_back(format("invalidate #%d", number(object))); }
+
 }  // namespace vellaro

@@ -48,6 +48,12 @@ class FakePictureScreen : public Screen {
   void showObject(ObjectHandle object, bool visible) override;
   void setArrowCursor() override { log.push_back("arrow"); }
 
+  // Rhythm diagrams: made, moved, filled and repainted as log lines.
+  ObjectHandle createDiagramObject(int width, int height) override;
+  void setObjectBounds(ObjectHandle object, int x, int y, int width, int height) override;
+  void fillSurfaceRect(ObjectHandle object, const PixelRect& rect, Rgb colour) override;
+  void invalidateObject(ObjectHandle object) override;
+
   // Object number n (1-based, in creation order).
   Object& object(int n) { return objects.at(static_cast<size_t>(n - 1)); }
   static ObjectHandle handle(int n) { return reinterpret_cast<ObjectHandle>(static_cast<intptr_t>(n)); }

@@ -1,0 +1,139 @@
+// The capture tables and the comparison of check result.
+#include "script/melody_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace vellaro {
+namespace {
+
+NoteSnapshot table(const std::vector<NoteEvent>& events) {
+  NoteSnapshot snapshot{};
+  for (size_t i = 0; i < events.size(); ++i) snapshot.events[i] = events[i];
+  return snapshot;
+}
+
+TEST(CaptureComparison, PairsByPositionWithFlagsAndAccuracy) {
+  struct Case {
+    const char* fault;
+    std::vector<NoteEvent> expected, played;
+    uint8_t flags;
+    uint32_t accuracy;
+    bool passed;
+  } cases[] = {
+      {"three notes within the accuracy fail", {{10000, 24}, {10500, 26}, {11000, 28}},
+       {{10050, 24}, {10480, 26}, {11150, 28}}, 2, 200, true},
+      {"a pair 150 ms apart passes accuracy 100", {{10000, 24}, {10500, 26}, {11000, 28}},
+       {{10050, 24}, {10480, 26}, {11150, 28}}, 2, 100, false},
+      {"a difference equal to the accuracy fails", {{5000, 1}}, {{5200, 1}}, 0, 200, true},
+      {"one millisecond over the accuracy passes", {{5000, 1}}, {{5201, 1}}, 0, 200, false},
+      {"playing early is not measured like playing late", {{5200, 1}}, {{5000, 1}}, 0, 200, true},
+      {"times across the clock's wrap are far apart", {{0xFFFFFF9Cu, 1}}, {{100, 1}}, 0, 200, true},
+      {"wrapped times 200 ms apart pass accuracy 199", {{0xFFFFFF9Cu, 1}}, {{100, 1}}, 0, 199, false},
+      {"played notes with none expected fail without times", {}, {{1000, 3}, {2000, 5}}, 4, 200, true},
+      {"nothing played passes", {{1000, 3}}, {}, 4, 200, false},
+      {"two empty tables pass", {}, {}, 4, 200, false},
+      {"an extra played note passes with times", {{1000, 1}}, {{1000, 1}, {1500, 1}}, 0, 200, false},
+      {"an extra played note fails without times", {{1000, 1}}, {{1000, 1}, {1500, 1}}, 4, 200, true},
+      {"flag 1 compares the octave", {{1000, 12}}, {{1000, 24}}, 1, 200, true},
+      {"flag 2 ignores the octave", {{1000, 12}}, {{1000, 24}}, 2, 200, false},
+      {"flags 1 and 2 together do not both apply", {{1000, 12}}, {{1000, 24}}, 3, 200, false},
+      {"flag 1 accepts another pitch class", {{1000, 12}}, {{1000, 25}}, 1, 200, false},
+      {"flags 1 and 4 still compare times", {{1000, 12}}, {{6000, 36}}, 5, 200, true},
+      {"a key without a note is read as a signed -1", {{1000, 3}}, {{1000, 0xFFFF}}, 1, 200, true},
+      {"a failure is forgotten by a later good pair", {{1000, 1}, {2000, 2}}, {{1000, 9}, {2000, 2}}, 2, 200, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(capturesMatch(table(c.expected), table(c.played), c.flags, c.accuracy), c.passed) << c.fault;
+  }
+}
+
+TEST(CaptureComparison, AnEmptyPartnerKeepsTheNoteItsEntryHeldBefore) {
+  MelodyCapture capture;
+  capture.start();
+  capture.recordExpected(1000, 5);
+  capture.recordExpected(2000, 7);
+  capture.start();  // times cleared, notes kept
+  capture.recordExpected(1000, 5);
+  capture.recordPlayed(1000, 5);
+  capture.recordPlayed(2000, 7);
+  NoteSnapshot expected;
+  NoteSnapshot played;
+  capture.expectedNotes.copyTo(expected);
+  capture.playedNotes.copyTo(played);
+  EXPECT_EQ(expected.length(), 1);
+  EXPECT_TRUE(capturesMatch(expected, played, CHECK_EXACT_NOTE | CHECK_NO_TIMES, 200));
+  EXPECT_FALSE(capturesMatch(expected, played, CHECK_EXACT_NOTE, 200)) << "the empty partner has time 0";
+}
+
+TEST(CaptureRecording, OnlyWhileOnAndStopClosesThePlayedTableOnly) {
+  MelodyCapture capture;
+  capture.recordPlayed(1000, 1);
+  capture.recordExpected(1000, 1);
+  EXPECT_EQ(capture.playedNotes.index(), -1);
+  EXPECT_EQ(capture.expectedNotes.index(), 0);
+  capture.start();
+  capture.recordPlayed(1100, -1);
+  capture.recordExpected(1200, 4);
+  capture.stop();
+  capture.recordPlayed(1300, 2);
+  EXPECT_EQ(capture.playedNotes.index(), -1);
+  EXPECT_EQ(capture.expectedNotes.index(), 1);
+  EXPECT_EQ(capture.playedNotes.length(), 1);
+  EXPECT_EQ(capture.playedNotes.at(0).note, 0xFFFF);
+  EXPECT_EQ(capture.expectedNotes.at(0).time, 1200u);
+}
+
+// Heap-allocated, so that a write past the tables would reach AddressSanitizer's red zone.
+TEST(CaptureRecording, The501stNoteOfEitherTableIsDroppedAndNothingElseChanges) {
+  auto capture = std::make_unique<MelodyCapture>();
+  capture->mode = CheckMode::User;
+  capture->flags = 6;
+  capture->accuracyMs = 150;
+  capture->start();
+  for (int i = 0; i < kCaptureSize + 1; ++i) {
+    capture->recordPlayed(1000 + i, i);
+    capture->recordExpected(5000 + i, static_cast<uint16_t>(i));
+  }
+  for (const NoteTable* notes : {&capture->playedNotes, &capture->expectedNotes}) {
+    EXPECT_EQ(notes->index(), kCaptureSize);
+    EXPECT_EQ(notes->length(), kCaptureSize);
+    EXPECT_EQ(notes->at(kCaptureSize - 1).note, kCaptureSize - 1);
+  }
+  EXPECT_EQ(capture->expectedNotes.at(0).time, 5000u);
+  EXPECT_EQ(capture->mode, CheckMode::User);
+  EXPECT_EQ(capture->flags, 6);
+  EXPECT_EQ(capture->accuracyMs, 150u);
+}
+
+// The live MIDI handler records on its own thread while keys are recorded on the interpreter's:
+// every slot is taken exactly once, and what does not fit is dropped.
+TEST(CaptureRecording, MidiThreadAndKeyboardTogetherFillEachSlotOnce) {
+  auto capture = std::make_unique<MelodyCapture>();
+  capture->start();
+  std::thread midi([&] {
+    for (int note = 1000; note < 1300; ++note) capture->recordPlayed(static_cast<uint32_t>(note), note);
+  });
+  for (int note = 2000; note < 2300; ++note) capture->recordPlayed(static_cast<uint32_t>(note), note);
+  midi.join();
+  EXPECT_EQ(capture->playedNotes.length(), kCaptureSize);
+  std::set<int> seen;
+  int lastMidi = 0;
+  int lastKey = 0;
+  for (int i = 0; i < kCaptureSize; ++i) {
+    NoteEvent event = capture->playedNotes.at(i);
+    EXPECT_EQ(event.time, event.note) << "entry " << i << " mixes two notes";
+    int& last = event.note < 2000 ? lastMidi : lastKey;
+    EXPECT_GT(event.note, last) << "each source keeps its order";
+    last = event.note;
+    seen.insert(event.note);
+  }
+  EXPECT_EQ(seen.size(), static_cast<size_t>(kCaptureSize));
+}
+
+}  // namespace
+}  // namespace vellaro

@@ -1,0 +1,172 @@
+// melody, expect, check and rdiagram, run as scenario lines with a learner who plays inside the
+// waits, a recording MIDI output and a fake screen.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fake_picture_screen.h"
+#include "picture_command_line.h"
+#include "scenario_fixture.h"
+#include "script/commands/melody.h"
+#include "sound/instrument_bank.h"
+#include "sound/midi.h"
+#include "sound_test_support.h"
+
+namespace vellaro {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// Waits that move the clock on and let the learner play the notes whose moments they pass, the
+// way the message hook and the live MIDI handler record them inside a wait.
+struct LearnerServices : FakePictureServices {
+  void pumpFor(uint32_t durationMs) override {
+    FakePictureServices::pumpFor(durationMs);
+    uint32_t end = host->clock + durationMs;
+    for (const auto& [time, note] : plays) {
+      if (time > host->clock && time <= end) interpreter->capture.recordPlayed(time, note);
+    }
+    host->clock = end;
+  }
+  FakeHost* host = nullptr;
+  Interpreter* interpreter = nullptr;
+  std::vector<std::pair<uint32_t, int>> plays;  // clock time and note
+};
+
+class MelodyCommandsTest : public ScenarioTest {
+ protected:
+  void SetUp() override {
+    ScenarioTest::SetUp();
+    services.host = &host;
+    services.interpreter = &interpreter;
+    services.instruments = &bank;
+    services.screen = &screen;
+    interpreter.services = &services;
+  }
+  // MIDI notes sounded, as note numbers of the program (MIDI key - 48).
+  std::vector<int> notesSounded() const {
+    std::vector<int> notes;
+    for (uint32_t message : sink.sent) {
+      if ((message & 0xFF) == 0x90) notes.push_back(static_cast<int>((message >> 8) & 0xFF) - 48);
+    }
+    return notes;
+  }
+
+  RecordingMessages messages;
+  RecordingMidiSink sink;
+  MidiOutput midiOut{sink, messages};
+  InstrumentBank bank{messages, nullptr, &midiOut};
+  FakePictureScreen screen;
+  LearnerServices services;
+};
+
+TEST(MelodyTokens, CutAtEverySingleSpaceWithoutQuoting) {
+  struct Case {
+    const char* line;
+    Texts tokens;
+  } cases[] = {
+      {"melody ( *0 24 -500 26 )", {"(", "*0", "24", "-500", "26", ")"}},
+      {"melody", {}},
+      {"melody 24  26", {"24", "", "26"}},
+      {"melody 24 ", {"24", ""}},
+      {"melody \"24 26\" 28", {"\"24", "26\"", "28"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(melodyTokens(c.line), c.tokens) << c.line;
+}
+
+// The learner plays 50 ms late, 20 ms early and 150 ms late against play at 0, 500 and 1000 ms.
+TEST_F(MelodyCommandsTest, PlayAlongWithPlayIsJudgedByTheAccuracy) {
+  for (const char* accuracy : {"200", "100"}) {
+    interpreter.reset();
+    host.clock = 1000;
+    services.plays = {{1050, 24}, {1480, 26}, {2150, 28}};
+    writeScenario("index.scn", {std::string("check mode all 2 ") + accuracy, "check on", "play *0 24", "pause 500 ms",
+                                "play *0 26", "pause 500 ms", "play *0 28", "pause 500 ms", "check off",
+                                "check result r", "check count c", "poke $r", "terminate"});
+    run();
+  }
+  EXPECT_EQ(host.messages, (Texts{"yes", "no"}));
+  EXPECT_EQ(interpreter.variables.getVariable("c"), std::string("3"));
+}
+
+TEST_F(MelodyCommandsTest, MelodyInModeAllSoundsAndExpectsEachNoteAndStopsCapture) {
+  services.plays = {{1040, 24}, {1520, 26}, {2100, 28}};
+  writeScenario("index.scn", {"check mode all 2", "melody ( *0 24 -500 26 -500 28 -500 )x 30", "check result r",
+                              "poke $r", "terminate"});
+  run();
+  EXPECT_EQ(host.messages, Texts{"yes"});
+  EXPECT_EQ(notesSounded(), (std::vector<int>{24, 26, 28, 30}));
+  EXPECT_EQ(interpreter.capture.expectedNotes.length(), 3) << "note 30 comes after the capture stopped";
+  EXPECT_EQ(interpreter.capture.expectedNotes.at(2).time, 2000u);
+  EXPECT_FALSE(interpreter.capture.isOn());
+}
+
+TEST_F(MelodyCommandsTest, ExpectTokensMarkMomentsInModeUserAndSoundNothing) {
+  services.plays = {{2100, 24}, {2450, 26}, {5000, 28}};
+  writeScenario("index.scn", {"check mode user 2 200", "let n (26)", "melody ( -1000 (24) -500 $n -10 (x) )",
+                              "check result r", "check count c", "poke $r", "poke $c", "expect 60", "terminate"});
+  run();
+  EXPECT_EQ(host.messages, (Texts{"2: melody  -- parameter of EXPECT command is not a number", "yes", "2"}));
+  EXPECT_TRUE(notesSounded().empty());
+  EXPECT_EQ(interpreter.capture.expectedNotes.at(1).time, 2500u);
+  EXPECT_EQ(interpreter.capture.expectedNotes.at(1).note, 26);
+  EXPECT_EQ(services.waits, (std::vector<uint32_t>{1000, 500, 10}));
+}
+
+TEST_F(MelodyCommandsTest, CheckAndExpectMessages) {
+  struct Case {
+    std::vector<std::string> line;
+    Texts messages;
+  } cases[] = {
+      {{"check", "mode", "user", "x", "y"}, {"7: check mode  -- mode is not a number."}},
+      {{"check", "mode", "all", "3", "y"}, {"7: check mode  -- accuracy is not a number."}},
+      {{"check", "Mode"}, {"7: check  -- Unknown command   <check Mode>"}},
+      {{"expect", "x"}, {}},  // capture is off: not even the number test
+  };
+  interpreter.currentLine = 7;
+  for (const Case& c : cases) {
+    host.messages.clear();
+    PictureCommandLine line({c.line[0], c.line[1], c.line.size() > 2 ? c.line[2] : "",
+                             c.line.size() > 3 ? c.line[3] : "", c.line.size() > 4 ? c.line[4] : ""});
+    line.run(interpreter, c.line[0] == "check" ? cmdCheck : cmdExpect);
+    EXPECT_EQ(host.messages, c.messages) << c.line[1];
+  }
+  // check mode user 3 sets the mode and the flags and keeps the accuracy.
+  PictureCommandLine({"check", "mode", "user", "3"}).run(interpreter, cmdCheck);
+  EXPECT_EQ(interpreter.capture.mode, CheckMode::User);
+  EXPECT_EQ(interpreter.capture.flags, 3);
+  EXPECT_EQ(interpreter.capture.accuracyMs, kDefaultAccuracyMs);
+}
+
+// Expected at 1000 and 1500, played at 1050, scale 10: origin 920, so x 8, 58 and 13.
+TEST_F(MelodyCommandsTest, RdiagramDrawsTheStripAndItsMarksAtTheScaledPositions) {
+  interpreter.capture.mode = CheckMode::User;
+  interpreter.capture.start();
+  interpreter.capture.recordExpected(1000, 1);
+  interpreter.capture.recordExpected(1500, 2);
+  interpreter.capture.recordPlayed(1050, 1);
+  interpreter.capture.stop();
+  PictureCommandLine({"rdiagram", "10", "strip"}).run(interpreter, cmdRdiagram);
+  EXPECT_EQ(screen.log, (Texts{"diagram #1 1024x30", "bounds #1 10 300 1014x30", "fill #1 0 0 1024 30 FF00FF",
+                               "fill #1 0 3 1024 5 000000", "fill #1 0 23 1024 25 000000",
+                               "fill #1 8 0 16 10 FF0000", "fill #1 13 20 21 30 00FF00",
+                               "fill #1 58 0 66 10 FF0000", "invalidate #1", "shape #1 FF00FF", "show #1"}));
+  EXPECT_EQ(interpreter.objects.findObject(screen, "strip"), FakePictureScreen::handle(1));
+}
+
+TEST_F(MelodyCommandsTest, RdiagramScaleRules) {
+  interpreter.currentLine = 4;
+  interpreter.capture.start();
+  interpreter.capture.recordPlayed(3000, 1);  // nothing expected: the played note gives the origin
+  PictureCommandLine({"rdiagram", "abc", "d"}).run(interpreter, cmdRdiagram);
+  EXPECT_EQ(screen.log.at(5), "fill #1 80 20 88 30 00FF00");
+  PictureCommandLine({"rdiagram", "", "d"}).run(interpreter, cmdRdiagram);
+  PictureCommandLine({"rdiagram", "-5", "d"}).run(interpreter, cmdRdiagram);
+  EXPECT_EQ(host.messages, (Texts{"4: rdiagram  -- scale must be at least 1", "4: rdiagram  -- scale must be at least 1"}));
+  EXPECT_EQ(screen.objects.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vellaro
