@@ -2,25 +2,25 @@
 
 #include <cstdint>
 
-#include "script/host.h"
+#include "base/message_sink.h"
 
 namespace vellaro {
 namespace {
 
-HBITMAP loadPlainFile(Host& host, const char* path) {
+HBITMAP loadPlainFile(MessageSink& messages, const char* path) {
   HANDLE picture = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE);
   if (!picture) {
-    host.showMessage("Plain BMP Image not found");
-    host.showMessage(path);
+    messages.showMessage("Plain BMP Image not found");
+    messages.showMessage(path);
   }
   return static_cast<HBITMAP>(picture);
 }
 
 }  // namespace
 
-HBITMAP loadPicture(Host& host, const char* library, const char* group, const char* file) {
+HBITMAP loadPicture(MessageSink& messages, const char* library, const char* group, const char* file) {
   (void)group;
-  if (!library || library[0] == '\0') return loadPlainFile(host, file ? file : "");
+  if (!library || library[0] == '\0') return loadPlainFile(messages, file ? file : "");
   return nullptr;
 }
 

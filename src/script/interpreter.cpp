@@ -61,11 +61,15 @@ void Interpreter::scriptError(const char* fmt, ...) {
   host.showMessage(format("%d: ", currentLine) + text);
 }
 
+void Interpreter::reportMissingVariable(const char* context, const char* name) {
+  scriptError("%s  -- Variable (%s) Does not Exists", context, name);
+}
+
 const char* Interpreter::resolveArgument(char* argument, const char* context) {
   char* text = stripQuotes(argument);
   if (text[0] != '$') return text;
   const char* value = variables.getVariable(text + 1);
-  if (!value) scriptError("%s  -- Variable (%s) Does not Exists", context, text);
+  if (!value) reportMissingVariable(context, text);
   return value;
 }
 
@@ -88,7 +92,7 @@ std::string Interpreter::expandReferences(char* argument, const char* context) {
     std::string name(dollar + 1, std::strcspn(dollar + 1, kNameEnd));
     const char* value = variables.getVariable(name.c_str());
     if (!value) {
-      scriptError("%s  -- Variable (%s) Does not Exists", context, name.c_str());
+      reportMissingVariable(context, name.c_str());
       appendLimited(result, dollar, std::strlen(dollar));
       return result;
     }

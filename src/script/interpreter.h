@@ -76,6 +76,7 @@ class Interpreter {
   Flow exitCommand();
   Flow dispatch();
   void stopRun();
+  void reportMissingVariable(const char* context, const char* name);
 
   char* argument(int i) { return arguments_.slot[i]; }
 

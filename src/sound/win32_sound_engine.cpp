@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sound/message_sink.h"
+#include "base/message_sink.h"
 
 namespace vellaro {
 namespace {

@@ -1,6 +1,7 @@
 #include "ui/win32_screen.h"
 
 #include "image/win32_picture_loader.h"
+#include "script/host.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_shapes.h"
 

@@ -1,7 +1,7 @@
 #include "ui/win32_shapes.h"
 
 #include "image/transparent_runs.h"
-#include "script/host.h"
+#include "base/message_sink.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 
@@ -19,12 +19,12 @@ HRGN regionFromColour(HBITMAP bitmap, Rgb colour) {
   return region;
 }
 
-int shapeByColour(Host& host, HWND window, Rgb colour, int frameIndex) {
+int shapeByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex) {
   (void)frameIndex;  // only windows with a frame list use it
   ScreenObject* object = objectOf(window);
   HBITMAP bitmap = object ? object->surfaceBitmap : nullptr;
   if (!bitmap) {
-    host.showMessage("Window contains no bitmap");
+    messages.showMessage("Window contains no bitmap");
     return 0;
   }
   if (HRGN region = regionFromColour(bitmap, colour)) {

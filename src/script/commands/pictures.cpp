@@ -6,6 +6,7 @@
 #include <string>
 
 #include "script/commands/commands.h"
+#include "script/host.h"
 #include "script/interpreter.h"
 #include "script/services.h"
 #include "script/text.h"
