@@ -18,8 +18,8 @@ HBITMAP loadPlainFile(MessageSink& messages, const char* path) {
 
 }  // namespace
 
-HBITMAP loadPicture(MessageSink& messages, const char* library, const char* group, const char* file) {
-  (void)group;
+HBITMAP loadBitmap(MessageSink& messages, const char* library, const char* group, const char* file) {
+  (void)group;  // not read yet: it names a picture inside a library, and libraries are not read yet
   if (!library || library[0] == '\0') return loadPlainFile(messages, file ? file : "");
   return nullptr;
 }

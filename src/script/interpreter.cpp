@@ -193,17 +193,15 @@ Interpreter::Flow Interpreter::runCycle() {
     ++currentLine;
     return Flow::Continue;
   }
-  if (isWord(word, "goto") || isWord(word, "gosub") || (isWord(word, "ifsilent") && host.isSilent())) {
-    return jump();
-  }
-  if (isWord(word, "if") && runIf()) return Flow::Continue;
+  // The flow words (listed in commands.h); every other word goes to the command table.
+  if (isWord(word, "goto") || isWord(word, "gosub")) return jump();
+  // A false condition, or sound still playing, passes the line like a command that did nothing.
+  if (isWord(word, "ifsilent")) return host.isSilent() ? jump() : finishLine();
+  if (isWord(word, "if")) return runIf() ? Flow::Continue : finishLine();
   if (isWord(word, "load")) return loadCommand();
   if (isWord(word, "exit")) return exitCommand();
-  if (isWord(word, "return")) {
-    if (callStack.empty()) return Flow::Stop;
-    currentLine = popReturn();
-    return Flow::Continue;
-  }
+  if (isWord(word, "return")) return returnCommand();
+  if (isWord(word, "terminate")) return Flow::Stop;
   return dispatch();
 }
 
@@ -274,9 +272,15 @@ Interpreter::Flow Interpreter::exitCommand() {
   return Flow::Continue;
 }
 
+Interpreter::Flow Interpreter::returnCommand() {
+  if (callStack.empty()) return Flow::Stop;
+  currentLine = popReturn();
+  return Flow::Continue;
+}
+
+// An unknown word finds no handler and only passes the line.
 Interpreter::Flow Interpreter::dispatch() {
   const char* word = argument(0);
-  if (isWord(word, "terminate")) return Flow::Stop;
   const char* stored = lines.at(currentLine);
   char (*slot)[kArgumentSize] = arguments_.slot;
   CommandArgs args{{slot[0], slot[1], slot[2], slot[3], slot[4], slot[5]}, stored ? stored : ""};
@@ -286,6 +290,11 @@ Interpreter::Flow Interpreter::dispatch() {
       break;
     }
   }
+  return finishLine();
+}
+
+// The debug log's entry for the line, then the next line unless a handler asked to quit.
+Interpreter::Flow Interpreter::finishLine() {
   // After tokenizing, the line buffer reads as the command word alone.
   if (debugLogOn) appendDebugLog(scenarioPath, currentLine, lineBuffer_);
   ++currentLine;

@@ -19,8 +19,8 @@ HRGN regionFromColour(HBITMAP bitmap, Rgb colour) {
   return region;
 }
 
-int shapeByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex) {
-  (void)frameIndex;  // only windows with a frame list use it
+int shapeWindowByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex) {
+  (void)frameIndex;  // not read yet: see the header
   ScreenObject* object = objectOf(window);
   HBITMAP bitmap = object ? object->surfaceBitmap : nullptr;
   if (!bitmap) {

@@ -14,8 +14,9 @@ class MessageSink;
 // The caller owns the region.
 HRGN regionFromColour(HBITMAP bitmap, Rgb colour);
 
-// Applies that region to the window (frames other than 0 come with animation windows). Shows
-// "Window contains no bitmap" and returns 0 when there is no bitmap; 1 otherwise.
-int shapeByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex);
+// Applies that region to the window. Shows "Window contains no bitmap" and returns 0 when there is
+// no bitmap; 1 otherwise. frameIndex is not read yet: every window has one picture until windows
+// with several frames come, and the region always comes from that picture.
+int shapeWindowByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex);
 
 }  // namespace vellaro
