@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/message_sink.h"
+#include "ui/win32_gdi.h"
 
 namespace vellaro {
 namespace {
@@ -33,9 +34,8 @@ HBITMAP createSolidPicture(int width, int height, Rgb colour) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
+  ScopedGetDC screen(nullptr);
   HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  ReleaseDC(nullptr, screen);
   if (!picture || !bits) return picture;
   int rowBytes = (width * 3 + 3) / 4 * 4;  // rows are padded to a multiple of four bytes
   for (int row = 0; row < height; ++row) {

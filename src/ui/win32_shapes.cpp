@@ -1,7 +1,7 @@
 #include "ui/win32_shapes.h"
 
-#include "image/transparent_runs.h"
 #include "base/message_sink.h"
+#include "image/transparent_runs.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 
@@ -27,9 +27,9 @@ int shapeWindowByColour(MessageSink& messages, HWND window, Rgb colour, int fram
     messages.showMessage("Window contains no bitmap");
     return 0;
   }
-  if (HRGN region = regionFromColour(bitmap, colour)) {
-    SetWindowRgn(window, region, TRUE);  // the system owns the region from here on
-  }
+  GdiObject<HRGN> region(regionFromColour(bitmap, colour));
+  // The system owns the region once SetWindowRgn has taken it; a refused region stays ours.
+  if (region.get() && SetWindowRgn(window, region.get(), TRUE)) region.release();
   return 1;
 }
 
