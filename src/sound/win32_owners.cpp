@@ -3,7 +3,7 @@
 namespace vellaro {
 namespace {
 
-// A tick that has not returned by then is stuck (for instance in a message box); shutdown goes on.
+// A tick that has not returned by then is stuck (for instance in a message box); stop gives up.
 constexpr int kMaxTickWaitMs = 2000;
 
 }  // namespace
@@ -13,7 +13,7 @@ bool MultimediaTimer::start(UINT periodMs, UINT resolutionMs, Tick tick, void* c
   tick_ = tick;
   context_ = context;
   stopping_.store(false);
-  // TIME_KILL_SYNCHRONOUS: no new tick is started once timeKillEvent has returned.
+  // TIME_KILL_SYNCHRONOUS: once timeKillEvent has returned, no tick begins any more.
   id_ = timeSetEvent(periodMs, resolutionMs, &MultimediaTimer::onEvent, reinterpret_cast<DWORD_PTR>(this),
                      TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
   return id_ != 0;
@@ -24,6 +24,7 @@ void MultimediaTimer::stop() {
   stopping_.store(true);
   timeKillEvent(id_);
   id_ = 0;
+  // A tick that began before the kill may still be running on the timer thread.
   for (int waited = 0; ticksRunning_.load() != 0 && waited < kMaxTickWaitMs; ++waited) Sleep(1);
 }
 
