@@ -112,7 +112,7 @@ TEST(CaptureRecording, The501stNoteOfEitherTableIsDroppedAndNothingElseChanges) 
 
 // The live MIDI handler records on its own thread while keys are recorded on the interpreter's:
 // every slot is taken exactly once, and what does not fit is dropped.
-TEST(CaptureRecording, MidiThreadAndKeyboardTogetherFillEachSlotOnce) {
+TEST(CaptureRecording, StressMidiThreadAndKeyboardFillEachSlotOnce) {
   auto capture = std::make_unique<MelodyCapture>();
   capture->start();
   std::thread midi([&] {

@@ -19,43 +19,43 @@ namespace {
 
 // The sounding state of one melody line.
 struct MelodyLine {
-  Interpreter& interpreter;
+  Interpreter& in;
   InstrumentBank* bank;
   // Notes before the first * or + token sound on MIDI program 0, the live instrument's start value.
   bool instrumentChosen = false;
   int instrument = kNoInstrument;
 };
 
-uint32_t now(Interpreter& interpreter) { return interpreter.host.clockMs(); }
+uint32_t now(Interpreter& in) { return in.host.clockMs(); }
 
 // expect and the melody expect token: only a user-mode capture records, and only then is the
 // text tested.
-void expectNote(Interpreter& interpreter, const char* text) {
-  MelodyCapture& capture = interpreter.capture;
+void expectNote(Interpreter& in, const char* text) {
+  MelodyCapture& capture = in.capture;
   if (!capture.isOn() || capture.mode != CheckMode::User) return;
   if (!isNumber(text)) {
-    interpreter.scriptError("melody  -- parameter of EXPECT command is not a number");
+    in.scriptError("melody  -- parameter of EXPECT command is not a number");
     return;
   }
-  capture.recordExpected(now(interpreter), static_cast<uint16_t>(textToInt(text)));
+  capture.recordExpected(now(in), static_cast<uint16_t>(textToInt(text)));
 }
 
 // "(60)": the characters between the ( and the token's last character.
-void expectToken(Interpreter& interpreter, const char* token) {
+void expectToken(Interpreter& in, const char* token) {
   std::string inner(token + 1, std::strlen(token) - 2);
-  expectNote(interpreter, inner.c_str());
+  expectNote(in, inner.c_str());
 }
 
 // "-N" rests N milliseconds the way pause N ms does, ending early when the interpreter is woken.
-void rest(Interpreter& interpreter, const char* digits) {
+void rest(Interpreter& in, const char* digits) {
   int32_t duration = textToInt(digits);
-  if (interpreter.services) interpreter.services->pumpFor(duration < 0 ? 0u : static_cast<uint32_t>(duration));
+  if (in.services) in.services->pumpFor(duration < 0 ? 0u : static_cast<uint32_t>(duration));
 }
 
 void chooseInstrument(MelodyLine& melody, const char* token) {
   if (!melody.bank) return;
   melody.instrument = token[0] == '*' ? melody.bank->instrumentFor(token)
-                                      : melody.bank->findSample(melody.interpreter.pathInBaseDir(token + 1).c_str());
+                                      : melody.bank->findSample(melody.in.pathInBaseDir(token + 1).c_str());
   melody.instrumentChosen = true;
 }
 
@@ -66,30 +66,30 @@ void soundNote(MelodyLine& melody, const char* token) {
     if (!melody.instrumentChosen) chooseInstrument(melody, "*0");
     melody.bank->noteOn(melody.instrument, note, kScriptTag, kFullVelocity);
   }
-  melody.interpreter.capture.recordSounded(now(melody.interpreter), note);
+  melody.in.capture.recordSounded(now(melody.in), note);
 }
 
 void runToken(MelodyLine& melody, std::string& token) {
-  Interpreter& interpreter = melody.interpreter;
-  const char* text = interpreter.resolveArgument(token.data(), "melody");
+  Interpreter& in = melody.in;
+  const char* text = in.resolveArgument(token.data(), "melody");
   if (!text) return;  // the resolver has named the missing variable; the token is skipped
   switch (text[0]) {
     case '(':
       if (text[1] == '\0') {
-        interpreter.capture.start();
+        in.capture.start();
       } else {
-        expectToken(interpreter, text);
+        expectToken(in, text);
       }
       break;
     case ')':
-      interpreter.capture.stop();
+      in.capture.stop();
       break;
     case '*':
     case '+':
       chooseInstrument(melody, text);
       break;
     case '-':
-      rest(interpreter, text + 1);
+      rest(in, text + 1);
       break;
     default:
       soundNote(melody, text);
@@ -97,18 +97,18 @@ void runToken(MelodyLine& melody, std::string& token) {
   }
 }
 
-Screen* screenOf(Interpreter& interpreter) {
-  return interpreter.services ? interpreter.services->screen : nullptr;
+Screen* screenOf(Interpreter& in) {
+  return in.services ? in.services->screen : nullptr;
 }
 
-void checkMode(Interpreter& interpreter, CommandArgs& args) {
-  MelodyCapture& capture = interpreter.capture;
+void checkMode(Interpreter& in, CommandArgs& args) {
+  MelodyCapture& capture = in.capture;
   if (std::strcmp(args.item[2], "all") == 0) capture.mode = CheckMode::All;
   if (std::strcmp(args.item[2], "user") == 0) capture.mode = CheckMode::User;
   const char* flags = args.item[3];
   if (flags[0] != '\0') {
     if (!isNumber(flags)) {
-      interpreter.scriptError("check mode  -- mode is not a number.");
+      in.scriptError("check mode  -- mode is not a number.");
       return;
     }
     capture.flags = static_cast<uint8_t>(textToInt(flags));
@@ -116,28 +116,28 @@ void checkMode(Interpreter& interpreter, CommandArgs& args) {
   const char* accuracy = args.item[4];
   if (accuracy[0] != '\0') {
     if (!isNumber(accuracy)) {
-      interpreter.scriptError("check mode  -- accuracy is not a number.");
+      in.scriptError("check mode  -- accuracy is not a number.");
       return;
     }
     capture.accuracyMs = static_cast<uint32_t>(textToInt(accuracy));
   }
 }
 
-void checkResult(Interpreter& interpreter, const char* variable) {
-  const MelodyCapture& capture = interpreter.capture;
+void checkResult(Interpreter& in, const char* variable) {
+  const MelodyCapture& capture = in.capture;
   NoteSnapshot expected;
   NoteSnapshot played;
   capture.expectedNotes.copyTo(expected);
   capture.playedNotes.copyTo(played);
   bool passed = capturesMatch(expected, played, capture.flags, capture.accuracyMs);
-  interpreter.variables.assign(resultVariableName(variable), passed ? "yes" : "no");
+  in.variables.assign(resultVariableName(variable), passed ? "yes" : "no");
 }
 
-void drawDiagram(Interpreter& interpreter, Screen& screen, ObjectHandle diagram, uint32_t scale, int width) {
+void drawDiagram(Interpreter& in, Screen& screen, ObjectHandle diagram, uint32_t scale, int width) {
   NoteSnapshot expected;
   NoteSnapshot played;
-  interpreter.capture.expectedNotes.copyTo(expected);
-  interpreter.capture.playedNotes.copyTo(played);
+  in.capture.expectedNotes.copyTo(expected);
+  in.capture.playedNotes.copyTo(played);
   for (const DiagramFill& fill : rhythmDiagramFills(expected, played, scale, width)) {
     screen.fillSurfaceRect(diagram, fill.rect, fill.colour);
   }
@@ -159,57 +159,57 @@ std::vector<std::string> melodyTokens(const char* storedLine) {
 
 // melody token token ...: works on the whole stored line, so a melody is as long as a line allows.
 // Capture is stopped at the end of the line whether or not the line started it.
-void cmdMelody(Interpreter& interpreter, CommandArgs& args) {
-  MelodyLine melody{interpreter, interpreter.services ? interpreter.services->instruments : nullptr};
+void cmdMelody(Interpreter& in, CommandArgs& args) {
+  MelodyLine melody{in, in.services ? in.services->instruments : nullptr};
   for (std::string& token : melodyTokens(args.storedLine)) {
-    if (interpreter.quitRequested) break;  // the window was closed during a rest
+    if (in.quitRequested) break;  // the window was closed during a rest
     runToken(melody, token);
   }
-  interpreter.capture.stop();
+  in.capture.stop();
 }
 
 // expect note: a moment the learner should play at, in a user-mode capture; sounds nothing.
-void cmdExpect(Interpreter& interpreter, CommandArgs& args) { expectNote(interpreter, args.item[1]); }
+void cmdExpect(Interpreter& in, CommandArgs& args) { expectNote(in, args.item[1]); }
 
 // check mode all|user [flags [accuracy]], check on, check off, check count var, check result var.
 // The items are used as written.
-void cmdCheck(Interpreter& interpreter, CommandArgs& args) {
+void cmdCheck(Interpreter& in, CommandArgs& args) {
   const char* sub = args.item[1];
   if (std::strcmp(sub, "mode") == 0) {
-    checkMode(interpreter, args);
+    checkMode(in, args);
   } else if (std::strcmp(sub, "on") == 0) {
-    interpreter.capture.start();
+    in.capture.start();
   } else if (std::strcmp(sub, "off") == 0) {
-    interpreter.capture.stop();
+    in.capture.stop();
   } else if (std::strcmp(sub, "count") == 0) {
-    int count = interpreter.capture.playedNotes.length();
-    interpreter.variables.assign(resultVariableName(args.item[2]), format("%d", count).c_str());
+    int count = in.capture.playedNotes.length();
+    in.variables.assign(resultVariableName(args.item[2]), format("%d", count).c_str());
   } else if (std::strcmp(sub, "result") == 0) {
-    checkResult(interpreter, args.item[2]);
+    checkResult(in, args.item[2]);
   } else {
-    interpreter.scriptError("check  -- Unknown command   <check %s>", sub);
+    in.scriptError("check  -- Unknown command   <check %s>", sub);
   }
 }
 
 // rdiagram scale name: the rhythm of the last capture as a see-through strip at (10, 300), one
 // pixel per scale milliseconds (1 when the item is not a number). A scale below 1 would divide by
 // zero or draw backwards, so it is refused with a message.
-void cmdRdiagram(Interpreter& interpreter, CommandArgs& args) {
+void cmdRdiagram(Interpreter& in, CommandArgs& args) {
   const char* scaleText = args.item[1];
   int32_t scale = isNumber(scaleText) ? textToInt(scaleText) : 1;
   if (scale < 1) {
-    interpreter.scriptError("rdiagram  -- scale must be at least 1");
+    in.scriptError("rdiagram  -- scale must be at least 1");
     return;
   }
-  Screen* screen = screenOf(interpreter);
+  Screen* screen = screenOf(in);
   if (!screen) return;
   int width = screen->screenWidth();
   ObjectHandle diagram = screen->createDiagramObject(width, kDiagramHeight);
   if (!diagram) return;
   screen->setObjectBounds(diagram, kDiagramX, kDiagramY, width - kDiagramX, kDiagramHeight);
-  drawDiagram(interpreter, *screen, diagram, static_cast<uint32_t>(scale), width);
+  drawDiagram(in, *screen, diagram, static_cast<uint32_t>(scale), width);
   screen->invalidateObject(diagram);
-  interpreter.objects.registerObject(*screen, interpreter.host, diagram, args.item[2]);
+  in.objects.registerObject(*screen, in.host, diagram, args.item[2]);
   screen->shapeByColour(diagram, kDiagramSeeThrough);
   screen->showObject(diagram, true);
 }

@@ -33,7 +33,7 @@ void cmdPlay(Interpreter& in, CommandArgs& args) {
   uint16_t number = static_cast<uint16_t>(textToInt(note));
   if (bank) bank->noteOn(entry, number, kScriptTag, kFullVelocity);
   // In a capture of mode all, every note the scenario sounds is one the learner should play along.
-  interpreter.capture.recordSounded(interpreter.host.clockMs(), number);
+  in.capture.recordSounded(in.host.clockMs(), number);
 }
 
 // pause value [mode]: mode "ms" waits value milliseconds, "old" value x 40 ms, anything else a
