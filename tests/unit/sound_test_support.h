@@ -85,15 +85,26 @@ class WavBytes {
     bytes.insert(bytes.end(), form, form + 4);
     return *this;
   }
-  static std::vector<uint8_t> format(uint16_t channels, uint32_t rate, uint16_t bits) {
+  static std::vector<uint8_t> format(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t tag = 1) {
     WavBytes b;
     uint16_t blockAlign = static_cast<uint16_t>(channels * bits / 8);
-    b.put16(1);
+    b.put16(tag);
     b.put16(channels);
     b.put32(rate);
     b.put32(rate * blockAlign);
     b.put16(blockAlign);
     b.put16(bits);
+    return b.bytes;
+  }
+  // The 40-byte extensible form; its subformat GUID is of the standard family, carrying subTag.
+  static std::vector<uint8_t> extensible(uint16_t subTag, uint16_t channels, uint32_t rate, uint16_t bits) {
+    WavBytes b;
+    b.bytes = format(channels, rate, bits, 0xFFFE);
+    b.put16(22);
+    b.put16(bits);
+    b.put32(channels == 1 ? 4 : 3);  // front centre, or front left and right
+    b.put16(subTag);
+    b.bytes.insert(b.bytes.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
     return b.bytes;
   }
   static std::vector<uint8_t> words(const std::vector<int16_t>& samples) {

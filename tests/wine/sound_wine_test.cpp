@@ -47,28 +47,83 @@ void put32(std::string& out, uint32_t v) {
   put16(out, static_cast<uint16_t>(v >> 16));
 }
 
-// A 16-bit mono 44100 Hz WAV file of a 441 Hz sine: one second plus the 100 frames the mixer
-// never plays.
-std::string sineWav() {
-  const uint32_t frames = 44100 + 100;
-  std::string data;
-  for (uint32_t i = 0; i < frames; ++i) {
-    double phase = 2.0 * 3.14159265358979 * 441.0 * i / 44100.0;
-    put16(data, static_cast<uint16_t>(static_cast<int16_t>(std::lround(16000.0 * std::sin(phase)))));
+// How a tone file stores its samples, as recording programs write them.
+struct ToneFormat {
+  uint16_t tag;  // 1 PCM, 3 float
+  bool extensible;
+  uint16_t bits;
+  uint16_t channels;
+  uint32_t rate;
+};
+
+void putSample(std::string& out, double v, const ToneFormat& f) {
+  if (f.tag == 3) {
+    float value = static_cast<float>(v);
+    uint32_t raw;
+    std::memcpy(&raw, &value, sizeof raw);
+    put32(out, raw);
+    return;
   }
+  auto q = static_cast<uint64_t>(std::llround(v * static_cast<double>((int64_t{1} << (f.bits - 1)) - 1)));
+  for (int k = 0; k < f.bits / 8; ++k) out += static_cast<char>(q >> (8 * k));
+}
+
+std::string formatChunk(const ToneFormat& f) {
+  uint16_t blockAlign = static_cast<uint16_t>(f.channels * f.bits / 8);
+  std::string body;
+  put16(body, f.extensible ? 0xFFFE : f.tag);
+  put16(body, f.channels);
+  put32(body, f.rate);
+  put32(body, f.rate * blockAlign);
+  put16(body, blockAlign);
+  put16(body, f.bits);
+  if (f.extensible) {
+    put16(body, 22);
+    put16(body, f.bits);
+    put32(body, 3);  // front left and right
+    put16(body, f.tag);
+    body += std::string("\0\0\0\0\x10\0\x80\0\0\xAA\0\x38\x9B\x71", 14);
+  }
+  std::string chunk = "fmt ";
+  put32(chunk, static_cast<uint32_t>(body.size()));
+  return chunk + body;
+}
+
+std::string wavFile(const std::string& fmt, const std::string& data) {
   std::string file = "RIFF";
-  put32(file, static_cast<uint32_t>(36 + data.size()));
-  file += "WAVEfmt ";
-  put32(file, 16);
-  put16(file, 1);
-  put16(file, 1);
-  put32(file, 44100);
-  put32(file, 88200);
-  put16(file, 2);
-  put16(file, 16);
-  file += "data";
+  put32(file, static_cast<uint32_t>(4 + fmt.size() + 8 + data.size()));
+  file += "WAVE" + fmt + "data";
   put32(file, static_cast<uint32_t>(data.size()));
   return file + data;
+}
+
+// A WAV file of a 441 Hz sine: one second plus the 100 frames at 44100 Hz that the mixer never
+// plays.
+std::string sineWav(const ToneFormat& f = {1, false, 16, 1, 44100}) {
+  const uint32_t frames = f.rate + f.rate * 100 / 44100;
+  std::string data;
+  for (uint32_t i = 0; i < frames; ++i) {
+    double v = 16000.0 / 32768.0 * std::sin(2.0 * 3.14159265358979 * 441.0 * i / f.rate);
+    for (int c = 0; c < f.channels; ++c) putSample(data, v, f);
+  }
+  return wavFile(formatChunk(f), data);
+}
+
+// Half a second of IMA ADPCM blocks holding noise: loud if it were played as PCM.
+std::string adpcmWav() {
+  std::string fmt = "fmt ";
+  put32(fmt, 20);
+  put16(fmt, 0x11);  // IMA ADPCM
+  put16(fmt, 1);
+  put32(fmt, 22050);
+  put32(fmt, 11100);
+  put16(fmt, 512);  // block align
+  put16(fmt, 4);    // bits per sample
+  put16(fmt, 2);
+  put16(fmt, 1017);  // samples per block
+  std::string data;
+  for (uint32_t i = 0, x = 12345; i < 11 * 512; ++i) data += static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+  return wavFile(fmt, data);
 }
 
 // The file that receives what the player plays: wine-env.sh points ALSA's default device of every
@@ -231,14 +286,17 @@ class HeardWine : public ::testing::Test {
     if (heard_.empty()) GTEST_SKIP() << "no captured sound device (run through wine-env.sh)";
   }
 
-  // Runs the scenario with the sine as sine.wav and returns the sounds heard.
-  std::vector<Sound> hear(const std::vector<std::string>& scenario) {
+  // Runs the scenario with the sine as sine.wav and returns the sounds heard; messages are the
+  // boxes expected after the start-up box.
+  std::vector<Sound> hear(const std::vector<std::string>& scenario, const Texts& messages = {}) {
     DeleteFileA(heard_.c_str());  // a capture left by an earlier run is never read
     folder_.writeFile("sine.wav", sineWav());
     folder_.writeScenario("index.scn", scenario);
-    RunResult run = runPlayer(folder_.path(), {}, 20000, withStartupBox());
+    RunResult run = runPlayer(folder_.path(), {}, 30000, withStartupBox());
     expectCleanExit(run);
-    EXPECT_EQ(run.texts(), Texts{kMidiInStartupBox}) << "the captured device must open without messages";
+    Texts expected{kMidiInStartupBox};
+    expected.insert(expected.end(), messages.begin(), messages.end());
+    EXPECT_EQ(run.texts(), expected) << "the captured device must open without messages";
     CopyFileA(heard_.c_str(), folder_.pathOf("heard.wav").c_str(), FALSE);  // kept with a failed test's folder
     Heard heard;
     std::string why;
@@ -273,6 +331,36 @@ TEST_F(HeardWine, Note36IsHeardForHalfASecondAt882Hz) {
   ASSERT_EQ(sounds.size(), 1u) << ::testing::PrintToString(sounds);
   EXPECT_NEAR(sounds[0].durationMs, 500.0, kLapMs) << sounds[0];
   EXPECT_NEAR(sounds[0].frequencyHz, 882.0, 8.82) << sounds[0];
+}
+
+// Samples as recording programs write them are converted when loaded and play in tune.
+TEST_F(HeardWine, EveryCommonFormatIsHeardForOneSecondAt441Hz) {
+  const ToneFormat formats[] = {{1, false, 16, 1, 44100},
+                                {1, false, 16, 1, 48000},
+                                {1, false, 24, 1, 32000},
+                                {3, false, 32, 1, 96000},
+                                {1, true, 24, 2, 48000}};
+  std::vector<std::string> scenario;
+  for (size_t i = 0; i < std::size(formats); ++i) {
+    std::string name = "tone" + std::to_string(i) + ".wav";
+    folder_.writeFile(name, sineWav(formats[i]));
+    scenario.insert(scenario.end(), {"play " + name + " 24", "wait", "pause 400 ms"});
+  }
+  scenario.push_back("terminate");
+  std::vector<Sound> sounds = hear(scenario);
+  ASSERT_EQ(sounds.size(), std::size(formats)) << ::testing::PrintToString(sounds);
+  for (size_t i = 0; i < sounds.size(); ++i) {
+    EXPECT_NEAR(sounds[i].durationMs, 1000.0, 50.0) << "file " << i << ": " << sounds[i];
+    EXPECT_NEAR(sounds[i].frequencyHz, 441.0, 4.41) << "file " << i << ": " << sounds[i];
+  }
+}
+
+TEST_F(HeardWine, AnAdpcmFileIsNamedWithItsReasonAndSoundsNothing) {
+  folder_.writeFile("adpcm.wav", adpcmWav());
+  std::vector<Sound> sounds = hear({"play adpcm.wav 24", "wait", "pause 600 ms", "terminate"},
+                                   {"Cannot play WAV file adpcm.wav: format 17 is compressed or unknown; "
+                                    "only PCM and float samples can be played"});
+  EXPECT_TRUE(sounds.empty()) << ::testing::PrintToString(sounds);
 }
 
 // mute right after play: at most what one tick mixed before it is heard, nothing of the rest of
