@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "sound/instrument_bank.h"
 #include "sound_test_support.h"
@@ -14,28 +15,16 @@ namespace {
 
 constexpr double kToneHz = 441.0;
 
-// A 441 Hz sine at half of full scale on every channel, stored as tag and bits say.
-std::vector<uint8_t> sineData(uint16_t tag, uint16_t bits, uint16_t channels, uint32_t rate, size_t frames) {
-  WavBytes b;
-  for (size_t i = 0; i < frames * channels; ++i) {
-    double v = 0.5 * std::sin(2 * M_PI * kToneHz * static_cast<double>(i / channels) / rate);
-    if (tag == kWavFloat) {
-      float f = static_cast<float>(v);
-      uint32_t raw;
-      std::memcpy(&raw, &f, sizeof raw);
-      b.put32(raw);
-    } else if (bits == 8) {
-      b.bytes.push_back(static_cast<uint8_t>(std::lround(128 + 127 * v)));
-    } else {
-      auto q = static_cast<uint64_t>(std::llround(v * static_cast<double>((int64_t{1} << (bits - 1)) - 1)));
-      for (int k = 0; k < bits / 8; ++k) b.bytes.push_back(static_cast<uint8_t>(q >> (8 * k)));
-    }
-  }
-  return b.bytes;
+// Walks a file of these chunks and converts its sample.
+SampleProblem prepared(const std::vector<uint8_t>& fmt, const std::vector<uint8_t>& data, WavSample& sample) {
+  WavBytes file;
+  file.riff("WAVE").chunk("fmt ", fmt).chunk("data", data);
+  EXPECT_EQ(parseWav(file.bytes.data(), file.bytes.size(), sample), WavResult::Loaded);
+  return prepareSample(sample);
 }
 
-WavResult parse(const WavBytes& file, WavSample& sample) {
-  return parseWav(file.bytes.data(), file.bytes.size(), sample);
+auto fields(const WavFormat& f) {
+  return std::make_tuple(f.formatTag, f.channels, f.sampleRate, f.blockAlign, f.bitsPerSample, f.subFormat);
 }
 
 // The pitch from the mean distance between the first and the last rising zero crossing.
@@ -67,20 +56,12 @@ class ConvertTest : public ::testing::TestWithParam<ConvertCase> {};
 // Guards against samples that play at the wrong pitch or length, or as noise.
 TEST_P(ConvertTest, HalfASecondOf441HzStaysSo) {
   const ConvertCase& c = GetParam();
-  size_t frames = c.rate / 2;
   std::vector<uint8_t> fmt = c.extensible ? WavBytes::extensible(c.tag, c.channels, c.rate, c.bits)
                                           : WavBytes::format(c.channels, c.rate, c.bits, c.tag);
-  WavBytes file;
-  file.riff("WAVE").chunk("fmt ", fmt).chunk("data", sineData(c.tag, c.bits, c.channels, c.rate, frames));
   WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  ASSERT_EQ(prepareSample(sample), SampleProblem::None) << c.name;
+  ASSERT_EQ(prepared(fmt, toneData(c.tag, c.bits, c.channels, c.rate, c.rate / 2), sample), SampleProblem::None);
   uint16_t outChannels = c.channels == 1 ? 1 : 2;
-  EXPECT_EQ(sample.format.formatTag, kWavPcm) << c.name;
-  EXPECT_EQ(sample.format.bitsPerSample, 16) << c.name;
-  EXPECT_EQ(sample.format.channels, outChannels) << c.name;
-  EXPECT_EQ(sample.format.blockAlign, 2 * outChannels) << c.name;
-  EXPECT_EQ(sample.format.sampleRate, c.outRate) << c.name;
+  EXPECT_EQ(fields(sample.format), fields({kWavPcm, outChannels, c.outRate, uint16_t(2 * outChannels), 16, 0}));
   EXPECT_EQ(sample.size, size_t{c.outRate} / 2 * 2 * outChannels) << c.name;
   for (unsigned channel = 0; channel < outChannels; ++channel) {
     EXPECT_NEAR(pitchOf(sample, channel), kToneHz, kToneHz * 0.002) << c.name << " channel " << channel;
@@ -104,16 +85,11 @@ class UnchangedTest : public ::testing::TestWithParam<std::tuple<uint16_t, uint1
 // Guards against touching the samples that have always played in tune.
 TEST_P(UnchangedTest, KeepsTheFileBytesAndFields) {
   auto [bits, channels, rate] = GetParam();
-  WavBytes file;
-  file.riff("WAVE").chunk("fmt ", WavBytes::format(channels, rate, bits)).chunk("data", {9, 8, 7, 6, 5, 4, 3});
   WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  const uint8_t* bytes = sample.data.get();
-  WavFormat before = sample.format;
-  ASSERT_EQ(prepareSample(sample), SampleProblem::None);
-  EXPECT_EQ(sample.data.get(), bytes);
+  ASSERT_EQ(prepared(WavBytes::format(channels, rate, bits), {9, 8, 7, 6, 5, 4, 3}, sample), SampleProblem::None);
+  EXPECT_EQ(std::memcmp(sample.data.get(), "\x09\x08\x07\x06\x05\x04\x03", 7), 0);
   EXPECT_EQ(sample.size, 7u);
-  EXPECT_EQ(std::memcmp(&sample.format, &before, sizeof before), 0);
+  EXPECT_EQ(fields(sample.format), std::make_tuple(uint16_t{1}, channels, rate, uint16_t(channels * bits / 8), bits, uint16_t{0}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UnchangedTest,
@@ -128,24 +104,17 @@ struct DepthCase {
 };
 
 std::vector<uint8_t> floats(std::initializer_list<float> values) {
-  WavBytes b;
-  for (float f : values) {
-    uint32_t raw;
-    std::memcpy(&raw, &f, sizeof raw);
-    b.put32(raw);
-  }
-  return b.bytes;
+  std::vector<uint8_t> bytes(values.size() * 4);
+  std::memcpy(bytes.data(), values.begin(), bytes.size());  // little-endian, as is x86
+  return bytes;
 }
 
 class DepthTest : public ::testing::TestWithParam<DepthCase> {};
 
 TEST_P(DepthTest, GivesThese16BitSamples) {
   const DepthCase& c = GetParam();
-  WavBytes file;
-  file.riff("WAVE").chunk("fmt ", c.fmt).chunk("data", c.data);
   WavSample sample;
-  ASSERT_EQ(parse(file, sample), WavResult::Loaded);
-  ASSERT_EQ(prepareSample(sample), SampleProblem::None) << c.name;
+  ASSERT_EQ(prepared(c.fmt, c.data, sample), SampleProblem::None) << c.name;
   std::vector<int16_t> got(sample.size / 2);
   std::memcpy(got.data(), sample.data.get(), got.size() * 2);
   EXPECT_EQ(got, c.expected) << c.name;
