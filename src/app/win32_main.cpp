@@ -40,6 +40,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   services.instruments = instruments;
   services.midiOut = midiOut;
   services.voices = soundEngine;
+  services.midiIn = midiIn;
   static vellaro::Interpreter interpreter(host);  // large fixed tables: kept off the stack
   interpreter.services = &services;
   interpreter.reset();

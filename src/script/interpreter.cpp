@@ -8,6 +8,7 @@
 #include "script/conditions.h"
 #include "script/debug_log.h"
 #include "script/host.h"
+#include "script/live_input.h"
 #include "script/services.h"
 #include "script/text.h"
 
@@ -147,10 +148,10 @@ int Interpreter::popReturn() {
 
 int Interpreter::runScenario(const std::string& path) {
   scenarioPath = path;
-  if (services) services->runStarted(*this);
+  startLiveInput();
   if (!loadScenario(scenarioPath)) {
     scriptError("Cannot found Scenario file (%s)", scenarioPath.c_str());
-    if (services) services->runStopped(*this);
+    stopLiveInput();
     return 0;
   }
   currentLine = 0;
@@ -290,7 +291,20 @@ Interpreter::Flow Interpreter::dispatch() {
 
 void Interpreter::stopRun() {
   lines.clear();
-  if (services) services->runStopped(*this);
+  stopLiveInput();
+}
+
+// The window hook (through the services) and the MIDI keyboard's handler live as long as the run.
+void Interpreter::startLiveInput() {
+  if (!services) return;
+  services->runStarted(*this);
+  if (services->midiIn) installLiveMidiHandler(*this, *services->midiIn);
+}
+
+void Interpreter::stopLiveInput() {
+  if (!services) return;
+  if (services->midiIn) removeLiveMidiHandler(*services->midiIn);
+  services->runStopped(*this);
 }
 
 }  // namespace vellaro

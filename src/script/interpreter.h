@@ -76,6 +76,8 @@ class Interpreter {
   Flow exitCommand();
   Flow dispatch();
   void stopRun();
+  void startLiveInput();
+  void stopLiveInput();
 
   char* argument(int i) { return arguments_.slot[i]; }
 
