@@ -233,12 +233,39 @@ class HeardWine : public ::testing::Test {
 
   // Runs the scenario with the sine as sine.wav and returns the sounds heard.
   std::vector<Sound> hear(const std::vector<std::string>& scenario) {
-    DeleteFileA(heard_.c_str());  // a capture left by an earlier run is never read
-    folder_.writeFile("sine.wav", sineWav());
-    folder_.writeScenario("index.scn", scenario);
+    prepare(scenario);
     RunResult run = runPlayer(folder_.path(), {}, 20000, withStartupBox());
     expectCleanExit(run);
     EXPECT_EQ(run.texts(), Texts{kMidiInStartupBox}) << "the captured device must open without messages";
+    return heardSounds();
+  }
+
+  // Runs the scenario and presses a key of the computer keyboard on its main window, held until
+  // the player has ended.
+  std::vector<Sound> hearKey(const std::vector<std::string>& scenario, WORD key) {
+    prepare(scenario);
+    Player player;
+    if (!player.start(folder_.path())) return {};
+    HWND mainWindow = player.waitForWindow("Vellaro", 10000);
+    clickAt(5, 5);  // the main window reports no clicks; this one gives it the keyboard
+    EXPECT_TRUE(waitUntil([&] { return mainWindow && GetForegroundWindow() == mainWindow; }, 2000));
+    pressKey(key);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(player.waitForExit(20000, &exitCode));
+    releaseKey(key);
+    EXPECT_EQ(exitCode, 0u);
+    Box box;
+    EXPECT_FALSE(player.waitForBox(box, 0)) << "unexpected box: " << box.text;
+    return heardSounds();
+  }
+
+  void prepare(const std::vector<std::string>& scenario) {
+    DeleteFileA(heard_.c_str());  // a capture left by an earlier run is never read
+    folder_.writeFile("sine.wav", sineWav());
+    folder_.writeScenario("index.scn", scenario);
+  }
+
+  std::vector<Sound> heardSounds() {
     CopyFileA(heard_.c_str(), folder_.pathOf("heard.wav").c_str(), FALSE);  // kept with a failed test's folder
     Heard heard;
     std::string why;
@@ -273,6 +300,15 @@ TEST_F(HeardWine, Note36IsHeardForHalfASecondAt882Hz) {
   ASSERT_EQ(sounds.size(), 1u) << ::testing::PrintToString(sounds);
   EXPECT_NEAR(sounds[0].durationMs, 500.0, kLapMs) << sounds[0];
   EXPECT_NEAR(sounds[0].frequencyHz, 882.0, 8.82) << sounds[0];
+}
+
+// The key Q is note 12 of the computer keyboard, an octave below the sample's own pitch: every
+// frame played twice, so two seconds of 220.5 Hz.
+TEST_F(HeardWine, KeyQPlaysTheUserInstrumentAnOctaveDown) {
+  std::vector<Sound> sounds = hearKey({"userinstrument sine.wav", "pause 4000 ms", "terminate"}, 'Q');
+  ASSERT_EQ(sounds.size(), 1u) << ::testing::PrintToString(sounds);
+  EXPECT_NEAR(sounds[0].durationMs, 2000.0, 2 * kLapMs) << sounds[0];
+  EXPECT_NEAR(sounds[0].frequencyHz, 220.5, 2.2) << sounds[0];
 }
 
 // mute right after play: at most what one tick mixed before it is heard, nothing of the rest of
