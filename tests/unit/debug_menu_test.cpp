@@ -149,11 +149,5 @@ TEST_F(DebugMenuTest, CommandsActOnTheInterpreter) {
   }
 }
 
-TEST_F(DebugMenuTest, TheLogSwitchTurnsTheLogOffAgain) {
-  interpreter.debugLogOn = true;
-  runDebugMenuCommand(interpreter, kMenuLogSwitch);
-  EXPECT_FALSE(interpreter.debugLogOn);
-}
-
 }  // namespace
 }  // namespace vellaro

@@ -77,21 +77,6 @@ TEST_F(LiveInputTest, TheKeyboardPlaysTheInstrumentThatUserinstrumentNames) {
   }
 }
 
-TEST_F(LiveInputTest, AReleasedKeyStopsItsNoteAndARepeatedPressStartsNone) {
-  interpreter.variables.setVariable("userinstrument", wavPath.c_str());
-  EXPECT_EQ(playKey(interpreter, KeyEvent{'Q', true, false}), 12);
-  EXPECT_EQ(playKey(interpreter, KeyEvent{'Q', true, true}), -1);
-  EXPECT_EQ(playKey(interpreter, KeyEvent{'Q', false, false}), 12);
-  EXPECT_EQ(voices.calls, (std::vector<VoiceCall>{{"start", wavData(), 12, kLiveTag, kFullVelocity},
-                                                  {"stop", wavData(), 12, kLiveTag, 0}}));
-}
-
-TEST_F(LiveInputTest, WithoutAnInstrumentBankKeysPlayNothing) {
-  services.instruments = nullptr;
-  EXPECT_EQ(playKey(interpreter, KeyEvent{'Z', true, false}), -1);
-  EXPECT_TRUE(sink.sent.empty());
-}
-
 struct MidiInCase {
   const char* name;
   uint32_t message;  // as the driver packs it

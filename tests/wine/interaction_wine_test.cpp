@@ -63,19 +63,6 @@ TEST(CloseWine, ClosingTheWindowDuringALoopingPauseEndsTheRun) {
   EXPECT_EQ(run.nextBox(0), "");
 }
 
-TEST(CloseWine, ClosingTheWindowDuringAMessageBoxEndsTheRunAfterIt) {
-  TestFolder folder;
-  DrivenPlayer run(folder, {":l", "poke again", "goto :l"});
-  ASSERT_NE(run.mainWindow, nullptr);
-  Box box;
-  ASSERT_TRUE(run.player.waitForBox(box, 5000));
-  EXPECT_EQ(box.text, "again");
-  PostMessageA(run.mainWindow, WM_CLOSE, 0, 0);  // the box's own loop hands it to the window
-  EXPECT_TRUE(waitUntil([&] { return !IsWindow(run.mainWindow); }, 2000));
-  run.player.answer(box, IDOK);
-  run.expectExit(2000);
-}
-
 // --- Clicks on pictures ---
 
 constexpr Rgb kPictureColour{0, 128, 255};
