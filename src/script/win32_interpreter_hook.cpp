@@ -58,9 +58,13 @@ int onCommand(Interpreter& in, WPARAM wParam) {
   return 1;
 }
 
+constexpr uint8_t kKindTextLabel = 1;  // reserved for text labels; no window is made with it yet
+
+// Pictures, diagrams and label pads report clicks once they have a name, unless drag made them
+// draggable (a drag must not answer the lesson's question).
 bool isClickable(const ScreenObject* object) {
-  bool reportingKind = object->kind == KIND_LABEL_PAD || object->kind == 1 || object->kind == KIND_DIAGRAM ||
-                       object->kind == KIND_PICTURE;
+  bool reportingKind = object->kind == KIND_LABEL_PAD || object->kind == kKindTextLabel ||
+                       object->kind == KIND_DIAGRAM || object->kind == KIND_PICTURE;
   return reportingKind && object->name[0] != '\0' && !(object->flags & OF_NO_CLICK);
 }
 
