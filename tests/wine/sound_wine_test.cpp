@@ -302,12 +302,11 @@ TEST_F(HeardWine, Note36IsHeardForHalfASecondAt882Hz) {
   EXPECT_NEAR(sounds[0].frequencyHz, 882.0, 8.82) << sounds[0];
 }
 
-// The key Q is note 12 of the computer keyboard, an octave below the sample's own pitch: every
-// frame played twice, so two seconds of 220.5 Hz.
+// The key Q is note 12 of the computer keyboard, an octave below the sample's own pitch: 220.5 Hz.
+// How long it sounds is the mixer's matter, tested above.
 TEST_F(HeardWine, KeyQPlaysTheUserInstrumentAnOctaveDown) {
   std::vector<Sound> sounds = hearKey({"userinstrument sine.wav", "pause 4000 ms", "terminate"}, 'Q');
   ASSERT_EQ(sounds.size(), 1u) << ::testing::PrintToString(sounds);
-  EXPECT_NEAR(sounds[0].durationMs, 2000.0, 2 * kLapMs) << sounds[0];
   EXPECT_NEAR(sounds[0].frequencyHz, 220.5, 2.2) << sounds[0];
 }
 
