@@ -152,10 +152,10 @@ int Interpreter::popReturn() {
 
 int Interpreter::runScenario(const std::string& path) {
   scenarioPath = path;
-  startLiveInput();
+  attachPlatform();
   if (!loadScenario(scenarioPath)) {
     scriptError("Cannot found Scenario file (%s)", scenarioPath.c_str());
-    stopLiveInput();
+    detachPlatform();
     return 0;
   }
   currentLine = 0;
@@ -304,17 +304,18 @@ Interpreter::Flow Interpreter::finishLine() {
 
 void Interpreter::stopRun() {
   lines.clear();
-  stopLiveInput();
+  detachPlatform();
 }
 
-// The window hook (through the services) and the MIDI keyboard's handler live as long as the run.
-void Interpreter::startLiveInput() {
+// The window hook (through the services) and the MIDI keyboard's handler live as long as the run;
+// when it ends the services also restore a display mode that the scenario changed.
+void Interpreter::attachPlatform() {
   if (!services) return;
   services->runStarted(*this);
   if (services->midiIn) installLiveMidiHandler(*this, *services->midiIn);
 }
 
-void Interpreter::stopLiveInput() {
+void Interpreter::detachPlatform() {
   if (!services) return;
   if (services->midiIn) removeLiveMidiHandler(*services->midiIn);
   services->runStopped(*this);
