@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -19,37 +20,44 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Waits that move the clock on and let the learner play the notes whose moments they pass, the
-// way the message hook and the live MIDI handler record them inside a wait.
+// Waits that move the clock on and let the learner play the notes whose moments they pass on the
+// MIDI keyboard: each note-on (velocity 100) arrives on a thread of its own, as from the driver.
 struct LearnerServices : FakePictureServices {
   void pumpFor(uint32_t durationMs) override {
     FakePictureServices::pumpFor(durationMs);
     uint32_t end = host->clock + durationMs;
-    for (const auto& [time, note] : plays) {
-      if (time > host->clock && time <= end) interpreter->capture.recordPlayed(time, note);
+    for (const auto& [time, message] : plays) {
+      if (time <= host->clock || time > end) continue;
+      host->clock = time;
+      std::thread driver([this, message = message] { midiIn->deliverShortMessage(message); });
+      driver.join();
     }
     host->clock = end;
   }
   FakeHost* host = nullptr;
-  Interpreter* interpreter = nullptr;
-  std::vector<std::pair<uint32_t, int>> plays;  // clock time and note
+  std::vector<std::pair<uint32_t, uint32_t>> plays;  // clock time and short message
 };
+
+// The MIDI keyboard's note-on of a program note (MIDI key = note + 36) on channel 1.
+std::pair<uint32_t, uint32_t> noteOnAt(uint32_t time, int note) {
+  return {time, 0x640090u | (static_cast<uint32_t>(note + 36) << 8)};
+}
 
 class MelodyCommandsTest : public ScenarioTest {
  protected:
   void SetUp() override {
     ScenarioTest::SetUp();
     services.host = &host;
-    services.interpreter = &interpreter;
+    services.midiIn = &midiIn;
     services.instruments = &bank;
     services.screen = &screen;
     interpreter.services = &services;
   }
-  // MIDI notes sounded, as note numbers of the program (MIDI key - 48).
+  // Notes the scenario sounded (velocity 127) on MIDI output, as note numbers (MIDI key - 48).
   std::vector<int> notesSounded() const {
     std::vector<int> notes;
     for (uint32_t message : sink.sent) {
-      if ((message & 0xFF) == 0x90) notes.push_back(static_cast<int>((message >> 8) & 0xFF) - 48);
+      if ((message & 0xFF00FF) == 0x7F0090) notes.push_back(static_cast<int>((message >> 8) & 0xFF) - 48);
     }
     return notes;
   }
@@ -59,6 +67,7 @@ class MelodyCommandsTest : public ScenarioTest {
   MidiOutput midiOut{sink, messages};
   InstrumentBank bank{messages, nullptr, &midiOut};
   FakePictureScreen screen;
+  MidiInput midiIn;
   LearnerServices services;
 };
 
@@ -81,7 +90,7 @@ TEST_F(MelodyCommandsTest, PlayAlongWithPlayIsJudgedByTheAccuracy) {
   for (const char* accuracy : {"200", "100"}) {
     interpreter.reset();
     host.clock = 1000;
-    services.plays = {{1050, 24}, {1480, 26}, {2150, 28}};
+    services.plays = {noteOnAt(1050, 24), noteOnAt(1480, 26), noteOnAt(2150, 28)};
     writeScenario("index.scn", {std::string("check mode all 2 ") + accuracy, "check on", "play *0 24", "pause 500 ms",
                                 "play *0 26", "pause 500 ms", "play *0 28", "pause 500 ms", "check off",
                                 "check result r", "check count c", "poke $r", "terminate"});
@@ -92,7 +101,7 @@ TEST_F(MelodyCommandsTest, PlayAlongWithPlayIsJudgedByTheAccuracy) {
 }
 
 TEST_F(MelodyCommandsTest, MelodyInModeAllSoundsAndExpectsEachNoteAndStopsCapture) {
-  services.plays = {{1040, 24}, {1520, 26}, {2100, 28}};
+  services.plays = {noteOnAt(1040, 24), noteOnAt(1520, 26), noteOnAt(2100, 28)};
   writeScenario("index.scn", {"check mode all 2", "melody ( *0 24 -500 26 -500 28 -500 )x 30", "check result r",
                               "poke $r", "terminate"});
   run();
@@ -104,7 +113,7 @@ TEST_F(MelodyCommandsTest, MelodyInModeAllSoundsAndExpectsEachNoteAndStopsCaptur
 }
 
 TEST_F(MelodyCommandsTest, ExpectTokensMarkMomentsInModeUserAndSoundNothing) {
-  services.plays = {{2100, 24}, {2450, 26}, {5000, 28}};
+  services.plays = {noteOnAt(2100, 24), noteOnAt(2450, 26), noteOnAt(5000, 28)};
   writeScenario("index.scn", {"check mode user 2 200", "let n (26)", "melody ( -1000 (24) -500 $n -10 (x) )",
                               "check result r", "check count c", "poke $r", "poke $c", "expect 60", "terminate"});
   run();
@@ -113,6 +122,15 @@ TEST_F(MelodyCommandsTest, ExpectTokensMarkMomentsInModeUserAndSoundNothing) {
   EXPECT_EQ(interpreter.capture.expectedNotes.at(1).time, 2500u);
   EXPECT_EQ(interpreter.capture.expectedNotes.at(1).note, 26);
   EXPECT_EQ(services.waits, (std::vector<uint32_t>{1000, 500, 10}));
+}
+
+// Velocity 0, note-offs and other channels are not notes played; after the capture nothing is kept.
+TEST_F(MelodyCommandsTest, OnlyNoteOnsOnChannel1AreRecordedWhileCaptureIsOn) {
+  services.plays = {noteOnAt(1050, 24), {1060, 0x003C90}, {1070, 0x403C80}, {1080, 0x643C91}, noteOnAt(1700, 24)};
+  writeScenario("index.scn", {"check mode user", "melody ( -100 (24) -400 )", "pause 500 ms", "check count c",
+                              "poke $c", "terminate"});
+  run();
+  EXPECT_EQ(host.messages, Texts{"1"});
 }
 
 TEST_F(MelodyCommandsTest, CheckAndExpectMessages) {
