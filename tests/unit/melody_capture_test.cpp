@@ -52,24 +52,6 @@ TEST(CaptureComparison, PairsByPositionWithFlagsAndAccuracy) {
   }
 }
 
-TEST(CaptureComparison, AnEmptyPartnerKeepsTheNoteItsEntryHeldBefore) {
-  MelodyCapture capture;
-  capture.start();
-  capture.recordExpected(1000, 5);
-  capture.recordExpected(2000, 7);
-  capture.start();  // times cleared, notes kept
-  capture.recordExpected(1000, 5);
-  capture.recordPlayed(1000, 5);
-  capture.recordPlayed(2000, 7);
-  NoteSnapshot expected;
-  NoteSnapshot played;
-  capture.expectedNotes.copyTo(expected);
-  capture.playedNotes.copyTo(played);
-  EXPECT_EQ(expected.length(), 1);
-  EXPECT_TRUE(capturesMatch(expected, played, CHECK_EXACT_NOTE | CHECK_NO_TIMES, 200));
-  EXPECT_FALSE(capturesMatch(expected, played, CHECK_EXACT_NOTE, 200)) << "the empty partner has time 0";
-}
-
 TEST(CaptureRecording, OnlyWhileOnAndStopClosesThePlayedTableOnly) {
   MelodyCapture capture;
   capture.recordPlayed(1000, 1);
