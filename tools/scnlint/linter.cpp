@@ -225,7 +225,7 @@ void Linter::reportUnsetVariables() {
     if (setVariables_.count(read.name) > 0) continue;
     file_ = read.file;
     line_ = read.line;
-    report(false, format("variable %s is read here but no line of the lesson sets it", read.name.c_str()));
+    report(false, format("variable \"%s\" is read here but no line of the lesson sets it", read.name.c_str()));
   }
 }
 
