@@ -18,7 +18,7 @@ std::string nodeId(const Linter& linter, int file, const std::string& label) {
   if (label.empty()) return format("f%d", file);
   const std::vector<std::string>& labels = linter.files()[static_cast<size_t>(file)].labels;
   for (size_t i = 0; i < labels.size(); ++i) {
-    if (labels[i] == label) return format("f%d_l%zu", file, i);
+    if (labels[i] == label) return format("f%d_l%d", file, static_cast<int>(i));
   }
   return format("f%d", file);  // a target line that is not a label line: the file stands for it
 }
@@ -38,14 +38,15 @@ const char* edgeStyle(EdgeKind kind) {
 std::string flowGraph(const Linter& linter) {
   std::string dot = "digraph lesson {\n  node [fontname=\"Helvetica\"];\n  edge [fontname=\"Helvetica\", fontsize=10];\n";
   const std::vector<CheckedFile>& files = linter.files();
-  for (size_t f = 0; f < files.size(); ++f) {
-    const CheckedFile& file = files[f];
-    dot += format("  subgraph cluster_%zu {\n    label=%s;\n", f, quoted(file.playerPath).c_str());
-    dot += format("    f%zu [label=%s, shape=box, style=filled, fillcolor=lightyellow];\n", f,
+  for (int f = 0; f < static_cast<int>(files.size()); ++f) {
+    const CheckedFile& file = files[static_cast<size_t>(f)];
+    dot += format("  subgraph cluster_%d {\n    label=%s;\n", f, quoted(file.playerPath).c_str());
+    dot += format("    f%d [label=%s, shape=box, style=filled, fillcolor=lightyellow];\n", f,
                   quoted(file.playerPath).c_str());
-    for (size_t i = 0; i < file.labels.size(); ++i) {
-      const char* shape = file.labels[i][0] == '&' ? "ellipse, style=dashed" : "ellipse";
-      dot += format("    f%zu_l%zu [label=%s, shape=%s];\n", f, i, quoted(file.labels[i]).c_str(), shape);
+    for (int i = 0; i < static_cast<int>(file.labels.size()); ++i) {
+      const std::string& label = file.labels[static_cast<size_t>(i)];
+      const char* shape = label[0] == '&' ? "ellipse, style=dashed" : "ellipse";
+      dot += format("    f%d_l%d [label=%s, shape=%s];\n", f, i, quoted(label).c_str(), shape);
     }
     dot += "  }\n";
   }

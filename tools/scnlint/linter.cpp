@@ -147,12 +147,12 @@ void Linter::checkShape(int index) {
     size_t length = file.text.lines[i].size();
     if (length <= static_cast<size_t>(kMaxLineLength)) continue;
     line_ = static_cast<int>(i) + 1;
-    report(true, format("line has %zu characters; the player keeps %d and reads the rest as the next line", length,
+    report(true, format("line has %d characters; the player keeps %d and reads the rest as the next line", static_cast<int>(length),
                         kMaxLineLength));
   }
   if (file.text.lines.size() > static_cast<size_t>(kMaxLines)) {
     line_ = kMaxLines + 1;
-    report(true, format("file has %zu lines; the player reads only the first %d", file.text.lines.size(), kMaxLines));
+    report(true, format("file has %d lines; the player reads only the first %d", static_cast<int>(file.text.lines.size()), kMaxLines));
   }
 }
 
@@ -164,7 +164,7 @@ void Linter::checkLabels(int index) {
     auto [place, added] = first.emplace(lines[i], i);
     if (added) continue;
     line_ = static_cast<int>(i) + 1;
-    report(false, format("label %s is defined twice; jumps always reach line %zu", lines[i].c_str(), place->second + 1));
+    report(false, format("label %s is defined twice; jumps always reach line %d", lines[i].c_str(), static_cast<int>(place->second) + 1));
   }
 }
 
