@@ -1,0 +1,225 @@
+// Labels, edit fields and input on the real screen: clicks on labels, input's time limit, typing
+// into a field and reading it with gettext, the full text buffer, and the drawn letters.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "picture_support.h"
+
+namespace vellaro::wine {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// A player started on the scenario, stopped at its box "ready" (answered on request).
+class ReadyPlayer {
+ public:
+  ReadyPlayer(const TestFolder& folder, const std::vector<std::string>& lines) {
+    folder.writeScenario("index.scn", lines);
+    if (!player_.start(folder.path())) return;
+    started_ = player_.waitForBox(ready_, 10000);
+    EXPECT_TRUE(started_) << "the box \"ready\" did not appear";
+    EXPECT_EQ(ready_.text, "ready");
+  }
+  bool started() const { return started_; }
+  // Answers "ready"; the scenario goes on from there.
+  void go() { EXPECT_TRUE(player_.answer(ready_, IDOK)); }
+  // The text of the next box, answered; "" when none came in time.
+  std::string nextBox(DWORD timeoutMs = 10000) {
+    Box box;
+    if (!player_.waitForBox(box, timeoutMs)) return "";
+    player_.answer(box, IDOK);
+    return box.text;
+  }
+  void expectExit() {
+    DWORD exitCode = 1;
+    EXPECT_TRUE(player_.waitForExit(10000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+  }
+
+ private:
+  Player player_;
+  Box ready_;
+  bool started_ = false;
+};
+
+// Types the letters (a to z, lower case) one key each.
+void typeLetters(const std::string& letters) {
+  for (char letter : letters) tapKey(static_cast<WORD>(letter - 'a' + 'A'));
+}
+
+// Clicks the field at (x, y) and waits until its caret (black, at the field's left edge after a
+// click left of the first letter's end) shows that it has the keyboard focus.
+bool focusField(int fieldX, int fieldY) {
+  clickAt(fieldX + 1, fieldY + 5);
+  return waitUntil([&] { return screenshot().pixel(fieldX, fieldY + 5) == kBlack; }, 5000);
+}
+
+// --- input and clicks on labels ---
+
+TEST(TextInputWine, AClickOnAPrintLabelStoresItsName) {
+  TestFolder folder;
+  ReadyPlayer player(folder, {"print 100 100 \"Hello world\" hello", "poke ready", "input $v", "eval s ($v)",
+                              "poke $s", "terminate"});
+  ASSERT_TRUE(player.started());
+  player.go();
+  clickAt(110, 108);
+  EXPECT_EQ(player.nextBox(), "(hello)");
+  player.expectExit();
+}
+
+TEST(TextInputWine, InputWithATimeLimitAndNoClickEndsEmptyAfterThatTime) {
+  TestFolder folder;
+  ReadyPlayer player(folder, {"let v old", "poke ready", "input $v 1500", "eval s ($v)", "poke $s", "terminate"});
+  ASSERT_TRUE(player.started());
+  DWORD start = GetTickCount();
+  player.go();
+  std::string text = player.nextBox();
+  DWORD elapsed = GetTickCount() - start;
+  EXPECT_EQ(text, "()");
+  EXPECT_GE(elapsed, 1400u);
+  EXPECT_LE(elapsed, 2500u);
+  player.expectExit();
+}
+
+TEST(TextInputWine, ATimeThatIsNotANumberIsReportedAndDoesNotWait) {
+  TestFolder folder;
+  folder.writeScenario("index.scn", {"let v old", "input v abc", "eval s ($v)", "poke $s", "terminate"});
+  RunResult run = runPlayer(folder.path(), {}, 10000);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.texts(), (Texts{"1: input  -- time is not a number", "(old)"}));
+}
+
+TEST(TextMessagesWine, FontTextAndGettextMessages) {
+  TestFolder folder;
+  folder.writeScenario("index.scn", {"font x 000000 Arial", "font 24 red Arial", "text 0 0 *2x0*abc f",
+                                     "gettext nothing v", "font 12 000000 Arial b cyr", "terminate"});
+  RunResult run = runPlayer(folder.path(), {}, 10000);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.texts(), (Texts{"0: Font size is not a number", "1: Font color is invalid",
+                                "2: text: additional text size is not a number",
+                                "3: GetText: text control (nothing) is not found", "4: Codepage is not a number"}));
+}
+
+// --- typing into a field ---
+
+// The field at (100, 100), 300 pixels wide, and a label "done" that ends the input.
+std::vector<std::string> fieldScenario() {
+  return {"clear *FFFF00", "text 100 100 *300* field", "print 600 100 done done", "poke ready", "input $v",
+          "gettext field t", "eval s ($t)", "poke $s", "terminate"};
+}
+
+TEST(TextFieldWine, TypedTextWithEditingKeysIsReadByGettext) {
+  TestFolder folder;
+  ReadyPlayer player(folder, fieldScenario());
+  ASSERT_TRUE(player.started());
+  player.go();
+  ASSERT_TRUE(focusField(100, 100)) << "the field did not take the focus";
+  typeLetters("abc");               // abc|
+  tapKey(VK_LEFT);
+  tapKey(VK_LEFT);                  // a|bc
+  tapKey(VK_BACK);                  // |bc
+  tapKey(VK_END);
+  typeLetters("d");                 // bcd|
+  tapKey(VK_HOME);
+  typeLetters("x");                 // x|bcd
+  tapKey(VK_RIGHT);                 // xb|cd
+  tapKey(VK_DELETE);                // xb|d
+  tapKey(VK_LEFT);
+  tapKey(VK_LEFT);
+  tapKey(VK_LEFT);                  // |xbd, the last Left passed on
+  tapKey(VK_BACK);                  // nothing before the caret
+  clickAt(605, 108);
+  EXPECT_EQ(player.nextBox(), "(xbd)");
+  player.expectExit();
+}
+
+TEST(TextFieldWine, The256thTypedCharacterIsDropped) {
+  TestFolder folder;
+  ReadyPlayer player(folder, fieldScenario());
+  ASSERT_TRUE(player.started());
+  player.go();
+  ASSERT_TRUE(focusField(100, 100)) << "the field did not take the focus";
+  typeLetters(std::string(254, 'a') + "bc");  // b is the 255th character, c the 256th
+  tapKey(VK_HOME);
+  for (int i = 0; i < 250; ++i) tapKey(VK_DELETE);
+  clickAt(605, 108);
+  // The variable holds at most 254 characters, so the end of the text is what is read.
+  EXPECT_EQ(player.nextBox(20000), "(aaaab)");
+  player.expectExit();
+}
+
+// --- drawn letters ---
+
+// A 100 x 80 tile whose every pixel tells where it lies; no pixel of it is pure red.
+Rgb tilePixel(int x, int y) {
+  return Rgb{static_cast<uint8_t>(x * 2), static_cast<uint8_t>(100 + y), static_cast<uint8_t>(40 + (x + y) % 100)};
+}
+
+// The pixels of the area that pass a test, and their bounding box.
+struct InkArea {
+  int count = 0;
+  int left = 100000, top = 100000, right = -1, bottom = -1;
+  int boxArea() const { return count ? (right - left + 1) * (bottom - top + 1) : 0; }
+};
+
+template <typename IsInk>
+InkArea inkPixels(const Screenshot& shot, int x0, int y0, int x1, int y1, IsInk isInk) {
+  InkArea area;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      if (!isInk(shot.pixel(x, y))) continue;
+      ++area.count;
+      area.left = std::min(area.left, x);
+      area.right = std::max(area.right, x);
+      area.top = std::min(area.top, y);
+      area.bottom = std::max(area.bottom, y);
+    }
+  }
+  return area;
+}
+
+TEST(TextDrawingWine, ALabelIsDrawnInTheFontColourOverTheTiledBackground) {
+  TestFolder folder;
+  folder.writeFile("tile.bmp", bmpFile(100, 80, tilePixel));
+  PausedPlayer player(folder, {"clear tile.bmp", "font 40 FF0000 Arial b", "print 150 130 HIH label"});
+  Screenshot shot;
+  InkArea red;
+  ASSERT_TRUE(waitUntil([&] {
+    shot = screenshot();
+    red = inkPixels(shot, 140, 120, 400, 200, [](Rgb c) { return c == kRed; });
+    return red.count > 100;
+  }, 10000)) << "no letters in the font colour appeared";
+  EXPECT_GE(red.left, 150);
+  EXPECT_GE(red.top, 130);
+  // Inside the letters' box the tile shows wherever no letter is drawn.
+  int background = 0;
+  for (int y = red.top; y <= red.bottom; ++y) {
+    for (int x = red.left; x <= red.right; ++x) background += shot.pixel(x, y) == tilePixel(x % 100, y % 80);
+  }
+  EXPECT_GT(background, red.boxArea() / 4) << "the label hides the background between its letters";
+  EXPECT_EQ(shot.pixel(149, 129), tilePixel(49, 49));
+}
+
+TEST(TextDrawingWine, ALargerFontCoversALargerArea) {
+  TestFolder folder;
+  PausedPlayer player(folder, {"clear *FFFFFF", "font 16 FF0000 Arial", "print 100 100 Ab small",
+                               "font 48 FF0000 Arial", "print 100 300 Ab big"});
+  InkArea small;
+  InkArea big;
+  auto notWhite = [](Rgb c) { return c != kWhite; };
+  ASSERT_TRUE(waitUntil([&] {
+    Screenshot shot = screenshot();
+    small = inkPixels(shot, 90, 90, 400, 250, notWhite);
+    big = inkPixels(shot, 90, 290, 400, 500, notWhite);
+    return small.count > 10 && big.count > 10;
+  }, 10000)) << "the labels did not appear";
+  EXPECT_GT(big.boxArea(), 4 * small.boxArea());
+  EXPECT_GT(big.count, 4 * small.count);
+}
+
+}  // namespace
+}  // namespace vellaro::wine
