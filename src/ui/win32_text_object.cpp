@@ -117,6 +117,10 @@ void paintTextObject(TextObject* object) {
 
 int labelClickFilter(TextObject* object, UINT message, WPARAM, LPARAM) {
   if (message != WM_LBUTTONDOWN) return kNotHandled;
+  // A label that drag has made draggable reports no clicks, like a picture: dragging it must not
+  // answer a waiting input.
+  ScreenObject* record = objectOf(object->window);
+  if (record && (record->flags & OF_NO_CLICK)) return kNotHandled;
   if (object->clickedNameTarget && object->clickedNameSize) {
     const char* name = objectName(object->window);
     std::strncpy(object->clickedNameTarget, name ? name : "", object->clickedNameSize - 1);

@@ -55,7 +55,7 @@ TextObject* textObjectOf(HWND window);
 void paintTextObject(TextObject* object);
 
 // The click callback of labels: a left click stores the label's name and wakes the interpreter's
-// wait on the main window; every other message is left alone.
+// wait on the main window, unless drag has set OF_NO_CLICK; every other message is left alone.
 int labelClickFilter(TextObject* object, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The message hook of every text window.

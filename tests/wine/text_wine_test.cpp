@@ -84,6 +84,17 @@ TEST(TextInputWine, AClickOnAPrintLabelStoresItsName) {
   player.expectExit();
 }
 
+TEST(TextInputWine, ALabelMarkedByDragReportsNoClick) {
+  TestFolder folder;
+  ReadyPlayer player(folder, {"print 100 100 \"Hello world\" hello", "drag hello 1", "poke ready", "input $v 1500",
+                              "eval s ($v)", "poke $s", "terminate"});
+  ASSERT_TRUE(player.started());
+  player.go();
+  clickAt(110, 108);
+  EXPECT_EQ(player.nextBox(), "()");
+  player.expectExit();
+}
+
 TEST(TextInputWine, InputWithATimeLimitAndNoClickEndsEmptyAfterThatTime) {
   TestFolder folder;
   ReadyPlayer player(folder, {"let v old", "poke ready", "input $v 1500", "eval s ($v)", "poke $s", "terminate"});
@@ -109,12 +120,14 @@ TEST(TextInputWine, ATimeThatIsNotANumberIsReportedAndDoesNotWait) {
 TEST(TextMessagesWine, FontTextAndGettextMessages) {
   TestFolder folder;
   folder.writeScenario("index.scn", {"font x 000000 Arial", "font 24 red Arial", "text 0 0 *2x0*abc f",
-                                     "gettext nothing v", "font 12 000000 Arial b cyr", "terminate"});
+                                     "gettext nothing v", "font 12 000000 Arial b cyr", "print 0 0 gone g", "remove g",
+                                     "gettext g v", "terminate"});
   RunResult run = runPlayer(folder.path(), {}, 10000);
   EXPECT_FALSE(run.timedOut);
   EXPECT_EQ(run.texts(), (Texts{"0: Font size is not a number", "1: Font color is invalid",
                                 "2: text: additional text size is not a number",
-                                "3: GetText: text control (nothing) is not found", "4: Codepage is not a number"}));
+                                "3: GetText: text control (nothing) is not found", "4: Codepage is not a number",
+                                "7: GetText: text control (g) is not found"}));
 }
 
 // --- typing into a field ---
@@ -232,6 +245,8 @@ TEST(TextDrawingWine, ALargerFontCoversALargerArea) {
   auto notWhite = [](Rgb c) { return c != kWhite; };
   ASSERT_TRUE(waitUntil([&] {
     Screenshot shot = screenshot();
+    // The white background has replaced whatever the screen showed before.
+    if (shot.pixel(50, 50) != kWhite || shot.pixel(500, 260) != kWhite) return false;
     small = inkPixels(shot, 90, 90, 400, 250, notWhite);
     big = inkPixels(shot, 90, 290, 400, 500, notWhite);
     return small.count > 10 && big.count > 10;
