@@ -19,10 +19,11 @@ class ReadyPlayer {
  public:
   ReadyPlayer(const TestFolder& folder, const std::vector<std::string>& lines) {
     folder.writeScenario("index.scn", lines);
-    start(folder);
+    if (!player_.start(folder.path())) return;
+    started_ = player_.waitForBox(ready_, 10000);
+    EXPECT_TRUE(started_) << "the box \"ready\" did not appear";
+    EXPECT_EQ(ready_.text, "ready");
   }
-  // With the scenario already written.
-  explicit ReadyPlayer(const TestFolder& folder) { start(folder); }
   bool started() const { return started_; }
   // Answers "ready"; the scenario goes on from there.
   void go() { EXPECT_TRUE(player_.answer(ready_, IDOK)); }
@@ -40,13 +41,6 @@ class ReadyPlayer {
   }
 
  private:
-  void start(const TestFolder& folder) {
-    if (!player_.start(folder.path())) return;
-    started_ = player_.waitForBox(ready_, 10000);
-    EXPECT_TRUE(started_) << "the box \"ready\" did not appear";
-    EXPECT_EQ(ready_.text, "ready");
-  }
-
   Player player_;
   Box ready_;
   bool started_ = false;
@@ -117,19 +111,6 @@ TEST(TextInputWine, ATimeThatIsNotANumberIsReportedAndDoesNotWait) {
   EXPECT_EQ(run.texts(), (Texts{"1: input  -- time is not a number", "(old)"}));
 }
 
-TEST(TextMessagesWine, FontTextAndGettextMessages) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"font x 000000 Arial", "font 24 red Arial", "text 0 0 *2x0*abc f",
-                                     "gettext nothing v", "font 12 000000 Arial b cyr", "print 0 0 gone g", "remove g",
-                                     "gettext g v", "terminate"});
-  RunResult run = runPlayer(folder.path(), {}, 10000);
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.texts(), (Texts{"0: Font size is not a number", "1: Font color is invalid",
-                                "2: text: additional text size is not a number",
-                                "3: GetText: text control (nothing) is not found", "4: Codepage is not a number",
-                                "7: GetText: text control (g) is not found"}));
-}
-
 // --- typing into a field ---
 
 // The field at (100, 200) with its text item, and a label "done" at (600, 100) that ends the input.
@@ -169,10 +150,9 @@ TEST(TextFieldWine, The256thTypedCharacterIsDropped) {
   TestFolder folder;
   // A scenario line holds at most 255 characters: the field starts with 240, typing brings it to
   // 255 with 15 b at the start, and the c typed after them is the 256th.
-  folder.writeScenario("index.scn", {"clear *FFFF00", "text 9 300 " + std::string(240, 'a') + " f",
-                                     "print 600 100 done done", "poke ready", "input $v", "gettext f t", "poke $t",
-                                     "terminate"});
-  ReadyPlayer player(folder);
+  ReadyPlayer player(folder, {"clear *FFFF00", "text 9 300 " + std::string(240, 'a') + " f",
+                              "print 600 100 done done", "poke ready", "input $v", "gettext f t", "poke $t",
+                              "terminate"});
   ASSERT_TRUE(player.started());
   player.go();
   ASSERT_TRUE(focusField(9, 300)) << "the field did not take the focus";
