@@ -103,11 +103,11 @@ class Screen {
   // A text object at (x, y) of the main window, shown at once, with the current font and colour.
   // A label is read-only, never takes the keyboard, and a left click on it reports its name to
   // the interpreter and wakes its wait; otherwise it is an edit field that takes typing.
-  virtual ObjectHandle createTextObject(int x, int y, int width, int height, bool label) = 0;
+  virtual ObjectHandle addTextObject(int x, int y, int width, int height, bool label) = 0;
   // Replaces the text (the caret goes to its end) and repaints.
   virtual void setObjectText(ObjectHandle object, const char* text) = 0;
   // The object's current text, or null when it is not a text object.
-  virtual const char* objectText(ObjectHandle object) = 0;
+  virtual const char* textOfObject(ObjectHandle object) = 0;
 };
 
 }  // namespace vellaro

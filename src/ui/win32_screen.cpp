@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "image/win32_picture_loader.h"
+#include "script/host.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_shapes.h"
@@ -18,7 +19,7 @@ int Win32Screen::screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int Win32Screen::screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 PictureHandle Win32Screen::loadPicture(const std::string& path) {
-  return vellaro::loadPicture(host_, "", "", path.c_str());
+  return loadBitmap(host_, "", "", path.c_str());
 }
 
 PictureHandle Win32Screen::makeSolidPicture(int width, int height, Rgb colour) {
@@ -47,20 +48,20 @@ ObjectHandle Win32Screen::createPictureObject(PictureHandle picture) {
 
 void Win32Screen::destroyObject(ObjectHandle object) { destroyObjectWindow(windowOf(object)); }
 
-const char* Win32Screen::objectName(ObjectHandle object) { return vellaro::objectName(windowOf(object)); }
+const char* Win32Screen::objectName(ObjectHandle object) { return recordName(windowOf(object)); }
 
 void Win32Screen::setObjectName(ObjectHandle object, const char* name) {
-  vellaro::setObjectName(windowOf(object), name);
+  setRecordName(windowOf(object), name);
 }
 
 void Win32Screen::setObjectFlags(ObjectHandle object, uint16_t flags) {
-  vellaro::setObjectFlags(windowOf(object), flags);
+  setRecordFlags(windowOf(object), flags);
 }
 
 void Win32Screen::installInterpreterHook(ObjectHandle object) { setObjectHook(windowOf(object), interpreterHook); }
 
 void Win32Screen::shapeByColour(ObjectHandle object, Rgb colour) {
-  vellaro::shapeByColour(host_, windowOf(object), colour, 0);
+  shapeWindowByColour(host_, windowOf(object), colour, 0);
 }
 
 void Win32Screen::objectSize(ObjectHandle object, int* width, int* height) {
@@ -115,7 +116,7 @@ TextExtent Win32Screen::measureText(const char* text) {
   return TextExtent{size.cx, size.cy};
 }
 
-ObjectHandle Win32Screen::createTextObject(int x, int y, int width, int height, bool label) {
+ObjectHandle Win32Screen::addTextObject(int x, int y, int width, int height, bool label) {
   TextObject* object = vellaro::createTextObject(host_, mainWindow_, x, y, width, height, currentFont_, textColour_);
   if (!object) return nullptr;
   if (label) {
@@ -131,7 +132,7 @@ void Win32Screen::setObjectText(ObjectHandle object, const char* text) {
   if (TextObject* found = textObjectOf(windowOf(object))) setText(found, text);
 }
 
-const char* Win32Screen::objectText(ObjectHandle object) {
+const char* Win32Screen::textOfObject(ObjectHandle object) {
   TextObject* found = textObjectOf(windowOf(object));
   return found ? vellaro::objectText(found) : nullptr;
 }

@@ -39,9 +39,9 @@ class Win32Screen final : public Screen {
   bool setCurrentFont(const FontRequest& font) override;
   void setTextColour(Rgb colour) override;
   TextExtent measureText(const char* text) override;
-  ObjectHandle createTextObject(int x, int y, int width, int height, bool label) override;
+  ObjectHandle addTextObject(int x, int y, int width, int height, bool label) override;
   void setObjectText(ObjectHandle object, const char* text) override;
-  const char* objectText(ObjectHandle object) override;
+  const char* textOfObject(ObjectHandle object) override;
 
   // The interpreter's message hook, installed on every new picture object; none until the run
   // installs one.

@@ -69,14 +69,14 @@ ScreenObject* objectOf(HWND window);
 
 void setObjectHook(HWND window, ObjectHook hook);
 void setDragFilter(HWND window, DragFilter filter);
-void setObjectFlags(HWND window, uint16_t flags);
+void setRecordFlags(HWND window, uint16_t flags);
 void setObjectOwner(HWND window, void* owner);
 void* objectOwner(HWND window);
 // An owner that the record frees with release when it goes (a text window's TextObject).
 void setOwnedObject(HWND window, void* owner, OwnerRelease release);
 // Copies at most 254 characters; a longer name is cut.
-void setObjectName(HWND window, const char* name);
-const char* objectName(HWND window);
+void setRecordName(HWND window, const char* name);
+const char* recordName(HWND window);
 uint8_t objectKind(HWND window);
 HDC objectSurfaceDC(HWND window);
 

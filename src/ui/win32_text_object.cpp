@@ -70,9 +70,9 @@ SharedFont shareFont(HFONT font) {
   return SharedFont(font, [](HFONT owned) { DeleteObject(owned); });
 }
 
-TextObject* createTextObject(Host& host, HWND parent, int x, int y, int width, int height, SharedFont font,
+TextObject* createTextObject(MessageSink& messages, HWND parent, int x, int y, int width, int height, SharedFont font,
                              COLORREF colour) {
-  HWND window = createTextWindow(host, parent, nullptr, WS_CHILD);
+  HWND window = createTextWindow(messages, parent, nullptr, WS_CHILD);
   if (!window) return nullptr;
   auto* object = new TextObject{};
   object->width = width;
@@ -80,7 +80,7 @@ TextObject* createTextObject(Host& host, HWND parent, int x, int y, int width, i
   object->window = window;
   setOwnedObject(window, object, releaseTextObject);
   setObjectHook(window, textWindowHook);
-  setObjectFlags(window, OF_SEE_THROUGH);
+  setRecordFlags(window, OF_SEE_THROUGH);
   object->font = std::move(font);
   object->colour = colour;
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER);
@@ -122,7 +122,7 @@ int labelClickFilter(TextObject* object, UINT message, WPARAM, LPARAM) {
   ScreenObject* record = objectOf(object->window);
   if (record && (record->flags & OF_NO_CLICK)) return kNotHandled;
   if (object->clickedNameTarget && object->clickedNameSize) {
-    const char* name = objectName(object->window);
+    const char* name = recordName(object->window);
     std::strncpy(object->clickedNameTarget, name ? name : "", object->clickedNameSize - 1);
     object->clickedNameTarget[object->clickedNameSize - 1] = '\0';
   }

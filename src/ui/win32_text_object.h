@@ -11,7 +11,7 @@
 
 namespace vellaro {
 
-class Host;
+class MessageSink;
 
 // A font shared by the current text style and every text object made with it; deleted when the
 // last of them lets go.
@@ -44,7 +44,7 @@ struct TextObject {
 
 // Makes the text window (WS_CHILD, see-through) at (x, y) with the size, and shows it. The window
 // owns the object from here on and frees it when the window goes.
-TextObject* createTextObject(Host& host, HWND parent, int x, int y, int width, int height, SharedFont font,
+TextObject* createTextObject(MessageSink& messages, HWND parent, int x, int y, int width, int height, SharedFont font,
                              COLORREF colour);
 // Replaces the text, puts the caret at its end and repaints.
 void setText(TextObject* object, const char* text);

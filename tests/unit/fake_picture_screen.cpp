@@ -104,7 +104,7 @@ TextExtent FakePictureScreen::measureText(const char* text) {
   return TextExtent{10 * static_cast<int>(std::string(text).size()), fontHeight};
 }
 
-ObjectHandle FakePictureScreen::createTextObject(int x, int y, int objectWidth, int objectHeight, bool label) {
+ObjectHandle FakePictureScreen::addTextObject(int x, int y, int objectWidth, int objectHeight, bool label) {
   Object created;
   created.picture = Picture{objectWidth, objectHeight};
   created.x = x;
@@ -122,7 +122,7 @@ void FakePictureScreen::setObjectText(ObjectHandle object, const char* text) {
   log.push_back(format("set text #%d %s", number(object), text));
 }
 
-const char* FakePictureScreen::objectText(ObjectHandle object) {
+const char* FakePictureScreen::textOfObject(ObjectHandle object) {
   return at(object).isText ? at(object).text.c_str() : nullptr;
 }
 

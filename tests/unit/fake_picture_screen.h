@@ -56,9 +56,9 @@ class FakePictureScreen : public Screen {
   bool setCurrentFont(const FontRequest& font) override;
   void setTextColour(Rgb colour) override;
   TextExtent measureText(const char* text) override;
-  ObjectHandle createTextObject(int x, int y, int width, int height, bool label) override;
+  ObjectHandle addTextObject(int x, int y, int width, int height, bool label) override;
   void setObjectText(ObjectHandle object, const char* text) override;
-  const char* objectText(ObjectHandle object) override;
+  const char* textOfObject(ObjectHandle object) override;
 
   // Object number n (1-based, in creation order).
   Object& object(int n) { return objects.at(static_cast<size_t>(n - 1)); }

@@ -7,6 +7,7 @@
 
 #include "script/commands/commands.h"
 #include "script/commands/pictures.h"
+#include "script/host.h"
 #include "script/interpreter.h"
 #include "script/services.h"
 #include "script/text.h"
@@ -19,8 +20,8 @@ constexpr int kDefaultFontWeight = 700;
 constexpr int kBoldWeight = 900;
 constexpr int kNormalWeight = 500;
 
-Screen* screenOf(Interpreter& interpreter) {
-  return interpreter.services ? interpreter.services->screen : nullptr;
+Screen* screenOf(Interpreter& in) {
+  return in.services ? in.services->screen : nullptr;
 }
 
 // The resolved items of print and text, or false after the resolver's message.
@@ -31,14 +32,14 @@ struct TextItems {
   const char* name;
 };
 
-bool resolveTextItems(Interpreter& interpreter, CommandArgs& args, TextItems* items) {
-  items->text = interpreter.resolveArgument(args.item[3], "print, text");
+bool resolveTextItems(Interpreter& in, CommandArgs& args, TextItems* items) {
+  items->text = in.resolveArgument(args.item[3], "print, text");
   if (!items->text) return false;
-  items->x = interpreter.resolveArgument(args.item[1], "print, X");
+  items->x = in.resolveArgument(args.item[1], "print, X");
   if (!items->x) return false;
-  items->y = interpreter.resolveArgument(args.item[2], "print, Y");
+  items->y = in.resolveArgument(args.item[2], "print, Y");
   if (!items->y) return false;
-  items->name = interpreter.resolveArgument(args.item[4], "print, ObjName");
+  items->name = in.resolveArgument(args.item[4], "print, ObjName");
   return items->name != nullptr;
 }
 
@@ -49,14 +50,14 @@ TextExtent measureWithCurrentFont(Screen& screen, const char* text) {
 }
 
 // Places, fills and registers a new text object of the given size.
-void makeTextObject(Interpreter& interpreter, Screen& screen, const TextItems& items, TextExtent size,
+void placeTextObject(Interpreter& in, Screen& screen, const TextItems& items, TextExtent size,
                     const char* text, bool label) {
-  int x = parseCoordinate(interpreter, items.x, size.width, screen.screenWidth());
-  int y = parseCoordinate(interpreter, items.y, size.height, screen.screenHeight());
-  ObjectHandle object = screen.createTextObject(x, y, size.width, size.height, label);
+  int x = parseCoordinate(in, items.x, size.width, screen.screenWidth());
+  int y = parseCoordinate(in, items.y, size.height, screen.screenHeight());
+  ObjectHandle object = screen.addTextObject(x, y, size.width, size.height, label);
   if (!object) return;
   screen.setObjectText(object, text);
-  interpreter.objects.registerObject(screen, interpreter.host, object, items.name);
+  in.objects.registerObject(screen, in.host, object, items.name);
 }
 
 }  // namespace
@@ -87,78 +88,78 @@ FontRequest defaultFont() {
 }
 
 // print X Y text name: a read-only label exactly as large as its text.
-void cmdPrint(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdPrint(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   TextItems items{};
-  if (!screen || !resolveTextItems(interpreter, args, &items)) return;
+  if (!screen || !resolveTextItems(in, args, &items)) return;
   TextExtent size = measureWithCurrentFont(*screen, items.text);
-  makeTextObject(interpreter, *screen, items, size, items.text, true);
+  placeTextObject(in, *screen, items, size, items.text, true);
 }
 
 // text X Y text name: an edit field one pixel wider than its text, or "*W*text" W pixels wide.
 // The size is measured on the whole item, stars included.
-void cmdText(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdText(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   TextItems items{};
-  if (!screen || !resolveTextItems(interpreter, args, &items)) return;
+  if (!screen || !resolveTextItems(in, args, &items)) return;
   TextExtent size = measureWithCurrentFont(*screen, items.text);
   size.width += 1;
   WidthForm form = parseWidthForm(items.text);
   if (form.present && form.widthIsNumber) {
     size.width = form.width < 0 ? 0 : form.width;  // a window cannot be narrower than nothing
   } else if (form.present) {
-    interpreter.scriptError("text: additional text size is not a number");
+    in.scriptError("text: additional text size is not a number");
   }
-  makeTextObject(interpreter, *screen, items, size, form.text, false);
+  placeTextObject(in, *screen, items, size, form.text, false);
 }
 
 // font size colour face [style [charset]]: the font and colour of labels and fields made later.
-void cmdFont(Interpreter& interpreter, CommandArgs& args) {
-  const char* face = interpreter.resolveArgument(args.item[3], "font face");
+void cmdFont(Interpreter& in, CommandArgs& args) {
+  const char* face = in.resolveArgument(args.item[3], "font face");
   if (!face) return;
-  const char* size = interpreter.resolveArgument(args.item[1], "font size");
+  const char* size = in.resolveArgument(args.item[1], "font size");
   if (!size) return;
-  const char* colour = interpreter.resolveArgument(args.item[2], "font color");
+  const char* colour = in.resolveArgument(args.item[2], "font color");
   if (!colour) return;
-  const char* charset = interpreter.resolveArgument(args.item[5], "font codepage");
+  const char* charset = in.resolveArgument(args.item[5], "font codepage");
   if (!charset) return;
-  if (!isNumber(size)) return interpreter.scriptError("Font size is not a number");
-  if (charset[0] != '\0' && !isNumber(charset)) return interpreter.scriptError("Codepage is not a number");
-  Screen* screen = screenOf(interpreter);
+  if (!isNumber(size)) return in.scriptError("Font size is not a number");
+  if (charset[0] != '\0' && !isNumber(charset)) return in.scriptError("Codepage is not a number");
+  Screen* screen = screenOf(in);
   if (!screen) return;
   FontRequest font = defaultFont();
   font.height = textToInt(size);
   font.charset = static_cast<uint8_t>(textToInt(charset));  // the platform keeps one byte
   font.face = face;
   applyFontStyle(args.item[4], &font);  // the style is not resolved
-  if (!screen->setCurrentFont(font)) interpreter.showMessage("Font data is invalid");
-  if (std::strlen(colour) != 6) return interpreter.scriptError("Font color is invalid");
+  if (!screen->setCurrentFont(font)) in.showMessage("Font data is invalid");
+  if (std::strlen(colour) != 6) return in.scriptError("Font color is invalid");
   screen->setTextColour(parseColour(colour));
 }
 
 // gettext name variable: what the learner typed into the field, into the variable.
-void cmdGettext(Interpreter& interpreter, CommandArgs& args) {
-  const char* name = interpreter.resolveArgument(args.item[1], "GetText");
+void cmdGettext(Interpreter& in, CommandArgs& args) {
+  const char* name = in.resolveArgument(args.item[1], "GetText");
   if (!name) return;
-  Screen* screen = screenOf(interpreter);
-  ObjectHandle object = screen ? interpreter.objects.findObject(*screen, name) : nullptr;
+  Screen* screen = screenOf(in);
+  ObjectHandle object = screen ? in.objects.findObject(*screen, name) : nullptr;
   // A picture or diagram has no text to copy: reported like a missing field.
-  const char* text = object ? screen->objectText(object) : nullptr;
-  if (!text) return interpreter.scriptError("GetText: text control (%s) is not found", name);
-  interpreter.variables.assign(resultVariableName(args.item[2]), text);
+  const char* text = object ? screen->textOfObject(object) : nullptr;
+  if (!text) return in.scriptError("GetText: text control (%s) is not found", name);
+  in.variables.assign(resultVariableName(args.item[2]), text);
 }
 
 // input variable [time]: waits for a click on a reporting object, at most time milliseconds when
 // time is not 0, and stores the clicked object's name (empty when the wait ended otherwise).
-void cmdInput(Interpreter& interpreter, CommandArgs& args) {
-  const char* time = interpreter.resolveArgument(args.item[2], "input, time");
+void cmdInput(Interpreter& in, CommandArgs& args) {
+  const char* time = in.resolveArgument(args.item[2], "input, time");
   if (!time) return;
-  if (!isNumber(time)) return interpreter.scriptError("input  -- time is not a number");
+  if (!isNumber(time)) return in.scriptError("input  -- time is not a number");
   const char* variable = resultVariableName(args.item[1]);
-  interpreter.variables.assign(variable, "");
-  interpreter.objects.clickedObjectName[0] = '\0';
+  in.variables.assign(variable, "");
+  in.objects.clickedObjectName[0] = '\0';
   int32_t limit = textToInt(time);
-  if (CommandServices* services = interpreter.services) {
+  if (CommandServices* services = in.services) {
     if (limit == 0) {
       services->waitForWake();
     } else {
@@ -166,7 +167,7 @@ void cmdInput(Interpreter& interpreter, CommandArgs& args) {
       services->waitForWakeOrTimeout(limit < 0 ? 0 : static_cast<uint32_t>(limit));
     }
   }
-  interpreter.variables.assign(variable, interpreter.objects.clickedObjectName);
+  in.variables.assign(variable, in.objects.clickedObjectName);
 }
 
 }  // namespace vellaro
