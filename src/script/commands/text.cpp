@@ -51,7 +51,7 @@ TextExtent measureWithCurrentFont(Screen& screen, const char* text) {
 
 // Places, fills and registers a new text object of the given size.
 void placeTextObject(Interpreter& in, Screen& screen, const TextItems& items, TextExtent size,
-                    const char* text, bool label) {
+                     const char* text, bool label) {
   int x = parseCoordinate(in, items.x, size.width, screen.screenWidth());
   int y = parseCoordinate(in, items.y, size.height, screen.screenHeight());
   ObjectHandle object = screen.addTextObject(x, y, size.width, size.height, label);
