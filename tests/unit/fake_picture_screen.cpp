@@ -46,6 +46,8 @@ const char* FakePictureScreen::objectName(ObjectHandle object) {
 
 void FakePictureScreen::setObjectName(ObjectHandle object, const char* name) { at(object).name = name; }
 
+int FakePictureScreen::objectKind(ObjectHandle object) { return at(object).alive ? at(object).kind : 0; }
+
 void FakePictureScreen::setObjectFlags(ObjectHandle object, uint16_t flags) {
   at(object).flags = flags;
   log.push_back(format("flags #%d 0x%02X", number(object), flags));
@@ -110,7 +112,7 @@ ObjectHandle FakePictureScreen::addTextObject(int x, int y, int objectWidth, int
   created.x = x;
   created.y = y;
   created.visible = true;
-  created.isText = true;
+  created.kind = 9;  // a text window
   objects.push_back(created);
   log.push_back(format("%s #%zu at %d %d size %dx%d", label ? "label" : "field", objects.size(), x, y, objectWidth,
                        objectHeight));
@@ -123,7 +125,7 @@ void FakePictureScreen::setObjectText(ObjectHandle object, const char* text) {
 }
 
 const char* FakePictureScreen::textOfObject(ObjectHandle object) {
-  return at(object).isText ? at(object).text.c_str() : nullptr;
+  return at(object).kind == 9 ? at(object).text.c_str() : nullptr;
 }
 
 }  // namespace vellaro

@@ -1,5 +1,5 @@
-// Labels, edit fields and input on the real screen: clicks on labels, input's time limit, typing
-// into a field and reading it with gettext, the full text buffer, and the drawn letters.
+// Labels, edit fields and input on the real screen: clicks on labels and pictures, input's time
+// limit, typing into a field and reading it with gettext, the full text buffer, the drawn letters.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -109,6 +109,60 @@ TEST(TextInputWine, ATimeThatIsNotANumberIsReportedAndDoesNotWait) {
   RunResult run = runPlayer(folder.path(), {}, 10000);
   EXPECT_FALSE(run.timedOut);
   EXPECT_EQ(run.texts(), (Texts{"1: input  -- time is not a number", "(old)"}));
+}
+
+// --- input and clicks on pictures ---
+
+constexpr Rgb kPictureColour{0, 128, 255};
+
+// A 60 x 40 picture at (100, 100) shown with the item name (and the lines after it), then an input
+// of at most 3 seconds whose result is shown in brackets.
+std::vector<std::string> pictureInputScenario(const TestFolder& folder, const std::string& name,
+                                              const std::vector<std::string>& more = {}) {
+  folder.writeFile("p.bmp", solidBmp(60, 40, kPictureColour));
+  std::vector<std::string> lines{"show 100 100 p.bmp " + name};
+  lines.insert(lines.end(), more.begin(), more.end());
+  lines.insert(lines.end(), {"poke ready", "input $v 3000", "eval s ($v)", "poke $s", "terminate"});
+  return lines;
+}
+
+// Answers "ready", clicks the picture once it shows, and returns the next box and the time from
+// the click to it.
+std::string clickPictureDuringInput(ReadyPlayer& player, DWORD* clickToBoxMs) {
+  player.go();
+  EXPECT_TRUE(waitUntil([] { return screenshot().pixel(130, 120) == kPictureColour; }, 5000));
+  DWORD clickedAt = GetTickCount();
+  clickAt(130, 120);
+  std::string text = player.nextBox();
+  *clickToBoxMs = GetTickCount() - clickedAt;
+  return text;
+}
+
+TEST(InputPictureWine, AClickOnANamedPictureStoresItsName) {
+  TestFolder folder;
+  ReadyPlayer player(folder, pictureInputScenario(folder, "door"));
+  ASSERT_TRUE(player.started());
+  DWORD elapsed = 0;
+  EXPECT_EQ(clickPictureDuringInput(player, &elapsed), "(door)");
+  EXPECT_LT(elapsed, 2000u) << "the click did not end the wait";
+  player.expectExit();
+}
+
+TEST(InputPictureWine, AClickOnAnUnnamedOrDraggablePictureStoresNothing) {
+  struct Case {
+    const char* what;
+    std::string name;
+    std::vector<std::string> more;
+  };
+  for (const Case& c : {Case{"unnamed", "\"\"", {}}, Case{"marked by drag", "door", {"drag door 1"}}}) {
+    TestFolder folder;
+    ReadyPlayer player(folder, pictureInputScenario(folder, c.name, c.more));
+    ASSERT_TRUE(player.started()) << c.what;
+    DWORD elapsed = 0;
+    EXPECT_EQ(clickPictureDuringInput(player, &elapsed), "()") << c.what;
+    EXPECT_GE(elapsed, 1500u) << c.what << ": the click ended the wait";
+    player.expectExit();
+  }
 }
 
 // --- typing into a field ---
