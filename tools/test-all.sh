@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests in one ctest run: the native unit tests (AddressSanitizer
-# and UBSan) and the Wine tests of vellaro.exe. Installs missing packages first.
+# and UBSan) and the Wine tests of vellaro.exe, after a short run of every fuzz target. Installs
+# missing packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+
+tools/fuzz.sh 20
 
 for preset in native win64; do
   cmake --preset "$preset" >/dev/null
