@@ -1,5 +1,6 @@
 #include "image/image_library.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -88,13 +89,13 @@ std::vector<uint8_t> readBlock(std::FILE* file, uint32_t offset, uint32_t size) 
 // The directory entry in file form.
 std::vector<uint8_t> encodeEntry(uint32_t offset, uint32_t packedSize, uint32_t unpackedSize,
                                  const std::vector<uint8_t>& packedName, size_t nameLength) {
-  std::vector<uint8_t> entry(kLibraryEntryFixedSize);
+  std::vector<uint8_t> entry(kLibraryEntryFixedSize + packedName.size());
   putU32(&entry[0], offset);
   putU32(&entry[4], packedSize);
   putU32(&entry[8], unpackedSize);
   entry[12] = static_cast<uint8_t>(packedName.size());
   entry[13] = static_cast<uint8_t>(nameLength);
-  entry.insert(entry.end(), packedName.begin(), packedName.end());
+  std::copy(packedName.begin(), packedName.end(), entry.begin() + kLibraryEntryFixedSize);
   return entry;
 }
 
