@@ -19,9 +19,23 @@ HRGN regionFromColour(HBITMAP bitmap, Rgb colour) {
   return region;
 }
 
+// The frame at the index (low 8 bits) of a null-ended frame list; null past its end.
+static HBITMAP frameAt(const HBITMAP* frames, int index) {
+  int wanted = index & 0xFF;
+  for (int i = 0; i <= wanted; ++i) {
+    if (!frames[i]) return nullptr;
+  }
+  return frames[wanted];
+}
+
 int shapeByColour(Host& host, HWND window, Rgb colour, int frameIndex) {
-  (void)frameIndex;  // only windows with a frame list use it
   ScreenObject* object = objectOf(window);
+  if (object && object->frameList) {
+    HBITMAP frame = frameAt(static_cast<const HBITMAP*>(object->frameList), frameIndex);
+    if (!frame) return 0;
+    if (HRGN region = regionFromColour(frame, colour)) SetWindowRgn(window, region, TRUE);
+    return 1;
+  }
   HBITMAP bitmap = object ? object->surfaceBitmap : nullptr;
   if (!bitmap) {
     host.showMessage("Window contains no bitmap");
