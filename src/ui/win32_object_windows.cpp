@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "script/host.h"
+#include "ui/win32_animation_window.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 #include "ui/tiling.h"
@@ -20,6 +21,8 @@ const char kMainClass[] = "ZELTFullScreen_Kip_Win_Class";
 const char kPictureClass[] = "ZELTPictureWindow_Marvik_Win_Class";
 const char kTextClass[] = "ZELTZelt_Win_Class";
 
+}  // namespace
+
 // Registered at every creation; a failure because the class exists already changes nothing.
 void registerObjectClass(const char* name, bool arrowCursor) {
   WNDCLASSA windowClass{};
@@ -31,6 +34,8 @@ void registerObjectClass(const char* name, bool arrowCursor) {
   windowClass.lpszClassName = name;
   RegisterClassA(&windowClass);
 }
+
+namespace {
 
 int screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
@@ -262,12 +267,17 @@ LRESULT CALLBACK commonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       break;
     case WM_LBUTTONDOWN:
       onDragStart(object, lParam);
+      if (object->kind == KIND_BUTTON) onButtonMouse(object, message);
       break;
     case WM_LBUTTONUP:
       onDragEnd(object);
+      if (object->kind == KIND_BUTTON) onButtonMouse(object, message);
       break;
     case WM_MOUSEMOVE:
       if (onDragStep(object, wParam)) return 0;
+      break;
+    case kAnimationTickMessage:
+      onAnimationTick(object);
       break;
     case WM_PAINT:
       onPaint(object);

@@ -21,6 +21,9 @@ HWND createTextWindow(Host& host, HWND parent, HBITMAP background, DWORD style);
 void fillBackground(HWND window);
 void fillBackgroundRect(HWND window, int x, int y, int width, int height);
 
+// Registers a class of the program (style 0x4028, commonWindowProc, one extra window word).
+void registerObjectClass(const char* name, bool arrowCursor);
+
 LRESULT CALLBACK commonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace vellaro

@@ -2,6 +2,7 @@
 
 #include "image/transparent_runs.h"
 #include "script/host.h"
+#include "ui/win32_animation_window.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 
@@ -19,19 +20,10 @@ HRGN regionFromColour(HBITMAP bitmap, Rgb colour) {
   return region;
 }
 
-// The frame at the index (low 8 bits) of a null-ended frame list; null past its end.
-static HBITMAP frameAt(const HBITMAP* frames, int index) {
-  int wanted = index & 0xFF;
-  for (int i = 0; i <= wanted; ++i) {
-    if (!frames[i]) return nullptr;
-  }
-  return frames[wanted];
-}
-
 int shapeByColour(Host& host, HWND window, Rgb colour, int frameIndex) {
   ScreenObject* object = objectOf(window);
   if (object && object->frameList) {
-    HBITMAP frame = frameAt(static_cast<const HBITMAP*>(object->frameList), frameIndex);
+    HBITMAP frame = frameOf(object, frameIndex);
     if (!frame) return 0;
     if (HRGN region = regionFromColour(frame, colour)) SetWindowRgn(window, region, TRUE);
     return 1;
