@@ -8,7 +8,7 @@
 
 #include "image/bmp_decoder.h"
 #include "image/image_library.h"
-#include "script/host.h"
+#include "base/message_sink.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_waits.h"
 
@@ -19,7 +19,7 @@ namespace {
 // stay alive while a large entry unpacks.
 class PlayerCoderHost : public CoderHost {
  public:
-  explicit PlayerCoderHost(Host& host) : host_(host) {}
+  explicit PlayerCoderHost(MessageSink& host) : host_(host) {}
   void showMessage(const std::string& text) override { host_.showMessage(text); }
   void pumpMessages() override { pumpPending(nullptr); }
   bool replaceFile(const std::string& from, const std::string& to) override {
@@ -27,7 +27,7 @@ class PlayerCoderHost : public CoderHost {
   }
 
  private:
-  Host& host_;
+  MessageSink& host_;
 };
 
 bool readFile(const char* path, std::vector<uint8_t>* bytes) {
@@ -74,7 +74,7 @@ std::string cannotShow(const std::string& path, const std::string& problem) {
   return "Cannot show the BMP picture " + path + ": " + problem;
 }
 
-HBITMAP loadPlainFile(Host& host, const char* path) {
+HBITMAP loadPlainFile(MessageSink& host, const char* path) {
   BmpStatus status;
   std::string problem;
   HBITMAP picture = loadFile(path, &status, &problem);
@@ -95,7 +95,7 @@ std::string fallbackPath(const std::string& library, const std::string& group, c
   return path + file;
 }
 
-HBITMAP loadFromLibrary(Host& host, const std::string& library, const std::string& group, const std::string& file) {
+HBITMAP loadFromLibrary(MessageSink& host, const std::string& library, const std::string& group, const std::string& file) {
   PlayerCoderHost coderHost(host);
   LibraryEntryData entry = loadLibraryEntry(library, group, file, coderHost);
   if (entry.found) {
@@ -121,7 +121,7 @@ HBITMAP loadFromLibrary(Host& host, const std::string& library, const std::strin
 
 }  // namespace
 
-HBITMAP loadPicture(Host& host, const char* library, const char* group, const char* file) {
+HBITMAP loadBitmap(MessageSink& host, const char* library, const char* group, const char* file) {
   if (!library || library[0] == '\0') return loadPlainFile(host, file ? file : "");
   return loadFromLibrary(host, library, group ? group : "", file ? file : "");
 }

@@ -8,7 +8,7 @@
 
 namespace vellaro {
 
-class Host;
+class MessageSink;
 
 // A picture named by library, group and file, always as a bottom-up 24-bit DIB section (whatever
 // form the BMP was saved in), so that a transparent colour works on it. Scenario pictures pass an
@@ -16,7 +16,7 @@ class Host;
 // found" and a box with the file name; a BMP that cannot be shown says why. With a library the
 // entry group:file is unpacked from it; a missing entry falls back to the file
 // _library\group\file with its own messages. The caller owns the result; null on failure.
-HBITMAP loadPicture(Host& host, const char* library, const char* group, const char* file);
+HBITMAP loadBitmap(MessageSink& messages, const char* library, const char* group, const char* file);
 
 // A bottom-up 24-bit DIB section of width x height in one colour; null when it cannot be made.
 HBITMAP createSolidPicture(int width, int height, Rgb colour);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "sound/message_sink.h"
+#include "base/message_sink.h"
 #include "sound/midi.h"
 #include "sound/wav_reader.h"
 

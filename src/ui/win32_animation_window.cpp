@@ -2,7 +2,7 @@
 
 #include <mmsystem.h>
 
-#include "script/host.h"
+#include "base/message_sink.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_screen_object.h"
 #include "ui/win32_shapes.h"
@@ -65,7 +65,7 @@ HBITMAP frameOf(const ScreenObject* object, int index) {
   return frames[wanted];
 }
 
-void animate(Host& host, HWND window, int on) {
+void animate(MessageSink& host, HWND window, int on) {
   ScreenObject* object = objectOf(window);
   if (!object) return;
   if (on == 1 && object->timer == 0) {

@@ -13,7 +13,7 @@
 
 namespace vellaro {
 
-class Host;
+class MessageSink;
 struct ScreenObject;
 
 // Posted by the timer thread; the frame is advanced on the user-interface thread when it arrives.
@@ -26,7 +26,7 @@ HWND createButtonWindow(HWND parent, HBITMAP* frames);
 
 // on = 1 starts the timer when none runs ("Animation Window: Cannot Init Timer" when it cannot);
 // on = 0 stops a running one. Both set the current frame to 0.
-void animate(Host& host, HWND window, int on);
+void animate(MessageSink& host, HWND window, int on);
 void stopAnimationTimer(ScreenObject* object);
 // Shows the frame at the index when the list has one there.
 void showFrame(HWND window, int index);

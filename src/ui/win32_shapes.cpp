@@ -1,7 +1,7 @@
 #include "ui/win32_shapes.h"
 
 #include "image/transparent_runs.h"
-#include "script/host.h"
+#include "base/message_sink.h"
 #include "ui/win32_animation_window.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
@@ -20,22 +20,26 @@ HRGN regionFromColour(HBITMAP bitmap, Rgb colour) {
   return region;
 }
 
-int shapeByColour(Host& host, HWND window, Rgb colour, int frameIndex) {
+// The system owns the region once SetWindowRgn has taken it; a refused region stays ours.
+static void applyRegion(HWND window, HRGN shape) {
+  GdiObject<HRGN> region(shape);
+  if (region.get() && SetWindowRgn(window, region.get(), TRUE)) region.release();
+}
+
+int shapeWindowByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex) {
   ScreenObject* object = objectOf(window);
   if (object && object->frameList) {
     HBITMAP frame = frameOf(object, frameIndex);
     if (!frame) return 0;
-    if (HRGN region = regionFromColour(frame, colour)) SetWindowRgn(window, region, TRUE);
+    applyRegion(window, regionFromColour(frame, colour));
     return 1;
   }
   HBITMAP bitmap = object ? object->surfaceBitmap : nullptr;
   if (!bitmap) {
-    host.showMessage("Window contains no bitmap");
+    messages.showMessage("Window contains no bitmap");
     return 0;
   }
-  if (HRGN region = regionFromColour(bitmap, colour)) {
-    SetWindowRgn(window, region, TRUE);  // the system owns the region from here on
-  }
+  applyRegion(window, regionFromColour(bitmap, colour));
   return 1;
 }
 

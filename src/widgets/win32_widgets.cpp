@@ -65,7 +65,7 @@ void deleteAll(std::vector<HBITMAP>& pictures) {
 
 // --- push and check buttons ---
 
-ButtonWidget::ButtonWidget(Host& host, HWND parent, int x, int y, UINT commandId)
+ButtonWidget::ButtonWidget(MessageSink& host, HWND parent, int x, int y, UINT commandId)
     : ButtonWidget(host, parent, x, y, commandId, kControlsLibrary, "ok", "ok1.bmp", "ok2.bmp", false) {}
 
 ButtonWidget::ButtonWidget(HWND parent, int x, int y, HBITMAP up, HBITMAP down, UINT commandId)
@@ -75,11 +75,11 @@ ButtonWidget::ButtonWidget(HWND parent, int x, int y, HBITMAP up, HBITMAP down, 
   create(parent, x, y, false);
 }
 
-ButtonWidget::ButtonWidget(Host& host, HWND parent, int x, int y, UINT commandId, const char* library,
+ButtonWidget::ButtonWidget(MessageSink& host, HWND parent, int x, int y, UINT commandId, const char* library,
                            const char* group, const char* up, const char* down, bool toggle)
     : parent_(parent), commandId_(commandId) {
-  frames_[0] = loadPicture(host, library, group, up);
-  frames_[1] = loadPicture(host, library, group, down);
+  frames_[0] = loadBitmap(host, library, group, up);
+  frames_[1] = loadBitmap(host, library, group, down);
   create(parent, x, y, toggle);
 }
 
@@ -89,7 +89,7 @@ void ButtonWidget::create(HWND parent, int x, int y, bool toggle) {
   if (!window_) return;
   setObjectOwner(window_, this);
   setObjectHook(window_, hook);
-  if (toggle) setObjectFlags(window_, OF_TOGGLE);
+  if (toggle) setRecordFlags(window_, OF_TOGGLE);
   placeAndShow(window_, x, y);
 }
 
@@ -118,15 +118,15 @@ int ButtonWidget::hook(HWND window, UINT message, WPARAM, LPARAM) {
   return 1;
 }
 
-CheckWidget::CheckWidget(Host& host, HWND parent, int x, int y, UINT commandId)
+CheckWidget::CheckWidget(MessageSink& host, HWND parent, int x, int y, UINT commandId)
     : ButtonWidget(host, parent, x, y, commandId, "Controls.sli", "check", "trig1.bmp", "trig2.bmp", true) {}
 
 // --- spin field ---
 
-SpinWidget::SpinWidget(Host& host, HWND parent, int min, int max, int x, int y)
+SpinWidget::SpinWidget(MessageSink& host, HWND parent, int min, int max, int x, int y)
     : host_(host), parent_(parent), min_(min), max_(std::max(min, max)), value_(min) {
   auto load = [&](const char* name) {
-    HBITMAP picture = loadPicture(host_, kControlsLibrary, "spin", name);
+    HBITMAP picture = loadBitmap(host_, kControlsLibrary, "spin", name);
     pictures_.push_back(picture);
     return picture;
   };
@@ -207,10 +207,10 @@ int SpinWidget::buttonHook(HWND window, UINT message, WPARAM, LPARAM) {
 
 // --- slider ---
 
-SliderWidget::SliderWidget(Host& host, HWND parent, int min, int max, int x, int y, int length)
+SliderWidget::SliderWidget(MessageSink& host, HWND parent, int min, int max, int x, int y, int length)
     : parent_(parent), min_(min), max_(std::max(min, max)), value_(min), length_(std::max(length, 1)), y_(y) {
   auto load = [&](const char* name) {
-    HBITMAP picture = loadPicture(host, kControlsLibrary, "slider", name);
+    HBITMAP picture = loadBitmap(host, kControlsLibrary, "slider", name);
     pictures_.push_back(picture);
     return picture;
   };
@@ -228,7 +228,7 @@ SliderWidget::SliderWidget(Host& host, HWND parent, int min, int max, int x, int
   setObjectOwner(arm_, this);
   setObjectHook(arm_, armHook);
   setDragFilter(arm_, armFilter);
-  setObjectFlags(arm_, OF_DRAG_X | OF_NO_CLICK);
+  setRecordFlags(arm_, OF_DRAG_X | OF_NO_CLICK);
   placeAndShow(arm_, 0, y);
   placeArm();
 }

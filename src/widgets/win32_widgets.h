@@ -11,7 +11,7 @@
 
 namespace vellaro {
 
-class Host;
+class MessageSink;
 
 // user: the owner's value given with the callback; parent: the widget's parent window; value: the
 // button's state, or the spin field's or slider's new value.
@@ -25,7 +25,7 @@ inline const char kControlsLibrary[] = "controls.sli";
 class ButtonWidget {
  public:
   // The pictures ok1.bmp (up) and ok2.bmp (pressed) of group ok in controls.sli.
-  ButtonWidget(Host& host, HWND parent, int x, int y, UINT commandId);
+  ButtonWidget(MessageSink& host, HWND parent, int x, int y, UINT commandId);
   // The owner's pictures; the widget takes them over.
   ButtonWidget(HWND parent, int x, int y, HBITMAP up, HBITMAP down, UINT commandId);
   virtual ~ButtonWidget();
@@ -38,7 +38,7 @@ class ButtonWidget {
   int state() const;
 
  protected:
-  ButtonWidget(Host& host, HWND parent, int x, int y, UINT commandId, const char* library, const char* group,
+  ButtonWidget(MessageSink& host, HWND parent, int x, int y, UINT commandId, const char* library, const char* group,
                const char* up, const char* down, bool toggle);
 
  private:
@@ -56,14 +56,14 @@ class ButtonWidget {
 // A check button: each press flips it between off (trig1.bmp) and on (trig2.bmp) of group check.
 class CheckWidget : public ButtonWidget {
  public:
-  CheckWidget(Host& host, HWND parent, int x, int y, UINT commandId);
+  CheckWidget(MessageSink& host, HWND parent, int x, int y, UINT commandId);
 };
 
 // A spin field: digit windows between two caps, then an up and a down button. Its value starts at
 // min; the buttons step it by one within min to max and call the callback with the new value.
 class SpinWidget {
  public:
-  SpinWidget(Host& host, HWND parent, int min, int max, int x, int y);
+  SpinWidget(MessageSink& host, HWND parent, int min, int max, int x, int y);
   ~SpinWidget();
   SpinWidget(const SpinWidget&) = delete;
   SpinWidget& operator=(const SpinWidget&) = delete;
@@ -80,7 +80,7 @@ class SpinWidget {
   static int buttonHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void step(int delta);
 
-  Host& host_;
+  MessageSink& host_;
   HWND parent_;
   int min_, max_, value_;
   std::vector<HBITMAP> pictures_;   // every bitmap the widget loaded or made
@@ -98,7 +98,7 @@ class SpinWidget {
 // along it. On release the arm snaps to the nearest step and the callback gets the new value.
 class SliderWidget {
  public:
-  SliderWidget(Host& host, HWND parent, int min, int max, int x, int y, int length);
+  SliderWidget(MessageSink& host, HWND parent, int min, int max, int x, int y, int length);
   ~SliderWidget();
   SliderWidget(const SliderWidget&) = delete;
   SliderWidget& operator=(const SliderWidget&) = delete;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/message_sink.h"
+#include "base/message_sink.h"
 #include "sound/midi.h"
 #include "sound/mixer.h"
 

@@ -113,7 +113,7 @@ class LibraryPictureWine : public ::testing::Test {
 TEST_F(LibraryPictureWine, AnEntryIsUnpackedWithItsPixelsAndTheFallbackFileIsNotTouched) {
   addEntry("ok", "ok1.bmp", testing_bmp::makeBmp(twoColourPicture(), BmpForm::Rgb24));
   folder.writeFile("_pics.sli\\ok\\ok1.bmp", solidBmp(3, 3, kRed));  // would show red if read
-  HBITMAP picture = loadPicture(host, "pics.sli", "ok", "ok1.bmp");
+  HBITMAP picture = loadBitmap(host, "pics.sli", "ok", "ok1.bmp");
   ASSERT_NE(picture, nullptr);
   BITMAP info{};
   GetObjectA(picture, sizeof info, &info);
@@ -131,7 +131,7 @@ TEST_F(LibraryPictureWine, AnEntryIsUnpackedWithItsPixelsAndTheFallbackFileIsNot
 TEST_F(LibraryPictureWine, AMissingEntryFallsBackToThePlainFileWithTheMessage) {
   addEntry("ok", "ok1.bmp", testing_bmp::makeBmp(twoColourPicture(), BmpForm::Rgb24));
   folder.writeFile("_pics.sli\\ok\\ok2.bmp", asText(testing_bmp::makeBmp(twoColourPicture(), BmpForm::EightBit)));
-  HBITMAP picture = loadPicture(host, "pics.sli", "ok", "ok2.bmp");
+  HBITMAP picture = loadBitmap(host, "pics.sli", "ok", "ok2.bmp");
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(pixelOf(picture, 29, 4), kCut);
   EXPECT_EQ(pixelOf(picture, 39, 23), kShown);
@@ -140,14 +140,14 @@ TEST_F(LibraryPictureWine, AMissingEntryFallsBackToThePlainFileWithTheMessage) {
 }
 
 TEST_F(LibraryPictureWine, NeitherEntryNorFileGivesAllThreeMessages) {
-  EXPECT_EQ(loadPicture(host, "pics.sli", "ok", "ok3.bmp"), nullptr);
+  EXPECT_EQ(loadBitmap(host, "pics.sli", "ok", "ok3.bmp"), nullptr);
   EXPECT_EQ(host.messages, (Texts{"Image (ok:ok3.bmp) not found in library (pics.sli). Loading from plain file",
                                   "Image not found AT ALL", "_pics.sli\\ok\\ok3.bmp"}));
 }
 
 TEST_F(LibraryPictureWine, AMissingLibraryFallsBackLikeAMissingEntry) {
   folder.writeFile("_none.sli\\a.bmp", solidBmp(4, 2, kGreen));
-  HBITMAP picture = loadPicture(host, "none.sli", "", "a.bmp");
+  HBITMAP picture = loadBitmap(host, "none.sli", "", "a.bmp");
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(pixelOf(picture, 3, 1), (ProductRgb{0, 255, 0}));
   EXPECT_EQ(host.messages, Texts{"Image (:a.bmp) not found in library (none.sli). Loading from plain file"});
@@ -158,7 +158,7 @@ TEST_F(LibraryPictureWine, ABmpThatCannotBeShownSaysWhy) {
   std::vector<uint8_t> bmp = testing_bmp::makeBmp(twoColourPicture(), BmpForm::Rgb24);
   bmp[30] = 4;  // JPEG inside a BMP
   folder.writeFile("jpeg.bmp", asText(bmp));
-  EXPECT_EQ(loadPicture(host, "", "", "jpeg.bmp"), nullptr);
+  EXPECT_EQ(loadBitmap(host, "", "", "jpeg.bmp"), nullptr);
   EXPECT_EQ(host.messages, Texts{"Cannot show the BMP picture jpeg.bmp: 24-bit pixels with compression 4"});
 }
 
