@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "widgets/list_model.h"
+
 namespace vellaro {
 
 class MessageSink;
@@ -120,6 +122,91 @@ class SliderWidget {
   std::vector<HBITMAP> pictures_;
   HBITMAP trackFrames_[2] = {}, armFrames_[2] = {};
   HWND track_ = nullptr, arm_ = nullptr;
+  WidgetCallback callback_ = nullptr;
+  void* user_ = nullptr;
+};
+
+}  // namespace vellaro
+
+namespace vellaro {
+
+// May the row be selected? 0 refuses.
+using WidgetFilter = int (*)(void* user, HWND parent, int row);
+
+// A list of up to 1000 items in rows of 20 pixels: "Garamond" 18 pixels bold on the list's white,
+// black rows and the selected one dark red behind the tick image. A height of 20 is the collapsed
+// form, showing only the selected item. End, Home, Up, Down, Page Up and Page Down move the
+// selection or the page, Return and Escape go to the key callback; after each the list repaints and
+// calls the selection callback with the selected index. The wheel scrolls a row; a click selects
+// the row under the mouse unless the filter refuses; a double click goes to its callback.
+class ListWidget {
+ public:
+  ListWidget(MessageSink& messages, HWND parent, int x, int y, int width, int height);
+  ~ListWidget();
+  ListWidget(const ListWidget&) = delete;
+  ListWidget& operator=(const ListWidget&) = delete;
+
+  void setCallbacks(void* user, WidgetCallback selection, WidgetCallback key, WidgetCallback doubleClick,
+                    WidgetFilter maySelect);
+  int add(const std::string& text, int value);
+  bool remove(int index);
+  void clear();
+  bool setValue(int index, int value) { return model_.setValue(index, value); }
+  int value(int index) const { return model_.value(index); }
+  bool select(int index);
+  const ListModel& model() const { return model_; }
+  HWND window() const { return window_; }
+
+ private:
+  static int hook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void onKey(WPARAM key);
+  void onClick(int y);
+  void redraw();
+  void selectionChanged();
+
+  HWND parent_;
+  int width_, height_;
+  ListModel model_;
+  HBITMAP tick_ = nullptr;
+  HBITMAP frames_[2] = {};
+  HFONT font_ = nullptr;
+  HWND window_ = nullptr;
+  void* user_ = nullptr;
+  WidgetCallback selection_ = nullptr, key_ = nullptr, doubleClick_ = nullptr;
+  WidgetFilter maySelect_ = nullptr;
+};
+
+// A panel of nine image windows: fixed corners, edges tiled along the width and the height, the
+// background inside. A click on the top-right corner rolls it up (inner height 18) or opens it
+// again, calls the callback with the new state (1 open) and lays the pieces out again. Windows the
+// owner places in inner() have their WM_COMMAND posted on to the frame's parent.
+class FrameWidget {
+ public:
+  FrameWidget(MessageSink& messages, HWND parent, int x, int y, int width, int height, const char* library,
+              const char* group);
+  ~FrameWidget();
+  FrameWidget(const FrameWidget&) = delete;
+  FrameWidget& operator=(const FrameWidget&) = delete;
+
+  void setCallback(WidgetCallback callback, void* user);
+  bool isOpen() const { return open_; }
+  void toggle();
+  HWND inner() const { return pieces_[kBack]; }
+  HWND corner() const { return pieces_[kTopRight]; }
+
+ private:
+  enum Piece { kTopLeft, kTop, kTopRight, kLeft, kBack, kRight, kBottomLeft, kBottom, kBottomRight, kPieces };
+  static int cornerHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static int innerHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void layout();
+
+  HWND parent_;
+  int x_, y_, width_, height_;
+  bool open_ = true;
+  std::vector<HBITMAP> pictures_;
+  HBITMAP frames_[kPieces][2] = {};
+  HWND pieces_[kPieces] = {};
+  SIZE corner_{0, 0};  // the top-left corner's size: the edges' thickness
   WidgetCallback callback_ = nullptr;
   void* user_ = nullptr;
 };

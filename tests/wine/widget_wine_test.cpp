@@ -182,5 +182,53 @@ TEST_F(WidgetWine, AnAnimationCyclesItsFramesAtTenASecondUntilStopped) {
   }
 }
 
+std::vector<int> g_selections;
+
+TEST_F(WidgetWine, AListMovesItsSelectionWithKeysAndClicksAndReportsIt) {
+  ListWidget list(host, mainWindow, 400, 100, 200, 100);  // five rows
+  list.setCallbacks(nullptr, [](void*, HWND, int index) { g_selections.push_back(index); }, nullptr, nullptr,
+                    [](void*, HWND, int row) { return row == 3 ? 0 : 1; });  // row 3 may not be chosen
+  for (int i = 0; i < 30; ++i) EXPECT_EQ(list.add("item " + std::to_string(i), i), i);
+  SendMessageA(list.window(), WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(list.model().selected(), 29);
+  EXPECT_EQ(list.model().top(), 25);
+  SendMessageA(list.window(), WM_KEYDOWN, VK_HOME, 0);
+  SendMessageA(list.window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 3 * 20 + 5));  // refused
+  SendMessageA(list.window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 2 * 20 + 5));
+  EXPECT_EQ(g_selections, (std::vector<int>{29, 0, 2}));
+  // The selected row is drawn dark red, the others black, on white.
+  EXPECT_TRUE(pumpUntil([] {
+    Screenshot shot = screenshot();
+    bool red = false, black = false;
+    for (int x = 416; x < 500; ++x) {
+      red = red || shot.pixel(x, 100 + 2 * 20 + 10) == Rgb{153, 0, 0};
+      black = black || shot.pixel(x, 100 + 10) == Rgb{0, 0, 0};
+    }
+    return red && black;
+  }));
+}
+
+int g_frameState = -1;
+
+TEST_F(WidgetWine, AFrameRollsUpFromItsCornerAndPassesCommandsOnToItsParent) {
+  FrameWidget frame(host, mainWindow, 600, 300, 120, 80, "controls.sli", "frame");
+  ASSERT_NE(frame.corner(), nullptr);
+  frame.setCallback([](void*, HWND, int open) { g_frameState = open; }, nullptr);
+  RECT inner;
+  GetWindowRect(frame.inner(), &inner);
+  EXPECT_EQ(inner.bottom - inner.top, 80);
+  SendMessageA(frame.corner(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  SendMessageA(frame.corner(), WM_LBUTTONUP, 0, 0);
+  EXPECT_FALSE(frame.isOpen());
+  EXPECT_EQ(g_frameState, 0);
+  GetWindowRect(frame.inner(), &inner);
+  EXPECT_EQ(inner.bottom - inner.top, 18);
+  ButtonWidget inside(host, frame.inner(), 5, 5, 99);
+  SendMessageA(inside.window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+  SendMessageA(inside.window(), WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+  EXPECT_TRUE(pumpUntil([] { return commandArrived(99); }));
+  EXPECT_EQ(host.messages, std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace vellaro::wine
