@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests in one ctest run: the native unit tests (AddressSanitizer
 # and UBSan), the thread stress tests (ThreadSanitizer) and the Wine tests of vellaro.exe, all built
-# with warnings as errors. Installs missing packages first.
+# with warnings as errors, after a short run of every fuzz target. Installs missing packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+
+tools/fuzz.sh 20
 
 for preset in native tsan win64; do
   cmake --preset "$preset" >/dev/null

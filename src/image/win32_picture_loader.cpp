@@ -1,52 +1,147 @@
 #include "image/win32_picture_loader.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
 
+#include "image/bmp_decoder.h"
+#include "image/image_library.h"
 #include "base/message_sink.h"
 #include "ui/win32_gdi.h"
+#include "ui/win32_waits.h"
 
 namespace vellaro {
 namespace {
 
-HBITMAP loadPlainFile(MessageSink& messages, const char* path) {
-  HANDLE picture = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE);
-  if (!picture) {
-    messages.showMessage("Plain BMP Image not found");
-    messages.showMessage(path);
+// The library coder's side of the player: its messages go to the message box, and the windows
+// stay alive while a large entry unpacks.
+class PlayerCoderHost : public CoderHost {
+ public:
+  explicit PlayerCoderHost(MessageSink& host) : host_(host) {}
+  void showMessage(const std::string& text) override { host_.showMessage(text); }
+  void pumpMessages() override { pumpPending(nullptr); }
+  bool replaceFile(const std::string& from, const std::string& to) override {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   }
-  return static_cast<HBITMAP>(picture);
+
+ private:
+  MessageSink& host_;
+};
+
+bool readFile(const char* path, std::vector<uint8_t>* bytes) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), std::fclose);
+  if (!file) return false;
+  uint8_t buffer[65536];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes->insert(bytes->end(), buffer, buffer + count);
+  return !std::ferror(file.get());
 }
 
-}  // namespace
-
-HBITMAP loadBitmap(MessageSink& messages, const char* library, const char* group, const char* file) {
-  (void)group;  // not read yet: it names a picture inside a library, and libraries are not read yet
-  if (!library || library[0] == '\0') return loadPlainFile(messages, file ? file : "");
-  return nullptr;
-}
-
-HBITMAP createSolidPicture(int width, int height, Rgb colour) {
+// A bottom-up 24-bit DIB section holding the decoded pixels.
+HBITMAP pictureFrom(const DecodedPicture& decoded) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // positive: bottom-up rows
+  info.bmiHeader.biWidth = decoded.width;
+  info.bmiHeader.biHeight = decoded.height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   ScopedGetDC screen(nullptr);
   HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!picture || !bits) return picture;
-  int rowBytes = (width * 3 + 3) / 4 * 4;  // rows are padded to a multiple of four bytes
+  if (picture && bits) std::memcpy(bits, decoded.pixels.data(), decoded.pixels.size());
+  return picture;
+}
+
+// A picture from BMP bytes; null with status NotBmp or Unsupported (the reason in *problem).
+HBITMAP pictureFromBytes(const std::vector<uint8_t>& bytes, BmpStatus* status, std::string* problem) {
+  BmpDecodeResult decoded = decodeBmp(bytes.data(), bytes.size());
+  *status = decoded.status;
+  *problem = decoded.problem;
+  return decoded.status == BmpStatus::Ok ? pictureFrom(decoded.picture) : nullptr;
+}
+
+// A plain BMP file, quietly: null when it is missing or no BMP it can show.
+HBITMAP loadFile(const char* path, BmpStatus* status, std::string* problem) {
+  std::vector<uint8_t> bytes;
+  *status = BmpStatus::NotBmp;
+  return readFile(path, &bytes) ? pictureFromBytes(bytes, status, problem) : nullptr;
+}
+
+std::string cannotShow(const std::string& path, const std::string& problem) {
+  return "Cannot show the BMP picture " + path + ": " + problem;
+}
+
+HBITMAP loadPlainFile(MessageSink& host, const char* path) {
+  BmpStatus status;
+  std::string problem;
+  HBITMAP picture = loadFile(path, &status, &problem);
+  if (status == BmpStatus::Unsupported) {
+    host.showMessage(cannotShow(path, problem));
+  } else if (!picture) {
+    host.showMessage("Plain BMP Image not found");
+    host.showMessage(path);
+  }
+  return picture;
+}
+
+// "_" library "\" group "\" file, the place of a picture that is missing from its library.
+std::string fallbackPath(const std::string& library, const std::string& group, const std::string& file) {
+  std::string path = "_";
+  if (!library.empty()) path += library + "\\";
+  if (!group.empty()) path += group + "\\";
+  return path + file;
+}
+
+HBITMAP loadFromLibrary(MessageSink& host, const std::string& library, const std::string& group, const std::string& file) {
+  PlayerCoderHost coderHost(host);
+  LibraryEntryData entry = loadLibraryEntry(library, group, file, coderHost);
+  if (entry.found) {
+    BmpStatus status;
+    std::string problem;
+    // A damaged entry still shows what could be unpacked; the rest of the picture stays black.
+    if (HBITMAP picture = pictureFromBytes(entry.bytes, &status, &problem)) return picture;
+    host.showMessage(cannotShow(libraryKey(group, file) + " in " + library, problem.empty() ? "no BMP" : problem));
+  }
+  host.showMessage("Image (" + group + ":" + file + ") not found in library (" + library + "). Loading from plain file");
+  std::string path = fallbackPath(library, group, file);
+  BmpStatus status;
+  std::string problem;
+  HBITMAP picture = loadFile(path.c_str(), &status, &problem);
+  if (status == BmpStatus::Unsupported) {
+    host.showMessage(cannotShow(path, problem));
+  } else if (!picture) {
+    host.showMessage("Image not found AT ALL");
+    host.showMessage(path);
+  }
+  return picture;
+}
+
+}  // namespace
+
+HBITMAP loadBitmap(MessageSink& host, const char* library, const char* group, const char* file) {
+  if (!library || library[0] == '\0') return loadPlainFile(host, file ? file : "");
+  return loadFromLibrary(host, library, group ? group : "", file ? file : "");
+}
+
+HBITMAP createSolidPicture(int width, int height, Rgb colour) {
+  if (width <= 0 || height <= 0) return nullptr;
+  DecodedPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.rowBytes = (width * 3 + 3) / 4 * 4;  // rows are padded to a multiple of four bytes
+  picture.pixels.assign(static_cast<size_t>(picture.rowBytes) * static_cast<size_t>(height), 0);
   for (int row = 0; row < height; ++row) {
-    uint8_t* pixel = static_cast<uint8_t*>(bits) + static_cast<size_t>(row) * static_cast<size_t>(rowBytes);
+    uint8_t* pixel = picture.pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(picture.rowBytes);
     for (int x = 0; x < width; ++x, pixel += 3) {
       pixel[0] = colour.blue;
       pixel[1] = colour.green;
       pixel[2] = colour.red;
     }
   }
-  return picture;
+  return pictureFrom(picture);
 }
 
 }  // namespace vellaro

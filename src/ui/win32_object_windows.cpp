@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/message_sink.h"
+#include "ui/win32_animation_window.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 #include "ui/tiling.h"
@@ -262,12 +263,17 @@ LRESULT CALLBACK commonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
       break;
     case WM_LBUTTONDOWN:
       onDragStart(object, lParam);
+      if (object->kind == KIND_BUTTON) onButtonMouse(object, message);
       break;
     case WM_LBUTTONUP:
       onDragEnd(object);
+      if (object->kind == KIND_BUTTON) onButtonMouse(object, message);
       break;
     case WM_MOUSEMOVE:
       if (onDragStep(object, wParam)) return 0;
+      break;
+    case kAnimationTickMessage:
+      onAnimationTick(object);
       break;
     case WM_PAINT:
       onPaint(object);

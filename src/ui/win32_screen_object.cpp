@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "ui/win32_animation_window.h"
+
 namespace vellaro {
 namespace {
 
@@ -22,7 +24,10 @@ void deleteDrawingPair(HDC* dc, HBITMAP* bitmap) {
 void freeRecord(ScreenObject* object) {
   object->hook = nullptr;  // messages sent from here on find no callbacks
   object->dragFilter = nullptr;
-  // Animation timers come with the animation window; no record holds one yet.
+  if (object->kind == KIND_ANIMATION || object->kind == KIND_BUTTON) {
+    stopAnimationTimer(object);
+    object->surfaceBitmap = nullptr;  // a frame of the caller's list: the caller deletes it
+  }
   deleteDrawingPair(&object->surfaceDC, &object->surfaceBitmap);
   deleteDrawingPair(&object->backgroundDC, &object->backgroundBitmap);
   if (object->ownerRelease && object->owner) object->ownerRelease(object->owner);

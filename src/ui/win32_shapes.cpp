@@ -1,7 +1,8 @@
 #include "ui/win32_shapes.h"
 
-#include "base/message_sink.h"
 #include "image/transparent_runs.h"
+#include "base/message_sink.h"
+#include "ui/win32_animation_window.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 
@@ -19,17 +20,26 @@ HRGN regionFromColour(HBITMAP bitmap, Rgb colour) {
   return region;
 }
 
+// The system owns the region once SetWindowRgn has taken it; a refused region stays ours.
+static void applyRegion(HWND window, HRGN shape) {
+  GdiObject<HRGN> region(shape);
+  if (region.get() && SetWindowRgn(window, region.get(), TRUE)) region.release();
+}
+
 int shapeWindowByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex) {
-  (void)frameIndex;  // not read yet: see the header
   ScreenObject* object = objectOf(window);
+  if (object && object->frameList) {
+    HBITMAP frame = frameOf(object, frameIndex);
+    if (!frame) return 0;
+    applyRegion(window, regionFromColour(frame, colour));
+    return 1;
+  }
   HBITMAP bitmap = object ? object->surfaceBitmap : nullptr;
   if (!bitmap) {
     messages.showMessage("Window contains no bitmap");
     return 0;
   }
-  GdiObject<HRGN> region(regionFromColour(bitmap, colour));
-  // The system owns the region once SetWindowRgn has taken it; a refused region stays ours.
-  if (region.get() && SetWindowRgn(window, region.get(), TRUE)) region.release();
+  applyRegion(window, regionFromColour(bitmap, colour));
   return 1;
 }
 

@@ -14,9 +14,9 @@ class MessageSink;
 // The caller owns the region.
 HRGN regionFromColour(HBITMAP bitmap, Rgb colour);
 
-// Applies that region to the window. Shows "Window contains no bitmap" and returns 0 when there is
-// no bitmap; 1 otherwise. frameIndex is not read yet: every window has one picture until windows
-// with several frames come, and the region always comes from that picture.
+// Applies that region to the window. A window with a frame list (animation and button windows) is
+// shaped by the frame at the index (its low 8 bits): 0, silently, when there is no such frame.
+// Otherwise the window's own bitmap: "Window contains no bitmap" and 0 when it has none; else 1.
 int shapeWindowByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex);
 
 }  // namespace vellaro
