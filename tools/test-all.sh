@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests in one ctest run: the native unit tests (AddressSanitizer
-# and UBSan) and the Wine tests of vellaro.exe. Installs missing packages first.
+# and UBSan) and the Wine tests of vellaro.exe, after a short run of every fuzz target. Installs
+# missing packages first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,9 @@ for preset in native win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
+
+# Each fuzz target for 20 s: a parser or interpreter regression shows before the long test run.
+tools/fuzz.sh 20
 
 # One ctest run over both build trees, so there is one summary at the end.
 mkdir -p build/all

@@ -64,6 +64,9 @@ class Interpreter {
   int currentLine = 0;
   std::optional<std::string> pendingLine;
   bool quitRequested = false;
+  // Lines a run may execute before it stops; 0 for no bound. The fuzzing target sets it so that
+  // a lesson's endless loops end.
+  uint64_t lineLimit = 0;
   bool debugLogOn = false;
 
  private:
