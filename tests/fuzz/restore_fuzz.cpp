@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t listLength = newline ? static_cast<size_t>(newline - data) : 0;
   size_t fileStart = newline ? listLength + 1 : 0;
 
-  vellaro::enterScratchFolder();
-  vellaro::writeScratchFile("progress.sto", data + fileStart, size - fileStart);
+  vellaro::ScratchFolder folder;
+  folder.writeFile("progress.sto", data + fileStart, size - fileStart);
 
   static char slots[6][vellaro::kArgumentSize];
   std::memset(slots, 0, sizeof slots);
@@ -25,13 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::strcpy(slots[1], "progress.sto");
   std::memcpy(slots[2], data, listLength < 255 ? listLength : 255);
   vellaro::CommandArgs args{{slots[0], slots[1], slots[2], slots[3], slots[4], slots[5]}, ""};
-  {
-    vellaro::FakeHost host;
-    vellaro::Interpreter interpreter(host);
-    interpreter.reset();
-    interpreter.variables.assign("score", "7");
-    vellaro::cmdRestore(interpreter, args);
-  }
-  vellaro::emptyScratchFolder();
+  vellaro::FakeHost host;
+  vellaro::Interpreter interpreter(host);
+  interpreter.reset();
+  interpreter.variables.assign("score", "7");
+  vellaro::cmdRestore(interpreter, args);
   return 0;
 }

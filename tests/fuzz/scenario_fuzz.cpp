@@ -21,15 +21,12 @@ bool mayWriteOutside(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (mayWriteOutside(data, size)) return 0;
-  vellaro::enterScratchFolder();
-  vellaro::writeScratchFile("index.scn", data, size);
-  {
-    vellaro::FakeHost host;
-    vellaro::Interpreter interpreter(host);
-    interpreter.reset();
-    interpreter.lineLimit = kLineLimit;
-    interpreter.runScenario("index.scn");
-  }
-  vellaro::emptyScratchFolder();
+  vellaro::ScratchFolder folder;
+  folder.writeFile("index.scn", data, size);
+  vellaro::FakeHost host;
+  vellaro::Interpreter interpreter(host);
+  interpreter.reset();
+  interpreter.lineLimit = kLineLimit;
+  interpreter.runScenario("index.scn");
   return 0;
 }

@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vellaro::WavSample parsed;
   vellaro::parseWav(data, size, parsed);
 
-  vellaro::enterScratchFolder();
-  vellaro::writeScratchFile("note.wav", data, size);
+  vellaro::ScratchFolder folder;
+  folder.writeFile("note.wav", data, size);
   Messages messages;
   vellaro::Mixer mixer;
   vellaro::InstrumentBank bank(messages, &mixer, nullptr);
@@ -35,6 +35,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bank.noteOn(entry, 71, vellaro::kScriptTag);
   std::vector<int16_t> out(2 * size_t{vellaro::kMixBufferFrames});
   for (int tick = 0; tick < 4; ++tick) mixer.mixFrames(out.data(), vellaro::kBufferFrames);
-  vellaro::emptyScratchFolder();
   return 0;
 }
