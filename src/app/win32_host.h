@@ -17,6 +17,7 @@ class Win32Host final : public Host, public MessageSink {
   uint32_t clockMs() override;
   uint32_t tickCount() override;
   bool isSilent() override;
+  bool replaceFile(const std::string& from, const std::string& to) override;
 
   // The sound engine that isSilent asks; none means silence.
   VoicePlayer* voices = nullptr;

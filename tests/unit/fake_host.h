@@ -17,6 +17,9 @@ class FakeHost : public Host {
   uint32_t clockMs() override { return clock; }
   uint32_t tickCount() override { return ticks; }
   bool isSilent() override { return silent; }
+  bool replaceFile(const std::string& from, const std::string& to) override {
+    return !refuseReplace && Host::replaceFile(from, to);
+  }
 
   std::vector<std::string> messages;      // every box, questions included, in order
   std::deque<bool> answers;               // OK (true) or Cancel for the coming questions; Cancel when empty
@@ -24,6 +27,7 @@ class FakeHost : public Host {
   uint32_t clock = 1000;
   uint32_t ticks = 0;
   bool silent = true;
+  bool refuseReplace = false;  // replaceFile fails, as on a full disk
 };
 
 }  // namespace vellaro
