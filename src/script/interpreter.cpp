@@ -155,9 +155,9 @@ int Interpreter::runScenario(const std::string& path) {
   }
   currentLine = 0;
   ifFlag_ = false;
-  uint64_t executed = 0;
+  executedLines = 0;
   while (currentLine < kMaxLines && runCycle() == Flow::Continue) {
-    if (lineLimit != 0 && ++executed >= lineLimit) break;
+    if (++executedLines == lineLimit) break;
   }
   stopRun();
   return 0;

@@ -67,6 +67,8 @@ class Interpreter {
   // Lines a run may execute before it stops; 0 for no bound. The fuzzing target sets it so that
   // a lesson's endless loops end.
   uint64_t lineLimit = 0;
+  // Lines the latest run executed (labels, comments and the lines an if runs count too).
+  uint64_t executedLines = 0;
   bool debugLogOn = false;
 
  private:
