@@ -2,14 +2,13 @@
 #pragma once
 
 #include "script/host.h"
-#include "sound/message_sink.h"
 
 namespace vellaro {
 
 class VoicePlayer;
 
-// Also the sound side's message sink: device and file errors go to the same message box.
-class Win32Host final : public Host, public MessageSink {
+// Also the message sink of the sound engine and the MIDI devices, through Host.
+class Win32Host final : public Host {
  public:
   void showMessage(const std::string& text) override;
   bool askOkCancel(const std::string& text, const std::string& caption) override;

@@ -1,6 +1,7 @@
 // Start-up and shutdown of the player.
 #include <windows.h>
 
+#include <memory>
 #include <new>
 #include <string>
 
@@ -31,15 +32,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   ShowWindow(mainWindow, SW_SHOW);
   vellaro::Win32Host host;
   // The engine objects in this order; one that cannot be allocated is absent and the rest go on.
-  auto* soundEngine = new (std::nothrow) vellaro::SoundEngine(0, mainWindow, host);
-  auto* midiOut = new (std::nothrow) vellaro::MidiOut(0, host);
-  auto* midiIn = new (std::nothrow) vellaro::MidiIn(0, host);
-  auto* instruments = new (std::nothrow) vellaro::InstrumentBank(host, soundEngine, midiOut);
-  host.voices = soundEngine;
+  std::unique_ptr<vellaro::SoundEngine> soundEngine(new (std::nothrow) vellaro::SoundEngine(0, mainWindow, host));
+  std::unique_ptr<vellaro::MidiOut> midiOut(new (std::nothrow) vellaro::MidiOut(0, host));
+  std::unique_ptr<vellaro::MidiIn> midiIn(new (std::nothrow) vellaro::MidiIn(0, host));
+  std::unique_ptr<vellaro::InstrumentBank> instruments(
+      new (std::nothrow) vellaro::InstrumentBank(host, soundEngine.get(), midiOut.get()));
+  host.voices = soundEngine.get();
   vellaro::PlayerServices services(host, mainWindow);
-  services.instruments = instruments;
-  services.midiOut = midiOut;
-  services.voices = soundEngine;
+  services.instruments = instruments.get();
+  services.midiOut = midiOut.get();
+  services.voices = soundEngine.get();
   static vellaro::Interpreter interpreter(host);  // large fixed tables: kept off the stack
   interpreter.services = &services;
   interpreter.reset();
@@ -47,10 +49,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   interpreter.runScenario(path.empty() ? "index.scn" : path);
   interpreter.services = nullptr;
   host.voices = nullptr;
-  delete soundEngine;  // stops the mixer before anything it borrows from goes
-  delete midiOut;
-  delete midiIn;
-  delete instruments;
+  // Not the reverse of creation: the sound engine stops the mixer before the samples it borrows
+  // from the instrument bank go.
+  soundEngine.reset();
+  midiOut.reset();
+  midiIn.reset();
+  instruments.reset();
   vellaro::destroyObjectWindow(mainWindow);
   vellaro::closeAllWindows();
   return 0;

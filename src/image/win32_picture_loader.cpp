@@ -2,25 +2,26 @@
 
 #include <cstdint>
 
-#include "script/host.h"
+#include "base/message_sink.h"
+#include "ui/win32_gdi.h"
 
 namespace vellaro {
 namespace {
 
-HBITMAP loadPlainFile(Host& host, const char* path) {
+HBITMAP loadPlainFile(MessageSink& messages, const char* path) {
   HANDLE picture = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE);
   if (!picture) {
-    host.showMessage("Plain BMP Image not found");
-    host.showMessage(path);
+    messages.showMessage("Plain BMP Image not found");
+    messages.showMessage(path);
   }
   return static_cast<HBITMAP>(picture);
 }
 
 }  // namespace
 
-HBITMAP loadPicture(Host& host, const char* library, const char* group, const char* file) {
-  (void)group;
-  if (!library || library[0] == '\0') return loadPlainFile(host, file ? file : "");
+HBITMAP loadBitmap(MessageSink& messages, const char* library, const char* group, const char* file) {
+  (void)group;  // not read yet: it names a picture inside a library, and libraries are not read yet
+  if (!library || library[0] == '\0') return loadPlainFile(messages, file ? file : "");
   return nullptr;
 }
 
@@ -33,9 +34,8 @@ HBITMAP createSolidPicture(int width, int height, Rgb colour) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
+  ScopedGetDC screen(nullptr);
   HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  ReleaseDC(nullptr, screen);
   if (!picture || !bits) return picture;
   int rowBytes = (width * 3 + 3) / 4 * 4;  // rows are padded to a multiple of four bytes
   for (int row = 0; row < height; ++row) {

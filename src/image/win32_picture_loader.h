@@ -8,13 +8,13 @@
 
 namespace vellaro {
 
-class Host;
+class MessageSink;
 
 // A picture named by library, group and file. Scenario pictures pass an empty library: the file is
 // then a plain BMP file, and a missing one gives "Plain BMP Image not found" and a box with the
 // file name. The library branch comes with the image library; until then a library name finds
-// nothing. The caller owns the result; null on failure.
-HBITMAP loadPicture(Host& host, const char* library, const char* group, const char* file);
+// nothing and group is not read at all. The caller owns the result; null on failure.
+HBITMAP loadBitmap(MessageSink& messages, const char* library, const char* group, const char* file);
 
 // A bottom-up 24-bit DIB section of width x height in one colour; null when it cannot be made.
 HBITMAP createSolidPicture(int width, int height, Rgb colour);

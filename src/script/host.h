@@ -5,14 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "base/message_sink.h"
+
 namespace vellaro {
 
-class Host {
+// showMessage comes from MessageSink.
+class Host : public MessageSink {
  public:
-  virtual ~Host() = default;
-
-  // A modal box with an empty caption and one OK button.
-  virtual void showMessage(const std::string& text) = 0;
   // A modal box with OK and Cancel; true when the user chose OK.
   virtual bool askOkCancel(const std::string& text, const std::string& caption) = 0;
   virtual void beep(unsigned frequency, unsigned durationMs) = 0;

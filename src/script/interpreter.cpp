@@ -61,11 +61,15 @@ void Interpreter::scriptError(const char* fmt, ...) {
   host.showMessage(format("%d: ", currentLine) + text);
 }
 
+void Interpreter::reportMissingVariable(const char* context, const char* name) {
+  scriptError("%s  -- Variable (%s) Does not Exists", context, name);
+}
+
 const char* Interpreter::resolveArgument(char* argument, const char* context) {
   char* text = stripQuotes(argument);
   if (text[0] != '$') return text;
   const char* value = variables.getVariable(text + 1);
-  if (!value) scriptError("%s  -- Variable (%s) Does not Exists", context, text);
+  if (!value) reportMissingVariable(context, text);
   return value;
 }
 
@@ -88,7 +92,7 @@ std::string Interpreter::expandReferences(char* argument, const char* context) {
     std::string name(dollar + 1, std::strcspn(dollar + 1, kNameEnd));
     const char* value = variables.getVariable(name.c_str());
     if (!value) {
-      scriptError("%s  -- Variable (%s) Does not Exists", context, name.c_str());
+      reportMissingVariable(context, name.c_str());
       appendLimited(result, dollar, std::strlen(dollar));
       return result;
     }
@@ -191,17 +195,15 @@ Interpreter::Flow Interpreter::runCycle() {
     ++currentLine;
     return Flow::Continue;
   }
-  if (isWord(word, "goto") || isWord(word, "gosub") || (isWord(word, "ifsilent") && host.isSilent())) {
-    return jump();
-  }
-  if (isWord(word, "if") && runIf()) return Flow::Continue;
+  // The flow words (listed in commands.h); every other word goes to the command table.
+  if (isWord(word, "goto") || isWord(word, "gosub")) return jump();
+  // A false condition, or sound still playing, passes the line like a command that did nothing.
+  if (isWord(word, "ifsilent")) return host.isSilent() ? jump() : finishLine();
+  if (isWord(word, "if")) return runIf() ? Flow::Continue : finishLine();
   if (isWord(word, "load")) return loadCommand();
   if (isWord(word, "exit")) return exitCommand();
-  if (isWord(word, "return")) {
-    if (callStack.empty()) return Flow::Stop;
-    currentLine = popReturn();
-    return Flow::Continue;
-  }
+  if (isWord(word, "return")) return returnCommand();
+  if (isWord(word, "terminate")) return Flow::Stop;
   return dispatch();
 }
 
@@ -272,9 +274,15 @@ Interpreter::Flow Interpreter::exitCommand() {
   return Flow::Continue;
 }
 
+Interpreter::Flow Interpreter::returnCommand() {
+  if (callStack.empty()) return Flow::Stop;
+  currentLine = popReturn();
+  return Flow::Continue;
+}
+
+// An unknown word finds no handler and only passes the line.
 Interpreter::Flow Interpreter::dispatch() {
   const char* word = argument(0);
-  if (isWord(word, "terminate")) return Flow::Stop;
   const char* stored = lines.at(currentLine);
   char (*slot)[kArgumentSize] = arguments_.slot;
   CommandArgs args{{slot[0], slot[1], slot[2], slot[3], slot[4], slot[5]}, stored ? stored : ""};
@@ -284,6 +292,11 @@ Interpreter::Flow Interpreter::dispatch() {
       break;
     }
   }
+  return finishLine();
+}
+
+// The debug log's entry for the line, then the next line unless a handler asked to quit.
+Interpreter::Flow Interpreter::finishLine() {
   // After tokenizing, the line buffer reads as the command word alone.
   if (debugLogOn) appendDebugLog(scenarioPath, currentLine, lineBuffer_);
   ++currentLine;

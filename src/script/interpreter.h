@@ -79,8 +79,11 @@ class Interpreter {
   bool runIf();
   Flow loadCommand();
   Flow exitCommand();
+  Flow returnCommand();
   Flow dispatch();
+  Flow finishLine();
   void stopRun();
+  void reportMissingVariable(const char* context, const char* name);
 
   char* argument(int i) { return arguments_.slot[i]; }
 

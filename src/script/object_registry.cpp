@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "script/host.h"
+#include "base/message_sink.h"
 
 namespace vellaro {
 
@@ -11,14 +11,14 @@ void ObjectRegistry::clear() {
   clickedObjectName[0] = '\0';
 }
 
-int ObjectRegistry::registerObject(Screen& screen, Host& host, ObjectHandle object, const char* name) {
+int ObjectRegistry::registerObject(Screen& screen, MessageSink& messages, ObjectHandle object, const char* name) {
   screen.setObjectName(object, name);
   for (int slot = 0; slot < kMaxObjects; ++slot) {
     if (slots_[slot]) continue;
     slots_[slot] = object;
     return slot;
   }
-  host.showMessage("MAX number of objects reached!");
+  messages.showMessage("MAX number of objects reached!");
   return -1;
 }
 

@@ -6,7 +6,7 @@
 
 namespace vellaro {
 
-class Host;
+class MessageSink;
 
 constexpr int kMaxObjects = 500;
 constexpr int kObjectNameSize = 255;  // 254 characters and the terminator
@@ -18,7 +18,7 @@ class ObjectRegistry {
 
   // Names the object, then takes the lowest empty slot. When all slots are taken it shows
   // "MAX number of objects reached!" and returns -1; the object itself stays.
-  int registerObject(Screen& screen, Host& host, ObjectHandle object, const char* name);
+  int registerObject(Screen& screen, MessageSink& messages, ObjectHandle object, const char* name);
   // The object in the lowest slot whose name equals name exactly, or null.
   ObjectHandle findObject(Screen& screen, const char* name) const;
   // True when the slot holds an object named exactly name.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "script/host.h"
+#include "base/message_sink.h"
 #include "script/text.h"
 
 namespace vellaro {
@@ -30,7 +30,7 @@ int VariableTable::createVariable(const char* name) {
       return i;
     }
   }
-  host_.showMessage("TOO MANY VARIABLES!");
+  messages_.showMessage("TOO MANY VARIABLES!");
   return -1;
 }
 

@@ -5,7 +5,7 @@
 
 namespace vellaro {
 
-class Host;
+class MessageSink;
 
 constexpr int kMaxVariables = 100;
 
@@ -15,7 +15,7 @@ constexpr int kVariableFieldSize = 255;  // 254 characters and the terminator
 
 class VariableTable {
  public:
-  explicit VariableTable(Host& host) : host_(host) {}
+  explicit VariableTable(MessageSink& messages) : messages_(messages) {}
 
   // Empties every slot (start-up).
   void clear();
@@ -44,7 +44,7 @@ class VariableTable {
   // Scans slots 0 to 99 comparing whole names; free slots take part, so "" finds the first free slot.
   int find(const char* name) const;
 
-  Host& host_;
+  MessageSink& messages_;
   std::array<Slot, kMaxVariables> slots_{};
 };
 

@@ -2,8 +2,9 @@
 
 #include <cstring>
 
-#include "sound/message_sink.h"
+#include "base/message_sink.h"
 #include "sound/midi.h"
+#include "sound/sample_convert.h"
 #include "sound/wav_reader.h"
 
 namespace vellaro {
@@ -136,6 +137,11 @@ int InstrumentBank::loadSample(const char* path) {
     case WavResult::NoData:  // a file that ends before its sound is no WAV file we can use
       messages_.showMessage(std::string("It is not WAV file ") + path);
       return kNoInstrument;
+  }
+  SampleProblem problem = prepareSample(sample);
+  if (problem != SampleProblem::None) {
+    messages_.showMessage(sampleProblemText(problem, path, sample.format));
+    return kNoInstrument;
   }
   int index = claimEntry();
   if (index == kNoInstrument) return kNoInstrument;

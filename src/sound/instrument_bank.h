@@ -73,8 +73,9 @@ class InstrumentBank {
 
   // The entry whose key equals path (0 to 99 only), else loadSample(path).
   int findSample(const char* path);
-  // Reads the WAV file into a new entry; kNoInstrument after "Cannot open WAV file %s" or
-  // "It is not WAV file %s". A path beginning with "*" selects a MIDI program instead.
+  // Reads the WAV file into a new entry, converted to what the mixer plays in tune
+  // (sample_convert.h); kNoInstrument after "Cannot open WAV file %s", "It is not WAV file %s" or
+  // the reason a sample cannot be played. A path beginning with "*" selects a MIDI program instead.
   int loadSample(const char* path);
   // The first entry made for this program, else addMidiInstrument. Programs above 127 have no
   // General MIDI instrument and give kNoInstrument.

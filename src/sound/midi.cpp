@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sound/message_sink.h"
+#include "base/message_sink.h"
 
 namespace vellaro {
 namespace {

@@ -8,8 +8,11 @@
 namespace vellaro {
 namespace {
 
-// Only the first 16 bytes of a "fmt " body hold fields we use; longer forms are skipped past.
-constexpr size_t kFormatFieldBytes = 16;
+// The fields we use end with the extensible form's subformat GUID at bytes 24 to 39.
+constexpr size_t kFormatFieldBytes = 40;
+constexpr size_t kSubFormatOffset = 24;
+// The GUID family of the extensible subformats: the format tag in its first two bytes, then these.
+constexpr uint8_t kSubFormatTail[14] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
 
 uint32_t le32(const uint8_t* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
@@ -23,10 +26,16 @@ WavFormat readFormat(const uint8_t* body, size_t available) {
   uint8_t fields[kFormatFieldBytes] = {};  // a short body leaves the missing fields 0
   std::memcpy(fields, body, std::min(available, kFormatFieldBytes));
   WavFormat format;
+  format.formatTag = le16(fields);
   format.channels = le16(fields + 2);
   format.sampleRate = le32(fields + 4);
   format.blockAlign = le16(fields + 12);
   format.bitsPerSample = le16(fields + 14);
+  const uint8_t* guid = fields + kSubFormatOffset;
+  if (format.formatTag == kWavExtensible && available >= kFormatFieldBytes &&
+      std::memcmp(guid + 2, kSubFormatTail, sizeof kSubFormatTail) == 0) {
+    format.subFormat = le16(guid);
+  }
   return format;
 }
 

@@ -9,11 +9,19 @@
 
 namespace vellaro {
 
+constexpr uint16_t kWavPcm = 1;
+constexpr uint16_t kWavFloat = 3;
+constexpr uint16_t kWavExtensible = 0xFFFE;
+
 struct WavFormat {
+  uint16_t formatTag = 0;  // kWavPcm, kWavFloat, kWavExtensible; anything else is compressed
   uint16_t channels = 0;
   uint32_t sampleRate = 0;
   uint16_t blockAlign = 0;
   uint16_t bitsPerSample = 0;
+  // The extensible form names its encoding by a GUID; a GUID of the standard family gives its format
+  // tag here, any other GUID (or another form) 0.
+  uint16_t subFormat = 0;
 };
 
 struct WavSample {

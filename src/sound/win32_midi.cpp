@@ -1,6 +1,6 @@
 #include "sound/win32_midi.h"
 
-#include "sound/message_sink.h"
+#include "base/message_sink.h"
 
 namespace vellaro {
 

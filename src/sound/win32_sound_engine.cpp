@@ -1,12 +1,11 @@
 #include "sound/win32_sound_engine.h"
 
 #include <dsound.h>
-#include <mmsystem.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "sound/message_sink.h"
+#include "base/message_sink.h"
 
 namespace vellaro {
 namespace {
@@ -39,11 +38,10 @@ SoundEngine::SoundEngine(uint8_t deviceIndex, HWND window, MessageSink& messages
 SoundEngine::~SoundEngine() {
   mixer_.stopAllVoices();
   running_.store(false);
-  if (timer_) timeKillEvent(timer_);
+  timer_.stop();  // returns once the last tick has finished with the buffer
   if (buffer_) buffer_->Stop();
-  Sleep(100);  // a tick that is still running finishes before the interfaces go
-  if (buffer_) buffer_->Release();
-  if (sound_) sound_->Release();
+  buffer_.reset();
+  sound_.reset();
 }
 
 BOOL CALLBACK SoundEngine::onDevice(GUID* guid, const char* description, const char*, void* context) {
@@ -68,9 +66,11 @@ void SoundEngine::createDevice(uint8_t deviceIndex, HWND window) {
   // An index beyond the devices seen falls back to the primary device.
   const GUID* guid = nullptr;
   if (deviceIndex < deviceCount_ && !devices_[deviceIndex].primary) guid = &devices_[deviceIndex].guid;
-  if (FAILED(DirectSoundCreate(guid, &sound_, nullptr))) {
-    sound_ = nullptr;
+  IDirectSound* created = nullptr;
+  if (FAILED(DirectSoundCreate(guid, &created, nullptr))) {
     messages_.showMessage("Direct Sound Creation failed");
+  } else {
+    sound_.reset(created);
   }
   if (!sound_ || FAILED(sound_->SetCooperativeLevel(window, DSSCL_PRIORITY))) {
     messages_.showMessage("SetCooperativeLevel failed");
@@ -89,9 +89,11 @@ void SoundEngine::createBuffer() {
   description.dwFlags = kBufferFlags;
   description.dwBufferBytes = kBufferBytes;
   description.lpwfxFormat = &format;
-  if (!sound_ || FAILED(sound_->CreateSoundBuffer(&description, &buffer_, nullptr))) {
-    buffer_ = nullptr;
+  IDirectSoundBuffer* created = nullptr;
+  if (!sound_ || FAILED(sound_->CreateSoundBuffer(&description, &created, nullptr))) {
     messages_.showMessage("Init Direct Sound Buffer Failed");
+  } else {
+    buffer_.reset(created);
   }
 }
 
@@ -100,18 +102,14 @@ void SoundEngine::startPlaying() {
   if (!buffer_ || FAILED(buffer_->Play(0, 0, DSBPLAY_LOOPING))) messages_.showMessage("Cannot Start Play");
   if (!buffer_) return;  // without a buffer there is nothing to fill
   writePosition_ = 0;    // before the first tick can run
-  timer_ = timeSetEvent(kTickMs, kTimerResolutionMs, &SoundEngine::onTimerEvent, reinterpret_cast<DWORD_PTR>(this),
-                        TIME_PERIODIC);
-  if (!timer_) {
+  if (!timer_.start(kTickMs, kTimerResolutionMs, &SoundEngine::onTimerTick, this)) {
     messages_.showMessage("Cannot Init Timer");
     return;
   }
   running_.store(true);
 }
 
-void CALLBACK SoundEngine::onTimerEvent(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-  reinterpret_cast<SoundEngine*>(user)->onTimer();
-}
+void SoundEngine::onTimerTick(void* engine) { static_cast<SoundEngine*>(engine)->onTimer(); }
 
 // Refills the part of the buffer that the play cursor has passed since the last tick; what is
 // written is heard one buffer lap (about 70 ms) later.

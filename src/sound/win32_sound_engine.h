@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sound/mixer.h"
+#include "sound/win32_owners.h"
 
 struct IDirectSound;
 struct IDirectSoundBuffer;
@@ -40,7 +41,7 @@ class SoundEngine final : public VoicePlayer {
   static constexpr int kMaxDevices = 10;
 
   static BOOL CALLBACK onDevice(GUID* guid, const char* description, const char* module, void* context);
-  static void CALLBACK onTimerEvent(UINT id, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
+  static void onTimerTick(void* engine);
 
   void enumerateDevices();
   void createDevice(uint8_t deviceIndex, HWND window);
@@ -53,9 +54,9 @@ class SoundEngine final : public VoicePlayer {
   Mixer mixer_;
   std::array<Device, kMaxDevices> devices_{};
   int deviceCount_ = 0;
-  IDirectSound* sound_ = nullptr;
-  IDirectSoundBuffer* buffer_ = nullptr;
-  UINT timer_ = 0;
+  ComPtr<IDirectSound> sound_;
+  ComPtr<IDirectSoundBuffer> buffer_;  // released before the device that made it
+  MultimediaTimer timer_;
   DWORD writePosition_ = 0;         // touched by the timer thread only once it runs
   std::vector<int16_t> mixBuffer_;  // kMixBufferFrames stereo frames
   std::atomic<bool> running_{false};

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "script/host.h"
+#include "base/message_sink.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 #include "ui/tiling.h"
@@ -217,10 +217,10 @@ HWND createPictureWindow(HWND parent, HBITMAP picture) {
   return window;
 }
 
-HWND createTextWindow(Host& host, HWND parent, HBITMAP background, DWORD style) {
+HWND createTextWindow(MessageSink& messages, HWND parent, HBITMAP background, DWORD style) {
   BITMAP info{};
   if (background && GetObjectA(background, sizeof info, &info) && !info.bmBits) {
-    host.showMessage("AAAAA!!! (2) DIB section of Bitmap is empty");
+    messages.showMessage("AAAAA!!! (2) DIB section of Bitmap is empty");
   }
   registerObjectClass(kTextClass, true);
   HWND window = CreateWindowExA(0, kTextClass, "", style ? style : WS_POPUP, 0, 0, kTextWindowWidth,

@@ -6,7 +6,7 @@
 
 namespace vellaro {
 
-class Host;
+class MessageSink;
 
 // The full-screen main window (hidden): screen-sized back buffer, background tiled into it; a
 // 2 x 2 white tile when no background is given.
@@ -14,7 +14,7 @@ HWND createMainWindow(HBITMAP background);
 // A hidden child window of the picture's size that takes ownership of the picture.
 HWND createPictureWindow(HWND parent, HBITMAP picture);
 // A hidden 600 x 500 window with a screen-sized back buffer; WS_POPUP when style is 0.
-HWND createTextWindow(Host& host, HWND parent, HBITMAP background, DWORD style);
+HWND createTextWindow(MessageSink& messages, HWND parent, HBITMAP background, DWORD style);
 
 // Tiles the window's background (or its parent's back buffer, for OF_SEE_THROUGH) over the whole
 // screen-sized surface, or over one rectangle of it with the tile grid anchored at (0, 0).

@@ -1,6 +1,7 @@
 #include "ui/win32_screen.h"
 
 #include "image/win32_picture_loader.h"
+#include "script/host.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_shapes.h"
 
@@ -15,7 +16,7 @@ int Win32Screen::screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int Win32Screen::screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 PictureHandle Win32Screen::loadPicture(const std::string& path) {
-  return vellaro::loadPicture(host_, "", "", path.c_str());
+  return loadBitmap(host_, "", "", path.c_str());
 }
 
 PictureHandle Win32Screen::makeSolidPicture(int width, int height, Rgb colour) {
@@ -44,20 +45,20 @@ ObjectHandle Win32Screen::createPictureObject(PictureHandle picture) {
 
 void Win32Screen::destroyObject(ObjectHandle object) { destroyObjectWindow(windowOf(object)); }
 
-const char* Win32Screen::objectName(ObjectHandle object) { return vellaro::objectName(windowOf(object)); }
+const char* Win32Screen::objectName(ObjectHandle object) { return recordName(windowOf(object)); }
 
 void Win32Screen::setObjectName(ObjectHandle object, const char* name) {
-  vellaro::setObjectName(windowOf(object), name);
+  setRecordName(windowOf(object), name);
 }
 
 void Win32Screen::setObjectFlags(ObjectHandle object, uint16_t flags) {
-  vellaro::setObjectFlags(windowOf(object), flags);
+  setRecordFlags(windowOf(object), flags);
 }
 
 void Win32Screen::installInterpreterHook(ObjectHandle object) { setObjectHook(windowOf(object), interpreterHook); }
 
 void Win32Screen::shapeByColour(ObjectHandle object, Rgb colour) {
-  vellaro::shapeByColour(host_, windowOf(object), colour, 0);
+  shapeWindowByColour(host_, windowOf(object), colour, 0);
 }
 
 void Win32Screen::objectSize(ObjectHandle object, int* width, int* height) {

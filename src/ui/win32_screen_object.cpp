@@ -76,7 +76,7 @@ void setDragFilter(HWND window, DragFilter filter) {
   if (ScreenObject* object = objectOf(window)) object->dragFilter = filter;
 }
 
-void setObjectFlags(HWND window, uint16_t flags) {
+void setRecordFlags(HWND window, uint16_t flags) {
   if (ScreenObject* object = objectOf(window)) object->flags = flags;
 }
 
@@ -89,14 +89,14 @@ void* objectOwner(HWND window) {
   return object ? object->owner : nullptr;
 }
 
-void setObjectName(HWND window, const char* name) {
+void setRecordName(HWND window, const char* name) {
   ScreenObject* object = objectOf(window);
   if (!object) return;
   std::strncpy(object->name, name ? name : "", kObjectNameLength);
   object->name[kObjectNameLength] = '\0';
 }
 
-const char* objectName(HWND window) {
+const char* recordName(HWND window) {
   ScreenObject* object = objectOf(window);
   return object ? object->name : nullptr;
 }

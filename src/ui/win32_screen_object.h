@@ -66,12 +66,12 @@ ScreenObject* objectOf(HWND window);
 
 void setObjectHook(HWND window, ObjectHook hook);
 void setDragFilter(HWND window, DragFilter filter);
-void setObjectFlags(HWND window, uint16_t flags);
+void setRecordFlags(HWND window, uint16_t flags);
 void setObjectOwner(HWND window, void* owner);
 void* objectOwner(HWND window);
 // Copies at most 254 characters; a longer name is cut.
-void setObjectName(HWND window, const char* name);
-const char* objectName(HWND window);
+void setRecordName(HWND window, const char* name);
+const char* recordName(HWND window);
 uint8_t objectKind(HWND window);
 HDC objectSurfaceDC(HWND window);
 

@@ -1,7 +1,7 @@
 #include "ui/win32_shapes.h"
 
+#include "base/message_sink.h"
 #include "image/transparent_runs.h"
-#include "script/host.h"
 #include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 
@@ -19,17 +19,17 @@ HRGN regionFromColour(HBITMAP bitmap, Rgb colour) {
   return region;
 }
 
-int shapeByColour(Host& host, HWND window, Rgb colour, int frameIndex) {
-  (void)frameIndex;  // only windows with a frame list use it
+int shapeWindowByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex) {
+  (void)frameIndex;  // not read yet: see the header
   ScreenObject* object = objectOf(window);
   HBITMAP bitmap = object ? object->surfaceBitmap : nullptr;
   if (!bitmap) {
-    host.showMessage("Window contains no bitmap");
+    messages.showMessage("Window contains no bitmap");
     return 0;
   }
-  if (HRGN region = regionFromColour(bitmap, colour)) {
-    SetWindowRgn(window, region, TRUE);  // the system owns the region from here on
-  }
+  GdiObject<HRGN> region(regionFromColour(bitmap, colour));
+  // The system owns the region once SetWindowRgn has taken it; a refused region stays ours.
+  if (region.get() && SetWindowRgn(window, region.get(), TRUE)) region.release();
   return 1;
 }
 

@@ -7,15 +7,16 @@
 
 namespace vellaro {
 
-class Host;
+class MessageSink;
 
 // The bitmap's rectangle minus every pixel of the colour, in the bitmap's coordinates; null when
 // the bitmap has no pixel memory or is not 24 bits per pixel (the scan reads three bytes a pixel).
 // The caller owns the region.
 HRGN regionFromColour(HBITMAP bitmap, Rgb colour);
 
-// Applies that region to the window (frames other than 0 come with animation windows). Shows
-// "Window contains no bitmap" and returns 0 when there is no bitmap; 1 otherwise.
-int shapeByColour(Host& host, HWND window, Rgb colour, int frameIndex);
+// Applies that region to the window. Shows "Window contains no bitmap" and returns 0 when there is
+// no bitmap; 1 otherwise. frameIndex is not read yet: every window has one picture until windows
+// with several frames come, and the region always comes from that picture.
+int shapeWindowByColour(MessageSink& messages, HWND window, Rgb colour, int frameIndex);
 
 }  // namespace vellaro

@@ -213,8 +213,9 @@ TEST_F(MainLoop, PendingLineFromTheMenuRunsBeforeTheInterruptedLine) {
 
 TEST_F(MainLoop, DebugLogHoldsOneLinePerDispatchedCommand) {
   interpreter.variables.assign("a", "1");
-  writeScenario("index.scn", {"debug on", "# comment", "foo bar", "if $a = 2 x", "if $a = 1 setdir d", "goto :l",
-                              ":l", "terminate"});
+  host.silent = false;  // ifsilent then passes its line like a false if
+  writeScenario("index.scn", {"debug on", "# comment", "foo bar", "if $a = 2 x", "ifsilent :l", "if $a = 1 setdir d",
+                              "goto :l", ":l", "terminate"});
   writeScenario("next.scn", {"debug off", "debug on", " x", "terminate"});
   run();
   writeScenario("index.scn", {"load next.scn"});
@@ -224,7 +225,8 @@ TEST_F(MainLoop, DebugLogHoldsOneLinePerDispatchedCommand) {
             "(index.scn) 0: debug\r\r\n"
             "(index.scn) 2: foo\r\r\n"
             "(index.scn) 3: if\r\r\n"
-            "(index.scn) 4: setdir\r\r\n"
+            "(index.scn) 4: ifsilent\r\r\n"
+            "(index.scn) 5: setdir\r\r\n"
             "(next.scn) 1: debug\r\r\n"
             "(next.scn) 2: \r\r\n");
 }

@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "sound/message_sink.h"
+#include "base/message_sink.h"
 #include "sound/midi.h"
 #include "sound/mixer.h"
+#include "support/wav_bytes.h"
 
 namespace vellaro {
 
@@ -67,52 +68,6 @@ class RecordingVoices : public VoicePlayer {
   bool isSilent() const override { return true; }
   std::vector<VoiceCall> calls;
   int stopAllCount = 0;
-};
-
-// A WAV file as bytes: chunks are appended exactly as given, with no pad byte after odd sizes.
-class WavBytes {
- public:
-  WavBytes& chunk(const char* id, const std::vector<uint8_t>& body) { return chunk(id, body, body.size()); }
-  // A chunk whose header declares declaredSize, whatever the body holds.
-  WavBytes& chunk(const char* id, const std::vector<uint8_t>& body, uint32_t declaredSize) {
-    bytes.insert(bytes.end(), id, id + 4);
-    put32(declaredSize);
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return *this;
-  }
-  WavBytes& riff(const char* form) {
-    bytes.insert(bytes.end(), {'R', 'I', 'F', 'F', 0, 0, 0, 0});
-    bytes.insert(bytes.end(), form, form + 4);
-    return *this;
-  }
-  static std::vector<uint8_t> format(uint16_t channels, uint32_t rate, uint16_t bits) {
-    WavBytes b;
-    uint16_t blockAlign = static_cast<uint16_t>(channels * bits / 8);
-    b.put16(1);
-    b.put16(channels);
-    b.put32(rate);
-    b.put32(rate * blockAlign);
-    b.put16(blockAlign);
-    b.put16(bits);
-    return b.bytes;
-  }
-  static std::vector<uint8_t> words(const std::vector<int16_t>& samples) {
-    WavBytes b;
-    for (int16_t s : samples) b.put16(static_cast<uint16_t>(s));
-    return b.bytes;
-  }
-  // A whole 16-bit mono file of the given samples.
-  static WavBytes mono16(uint32_t rate, const std::vector<int16_t>& samples) {
-    WavBytes file;
-    file.riff("WAVE").chunk("fmt ", format(1, rate, 16)).chunk("data", words(samples));
-    return file;
-  }
-  void put16(uint16_t v) { bytes.insert(bytes.end(), {uint8_t(v), uint8_t(v >> 8)}); }
-  void put32(uint32_t v) {
-    bytes.insert(bytes.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
-  }
-
-  std::vector<uint8_t> bytes;
 };
 
 // Writes bytes to a fresh file under the test's temporary folder and returns its path.

@@ -133,6 +133,7 @@ struct FactorCase {
   uint32_t rate;
   uint16_t bits;
   uint8_t group, channelCount, bitsFactor, speed;
+  size_t size;
 };
 
 class FactorTest : public SampleBankTest, public ::testing::WithParamInterface<FactorCase> {};
@@ -153,15 +154,18 @@ TEST_P(FactorTest, FillsTheEntryFromTheFormat) {
   EXPECT_EQ(entry->speedFactor, c.speed);
   EXPECT_EQ(entry->pitchBase, 128);
   EXPECT_EQ(entry->octaveShift, 0);
-  EXPECT_EQ(entry->size, 4u);
+  EXPECT_EQ(entry->size, c.size);
   EXPECT_EQ(entry->key, path);
   EXPECT_EQ(entry->name, path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FactorTest,
-                         ::testing::Values(FactorCase{1, 11025, 8, 1, 1, 1, 1}, FactorCase{2, 44100, 16, 4, 2, 2, 4},
-                                           FactorCase{1, 22050, 16, 2, 1, 2, 2}, FactorCase{2, 48000, 16, 4, 2, 2, 4},
-                                           FactorCase{1, 8000, 8, 1, 1, 1, 0}));
+                         ::testing::Values(FactorCase{1, 11025, 8, 1, 1, 1, 1, 4}, FactorCase{2, 44100, 16, 4, 2, 2, 4, 4},
+                                           FactorCase{1, 22050, 16, 2, 1, 2, 2, 4},
+                                           // Other rates are held resampled to 44100 Hz: 1 frame stays 1,
+                                           // 4 frames at 8000 Hz become 22 frames of 16 bits.
+                                           FactorCase{2, 48000, 16, 4, 2, 2, 4, 4},
+                                           FactorCase{1, 8000, 8, 2, 1, 2, 4, 44}));
 
 TEST_F(SampleBankTest, TheSamePathTwiceGivesTheSameEntryAndReadsTheFileOnce) {
   std::string path = writeTempFile("once.wav", WavBytes::mono16(44100, {1, 2}).bytes);

@@ -86,18 +86,18 @@ TEST(HarnessWine, ScreenshotSeesTheBoxAndSavesABmp) {
   ASSERT_TRUE(player.start(folder.path()));
   Box box;
   ASSERT_TRUE(player.waitForBox(box, 5000));
-  Sleep(200);  // let the box paint
-  Screenshot shot = screenshot();
-  EXPECT_EQ(shot.width(), 1024);
-  EXPECT_EQ(shot.height(), 768);
-
   RECT client = {};
   GetClientRect(box.window, &client);
   POINT corner = {client.left + 3, client.bottom - 3};  // dialog face, below the text and icon
   ClientToScreen(box.window, &corner);
   COLORREF face = GetSysColor(COLOR_BTNFACE);
-  EXPECT_EQ(shot.pixel(corner.x, corner.y),
-            (Rgb{GetRValue(face), GetGValue(face), GetBValue(face)}));
+  Rgb faceColour{GetRValue(face), GetGValue(face), GetBValue(face)};
+  Screenshot shot = screenshot();
+  // The box paints shortly after it appears.
+  waitUntil([&] { return (shot = screenshot()).pixel(corner.x, corner.y) == faceColour; }, 2000);
+  EXPECT_EQ(shot.width(), 1024);
+  EXPECT_EQ(shot.height(), 768);
+  EXPECT_EQ(shot.pixel(corner.x, corner.y), faceColour);
 
   ASSERT_TRUE(shot.saveBmp(folder.pathOf("shot.bmp")));
   std::string bmp = folder.readFile("shot.bmp");

@@ -172,9 +172,9 @@ TEST_F(ScreenWindowsWine, WindowsThatAreNotTheProgramsHaveNoRecord) {
   for (HWND window : {plainWindow(), foreign}) {
     EXPECT_EQ(objectOf(window), nullptr);
     EXPECT_EQ(objectKind(window), 0);
-    EXPECT_EQ(objectName(window), nullptr);
-    setObjectName(window, "x");  // no effect, no harm
-    setObjectFlags(window, OF_DRAG);
+    EXPECT_EQ(recordName(window), nullptr);
+    setRecordName(window, "x");  // no effect, no harm
+    setRecordFlags(window, OF_DRAG);
     destroyObjectWindow(window);  // still destroys the window
     EXPECT_FALSE(IsWindow(window));
   }
@@ -182,10 +182,10 @@ TEST_F(ScreenWindowsWine, WindowsThatAreNotTheProgramsHaveNoRecord) {
 
 TEST_F(ScreenWindowsWine, ALongNameIsCutTo254Characters) {
   HWND window = picture();
-  setObjectName(window, std::string(300, 'n').c_str());
-  EXPECT_EQ(std::strlen(objectName(window)), 254u);
-  setObjectName(window, "door");
-  EXPECT_STREQ(objectName(window), "door");
+  setRecordName(window, std::string(300, 'n').c_str());
+  EXPECT_EQ(std::strlen(recordName(window)), 254u);
+  setRecordName(window, "door");
+  EXPECT_STREQ(recordName(window), "door");
   destroyObjectWindow(window);
 }
 
@@ -246,7 +246,7 @@ TEST_F(ScreenWindowsWine, DraggingFollowsTheCursorOnTheEnabledAxes) {
   for (const DragCase& c : cases) {
     HWND window = picture();
     SetWindowPos(window, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    setObjectFlags(window, c.flags);
+    setRecordFlags(window, c.flags);
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));  // grab at (10, 10)
     SetCursorPos(150, 140);
     SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 40));
@@ -262,7 +262,7 @@ TEST_F(ScreenWindowsWine, DraggingFollowsTheCursorOnTheEnabledAxes) {
 TEST_F(ScreenWindowsWine, AMoveToTheSameCursorPositionIsConsumed) {
   HWND window = picture();
   setObjectHook(window, recordingHook);
-  setObjectFlags(window, OF_DRAG);
+  setRecordFlags(window, OF_DRAG);
   SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
   SetCursorPos(200, 200);
   SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, 0);
@@ -286,7 +286,7 @@ int shiftingFilter(HWND, int* x, int*) {
 TEST_F(ScreenWindowsWine, TheDragFilterCanChangeOrCancelAStep) {
   HWND window = picture();
   SetWindowPos(window, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  setObjectFlags(window, OF_DRAG);
+  setRecordFlags(window, OF_DRAG);
   setDragFilter(window, shiftingFilter);
   g_filterResult = 0;
   SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
@@ -425,7 +425,7 @@ TEST_F(ScreenWindowsWine, ASeeThroughTextWindowCopiesTheParentsBackBufferAtItsPo
   fillBackground(mainWindow);
   HWND text = createTextWindow(host, mainWindow, nullptr, WS_CHILD);
   SetWindowPos(text, nullptr, 200, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  setObjectFlags(text, OF_SEE_THROUGH);
+  setRecordFlags(text, OF_SEE_THROUGH);
   fillBackground(text);
   EXPECT_EQ(GetPixel(objectSurfaceDC(text), 0, 0), colourRef(tilePixel(0, 20)));   // main (200, 100)
   EXPECT_EQ(GetPixel(objectSurfaceDC(text), 35, 7), colourRef(tilePixel(35, 27)));  // main (235, 107)
@@ -480,11 +480,11 @@ TEST_F(ScreenWindowsWine, ABitmapWithoutPixelMemoryGivesNoRegion) {
 
 TEST_F(ScreenWindowsWine, ShapeByColourAppliesTheRegionOrSaysThereIsNoBitmap) {
   HWND plain = plainWindow();
-  EXPECT_EQ(shapeByColour(host, plain, ProductRgb{255, 0, 255}, 0), 0);
+  EXPECT_EQ(shapeWindowByColour(host, plain, ProductRgb{255, 0, 255}, 0), 0);
   EXPECT_EQ(host.messages, Texts{"Window contains no bitmap"});
   DestroyWindow(plain);
   HWND window = picture();
-  EXPECT_EQ(shapeByColour(host, window, ProductRgb{1, 2, 3}, 0), 1);  // the whole picture is that colour
+  EXPECT_EQ(shapeWindowByColour(host, window, ProductRgb{1, 2, 3}, 0), 1);  // the whole picture is that colour
   HRGN shape = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(GetWindowRgn(window, shape), NULLREGION);
   DeleteObject(shape);
@@ -497,7 +497,7 @@ TEST(PictureLoaderWine, APlainBmpFileBecomesADibSectionOfItsSize) {
   TestFolder folder;
   folder.writeFile("pics\\a.bmp", bmpFile(7, 5, tilePixel));
   RecordingHost host;
-  HBITMAP picture = loadPicture(host, "", "", folder.pathOf("pics\\a.bmp").c_str());
+  HBITMAP picture = loadBitmap(host, "", "", folder.pathOf("pics\\a.bmp").c_str());
   ASSERT_NE(picture, nullptr);
   BITMAP info{};
   GetObjectA(picture, sizeof info, &info);
@@ -510,7 +510,7 @@ TEST(PictureLoaderWine, APlainBmpFileBecomesADibSectionOfItsSize) {
 
 TEST(PictureLoaderWine, AMissingFileGivesTwoBoxes) {
   RecordingHost host;
-  EXPECT_EQ(loadPicture(host, "", "", "pics\\nothere.bmp"), nullptr);
+  EXPECT_EQ(loadBitmap(host, "", "", "pics\\nothere.bmp"), nullptr);
   EXPECT_EQ(host.messages, (Texts{"Plain BMP Image not found", "pics\\nothere.bmp"}));
 }
 

@@ -14,13 +14,15 @@ if [ $# -lt 2 ]; then
   echo "usage: $0 STATE_DIR start|run EXE [ARG...]|stop" >&2
   exit 2
 fi
-state=$1
+# Wine wants an absolute prefix ("not an absolute path" otherwise), whatever the caller passed.
+mkdir -p "$1"
+state=$(cd "$1" && pwd)
 action=$2
 shift 2
 
 prefix=$state/wineprefix
 # Raise this when the settings below change, so that existing prefixes take them up.
-prefix_version=2
+prefix_version=3
 wine_bin=${WINE:-wine}
 
 export WINEPREFIX="$prefix"
@@ -103,7 +105,8 @@ start_env() {
 # Every window opens inside one Wine desktop of the screen's size. Without it Wine treats each
 # window as a window of the X display and, as Xvfb has no window manager, waits two seconds for
 # one whenever a window is hidden (every message box that closes). A program that crashes ends at
-# once with a backtrace on its output, instead of waiting behind a crash dialog.
+# once with its exception code, instead of waiting behind a crash dialog or for a debugger to attach
+# (no AeDebug debugger is registered).
 prepare_prefix() {
   log "preparing the Wine prefix $prefix (once)"
   mkdir -p "$prefix"
@@ -123,6 +126,14 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=-
+"Auto"="0"
+
+[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=-
+"Auto"="0"
 REG
   if ! "$wine_bin" reg import "$state/vellaro-tests.reg" </dev/null >>"$state/wineboot.log" 2>&1; then
     log "cannot configure the Wine prefix; see $state/wineboot.log"

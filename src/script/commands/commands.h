@@ -65,6 +65,17 @@ void cmdExec(Interpreter&, CommandArgs&);
 void cmdDebug(Interpreter&, CommandArgs&);
 void cmdScreen(Interpreter&, CommandArgs&);
 
+// The flow words are not in the table: they move the current line or end the run, so the main loop
+// (Interpreter::runCycle in script/interpreter.cpp) handles them before it looks here:
+//   goto, gosub        Interpreter::jump (gosub's "&label" also pushes the return line)
+//   ifsilent           Interpreter::jump when no voice plays, else the line passes
+//   if                 Interpreter::runIf; a false condition passes the line
+//   load               Interpreter::loadCommand
+//   exit               Interpreter::exitCommand
+//   return             Interpreter::returnCommand
+//   terminate          ends the run at once (no debug log entry)
+// A line that passes, like every table command, gets its debug log entry in Interpreter::finishLine.
+
 // Every command word and its handler, in the order in which the main loop compares the names.
 inline constexpr Command kCommandTable[] = {
     {"poke", cmdPoke},       {"clear", cmdClear},       {"remove", cmdRemove},   {"show", cmdShow},

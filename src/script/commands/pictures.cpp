@@ -6,6 +6,7 @@
 #include <string>
 
 #include "script/commands/commands.h"
+#include "script/host.h"
 #include "script/interpreter.h"
 #include "script/services.h"
 #include "script/text.h"
@@ -15,15 +16,15 @@ namespace {
 
 constexpr int kSolidPictureSize = 100;  // clear makes its plain backgrounds this big
 
-Screen* screenOf(Interpreter& interpreter) {
-  return interpreter.services ? interpreter.services->screen : nullptr;
+Screen* screenOf(Interpreter& in) {
+  return in.services ? in.services->screen : nullptr;
 }
 
 // Calls action on every registered object named name, walking slots 0 to 499.
 template <typename Action>
-void forEachNamed(Interpreter& interpreter, Screen& screen, const char* name, Action action) {
+void forEachNamed(Interpreter& in, Screen& screen, const char* name, Action action) {
   for (int slot = 0; slot < kMaxObjects; ++slot) {
-    if (interpreter.objects.hasName(screen, slot, name)) action(interpreter.objects.at(slot));
+    if (in.objects.hasName(screen, slot, name)) action(in.objects.at(slot));
   }
 }
 
@@ -35,9 +36,9 @@ bool hasItemsAfterFirst(const CommandArgs& args) {
 }
 
 // The colour of "*RRGGBB", or false after "%d: Background color is invalid".
-bool backgroundColour(Interpreter& interpreter, const char* text, Rgb* colour) {
+bool backgroundColour(Interpreter& in, const char* text, Rgb* colour) {
   if (std::strlen(text) != 6) {
-    interpreter.scriptError("Background color is invalid");
+    in.scriptError("Background color is invalid");
     return false;
   }
   *colour = parseColour(text);
@@ -46,20 +47,20 @@ bool backgroundColour(Interpreter& interpreter, const char* text, Rgb* colour) {
 
 // preshow and the long form of show: the new, placed but hidden object, or null when the command
 // stopped (then an object already registered stays registered and hidden, as the messages say).
-ObjectHandle preshowObject(Interpreter& interpreter, Screen& screen, CommandArgs& args) {
-  const char* file = interpreter.resolveArgument(args.item[3], "preshow, filename");
+ObjectHandle preshowObject(Interpreter& in, Screen& screen, CommandArgs& args) {
+  const char* file = in.resolveArgument(args.item[3], "preshow, filename");
   if (!file) return nullptr;
-  std::string path = interpreter.pathInBaseDir(file);
+  std::string path = in.pathInBaseDir(file);
   PictureHandle picture = screen.loadPicture(path);
   if (!picture) {
-    interpreter.scriptError("cannot find picture %s", path.c_str());
+    in.scriptError("cannot find picture %s", path.c_str());
     return nullptr;
   }
   ObjectHandle object = screen.createPictureObject(picture);  // it owns the picture from here on
   if (!object) return nullptr;  // no window could be made: nothing to name or place
-  const char* xText = interpreter.resolveArgument(args.item[1], "preshow, X");
-  const char* yText = xText ? interpreter.resolveArgument(args.item[2], "preshow, Y") : nullptr;
-  const char* name = yText ? interpreter.resolveArgument(args.item[4], "(pre)show, ObjName") : nullptr;
+  const char* xText = in.resolveArgument(args.item[1], "preshow, X");
+  const char* yText = xText ? in.resolveArgument(args.item[2], "preshow, Y") : nullptr;
+  const char* name = yText ? in.resolveArgument(args.item[4], "(pre)show, ObjName") : nullptr;
   if (!name) {
     screen.destroyObject(object);  // nothing could name or place it
     return nullptr;
@@ -67,14 +68,14 @@ ObjectHandle preshowObject(Interpreter& interpreter, Screen& screen, CommandArgs
   int width = 0;
   int height = 0;
   screen.objectSize(object, &width, &height);
-  int x = parseCoordinate(interpreter, xText, width, screen.screenWidth());
-  int y = parseCoordinate(interpreter, yText, height, screen.screenHeight());
-  interpreter.objects.registerObject(screen, interpreter.host, object, name);
+  int x = parseCoordinate(in, xText, width, screen.screenWidth());
+  int y = parseCoordinate(in, yText, height, screen.screenHeight());
+  in.objects.registerObject(screen, in.host, object, name);
   screen.installInterpreterHook(object);
   const char* colour = args.item[5];  // not resolved
   if (colour[0] != '\0') {
     if (std::strlen(colour) != 6) {
-      interpreter.scriptError("Transparent color is invalid");
+      in.scriptError("Transparent color is invalid");
       return nullptr;
     }
     screen.shapeByColour(object, parseColour(colour));
@@ -84,18 +85,18 @@ ObjectHandle preshowObject(Interpreter& interpreter, Screen& screen, CommandArgs
 }
 
 // getcoord and getsize: creates both variables when missing, then sets x, then y.
-void storePair(Interpreter& interpreter, CommandArgs& args, int x, int y) {
+void storePair(Interpreter& in, CommandArgs& args, int x, int y) {
   const char* xName = resultVariableName(args.item[2]);
   const char* yName = resultVariableName(args.item[3]);
-  if (!interpreter.variables.variableExists(xName)) interpreter.variables.createVariable(xName);
-  if (!interpreter.variables.variableExists(yName)) interpreter.variables.createVariable(yName);
-  interpreter.variables.setVariable(xName, format("%d", x).c_str());
-  interpreter.variables.setVariable(yName, format("%d", y).c_str());
+  if (!in.variables.variableExists(xName)) in.variables.createVariable(xName);
+  if (!in.variables.variableExists(yName)) in.variables.createVariable(yName);
+  in.variables.setVariable(xName, format("%d", x).c_str());
+  in.variables.setVariable(yName, format("%d", y).c_str());
 }
 
 }  // namespace
 
-int parseCoordinate(Interpreter& interpreter, const char* text, int extent, int screenSize) {
+int parseCoordinate(Interpreter& in, const char* text, int extent, int screenSize) {
   bool fromFarEdge = false;
   bool centred = false;
   if (*text == '-') {
@@ -107,12 +108,12 @@ int parseCoordinate(Interpreter& interpreter, const char* text, int extent, int 
     ++text;
   }
   if (!isNumber(text)) {
-    interpreter.scriptError("Coordinate is not a number");
+    in.scriptError("Coordinate is not a number");
     return 0;
   }
   int64_t offset = textToInt(text);
   int64_t correction = 0;
-  const char* oldstyle = interpreter.variables.getVariable("oldstyle");
+  const char* oldstyle = in.variables.getVariable("oldstyle");
   if (!oldstyle || std::strcmp(oldstyle, "1") != 0) {
     if (offset == -1 || centred) {
       correction = extent / 2;
@@ -134,136 +135,136 @@ Rgb parseColour(const char* text) {
   return Rgb{pair(0), pair(2), pair(4)};
 }
 
-void cmdClear(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdClear(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   if (!screen) return;
   for (int slot = 0; slot < kMaxObjects; ++slot) {
-    if (interpreter.objects.at(slot)) screen->showObject(interpreter.objects.at(slot), false);
+    if (in.objects.at(slot)) screen->showObject(in.objects.at(slot), false);
   }
   screen->deleteBackground();
-  const char* background = interpreter.resolveArgument(args.item[1], "clear");
+  const char* background = in.resolveArgument(args.item[1], "clear");
   PictureHandle picture = nullptr;
   if (!background || background[0] == '\0') {
     picture = screen->makeSolidPicture(kSolidPictureSize, kSolidPictureSize, Rgb{255, 255, 255});
   } else if (background[0] == '*') {
     Rgb colour{};
-    if (!backgroundColour(interpreter, background + 1, &colour)) return;
+    if (!backgroundColour(in, background + 1, &colour)) return;
     picture = screen->makeSolidPicture(kSolidPictureSize, kSolidPictureSize, colour);
   } else {
-    picture = screen->loadPicture(interpreter.pathInBaseDir(background));
+    picture = screen->loadPicture(in.pathInBaseDir(background));
   }
   screen->setBackground(picture);
 }
 
-void cmdPreshow(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
-  if (screen) preshowObject(interpreter, *screen, args);
+void cmdPreshow(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
+  if (screen) preshowObject(in, *screen, args);
 }
 
-void cmdShow(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdShow(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   if (!screen) return;
   if (hasItemsAfterFirst(args)) {
-    ObjectHandle object = preshowObject(interpreter, *screen, args);
+    ObjectHandle object = preshowObject(in, *screen, args);
     if (!object) return;
     screen->showObject(object, true);
     screen->setArrowCursor();
     return;
   }
-  const char* name = interpreter.resolveArgument(args.item[1], "show");
+  const char* name = in.resolveArgument(args.item[1], "show");
   if (!name) return;
-  forEachNamed(interpreter, *screen, name, [screen](ObjectHandle object) { screen->showObject(object, true); });
+  forEachNamed(in, *screen, name, [screen](ObjectHandle object) { screen->showObject(object, true); });
 }
 
-void cmdHide(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdHide(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = interpreter.resolveArgument(args.item[1], "hide");
+  const char* name = in.resolveArgument(args.item[1], "hide");
   if (!name) return;
-  forEachNamed(interpreter, *screen, name, [screen](ObjectHandle object) { screen->showObject(object, false); });
+  forEachNamed(in, *screen, name, [screen](ObjectHandle object) { screen->showObject(object, false); });
 }
 
-void cmdRemove(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdRemove(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = interpreter.resolveArgument(args.item[1], "remove");
+  const char* name = in.resolveArgument(args.item[1], "remove");
   bool everyObject = !name || name[0] == '\0';  // a missing variable removes every object too
   int removed = 0;
   for (int slot = 0; slot < kMaxObjects; ++slot) {
-    ObjectHandle object = interpreter.objects.at(slot);
-    if (!object || !(everyObject || interpreter.objects.hasName(*screen, slot, name))) continue;
+    ObjectHandle object = in.objects.at(slot);
+    if (!object || !(everyObject || in.objects.hasName(*screen, slot, name))) continue;
     screen->destroyObject(object);
-    interpreter.objects.release(slot);
+    in.objects.release(slot);
     ++removed;
   }
   if (removed == 0) {
-    interpreter.scriptError("remove  -- Cannot found object");
+    in.scriptError("remove  -- Cannot found object");
   } else if (removed > 1 && !everyObject) {
-    interpreter.scriptError("remove: Several object with the same name found and removed");
+    in.scriptError("remove: Several object with the same name found and removed");
   }
 }
 
-void cmdMove(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdMove(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = interpreter.resolveArgument(args.item[1], "move, ObjName");
+  const char* name = in.resolveArgument(args.item[1], "move, ObjName");
   if (!name) return;
-  ObjectHandle object = interpreter.objects.findObject(*screen, name);
+  ObjectHandle object = in.objects.findObject(*screen, name);
   if (!object) {
-    interpreter.scriptError("move -- object (%s) is not found", name);
+    in.scriptError("move -- object (%s) is not found", name);
     return;
   }
-  const char* xText = interpreter.resolveArgument(args.item[2], "move, X");
+  const char* xText = in.resolveArgument(args.item[2], "move, X");
   if (!xText) return;
-  const char* yText = interpreter.resolveArgument(args.item[3], "move, Y");
+  const char* yText = in.resolveArgument(args.item[3], "move, Y");
   if (!yText) return;
   int width = 0;
   int height = 0;
   screen->objectSize(object, &width, &height);
-  int x = parseCoordinate(interpreter, xText, width, screen->screenWidth());
-  int y = parseCoordinate(interpreter, yText, height, screen->screenHeight());
+  int x = parseCoordinate(in, xText, width, screen->screenWidth());
+  int y = parseCoordinate(in, yText, height, screen->screenHeight());
   screen->moveObject(object, x, y);
 }
 
-void cmdDrag(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdDrag(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = interpreter.resolveArgument(args.item[1], "drag: ObjName");
+  const char* name = in.resolveArgument(args.item[1], "drag: ObjName");
   if (!name) return;
-  ObjectHandle object = interpreter.objects.findObject(*screen, name);
+  ObjectHandle object = in.objects.findObject(*screen, name);
   if (!object) return;
   // The flags are replaced as a whole: dragging on both axes, and clicks no longer report.
   screen->setObjectFlags(object, args.item[2][0] == '1' ? (OF_DRAG | OF_NO_CLICK) : 0);
 }
 
-void cmdGetcoord(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdGetcoord(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = interpreter.resolveArgument(args.item[1], "getcoord: ObjName");
+  const char* name = in.resolveArgument(args.item[1], "getcoord: ObjName");
   if (!name) return;
   if (name[0] == '*') {
-    storePair(interpreter, args, screen->screenWidth() / 2, screen->screenHeight() / 2);
+    storePair(in, args, screen->screenWidth() / 2, screen->screenHeight() / 2);
     return;
   }
-  ObjectHandle object = interpreter.objects.findObject(*screen, name);
+  ObjectHandle object = in.objects.findObject(*screen, name);
   if (!object) return;
   ScreenRect rect = screen->windowRect(object);
-  storePair(interpreter, args, rect.left, rect.top);
+  storePair(in, args, rect.left, rect.top);
 }
 
-void cmdGetsize(Interpreter& interpreter, CommandArgs& args) {
-  Screen* screen = screenOf(interpreter);
+void cmdGetsize(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = interpreter.resolveArgument(args.item[1], "getsize: ObjName");
+  const char* name = in.resolveArgument(args.item[1], "getsize: ObjName");
   if (!name) return;
   if (name[0] == '*') {
-    storePair(interpreter, args, screen->screenWidth(), screen->screenHeight());
+    storePair(in, args, screen->screenWidth(), screen->screenHeight());
     return;
   }
-  ObjectHandle object = interpreter.objects.findObject(*screen, name);
+  ObjectHandle object = in.objects.findObject(*screen, name);
   if (!object) return;
   ScreenRect rect = screen->windowRect(object);
-  storePair(interpreter, args, rect.right - rect.left, rect.bottom - rect.top);
+  storePair(in, args, rect.right - rect.left, rect.bottom - rect.top);
 }
 
 }  // namespace vellaro

@@ -16,18 +16,18 @@ namespace vellaro {
 
 // play instrument note: "*N" is MIDI program N, anything else a WAV file in base_dir. The sample
 // is loaded even when the note then turns out not to be a number.
-void cmdPlay(Interpreter& interpreter, CommandArgs& args) {
-  const char* instrument = interpreter.resolveArgument(args.item[1], "play, filename");
-  const char* note = interpreter.resolveArgument(args.item[2], "play, note");
+void cmdPlay(Interpreter& in, CommandArgs& args) {
+  const char* instrument = in.resolveArgument(args.item[1], "play, filename");
+  const char* note = in.resolveArgument(args.item[2], "play, note");
   if (!instrument || !note) return;  // the resolver has said which variable is missing
-  InstrumentBank* bank = interpreter.services ? interpreter.services->instruments : nullptr;
+  InstrumentBank* bank = in.services ? in.services->instruments : nullptr;
   int entry = kNoInstrument;
   if (bank) {
     entry = instrument[0] == '*' ? bank->instrumentFor(instrument)
-                                 : bank->findSample(interpreter.pathInBaseDir(instrument).c_str());
+                                 : bank->findSample(in.pathInBaseDir(instrument).c_str());
   }
   if (!isNumber(note)) {
-    interpreter.scriptError("melody: parameter of PLAY command is not a number");
+    in.scriptError("melody: parameter of PLAY command is not a number");
     return;
   }
   if (bank) bank->noteOn(entry, static_cast<uint16_t>(textToInt(note)), kScriptTag, kFullVelocity);
@@ -36,13 +36,13 @@ void cmdPlay(Interpreter& interpreter, CommandArgs& args) {
 // pause value [mode]: mode "ms" waits value milliseconds, "old" value x 40 ms, anything else a
 // note length: tempo / value with value 1 to 128. A click that reports an object, or closing the
 // window, ends the wait early; a duration of 0 or less dispatches pending messages once.
-void cmdPause(Interpreter& interpreter, CommandArgs& args) {
-  const char* value = interpreter.resolveArgument(args.item[1], "pause, value");
+void cmdPause(Interpreter& in, CommandArgs& args) {
+  const char* value = in.resolveArgument(args.item[1], "pause, value");
   if (!value) return;
-  const char* mode = interpreter.resolveArgument(args.item[2], "pause, mode");
+  const char* mode = in.resolveArgument(args.item[2], "pause, mode");
   if (!mode) return;
   if (!isNumber(value)) {
-    interpreter.scriptError("pause: parameter 1 is not a number");
+    in.scriptError("pause: parameter 1 is not a number");
     return;
   }
   int64_t count = textToInt(value);
@@ -52,36 +52,36 @@ void cmdPause(Interpreter& interpreter, CommandArgs& args) {
   } else if (std::strcmp(mode, "old") == 0) {
     duration = count * 40;
   } else {
-    const char* tempo = interpreter.variables.getVariable("tempo");
+    const char* tempo = in.variables.getVariable("tempo");
     if (!tempo || !isNumber(tempo)) {
-      interpreter.scriptError("pause  -- (tempo) variable is not a number");
+      in.scriptError("pause  -- (tempo) variable is not a number");
       return;
     }
     if (count < 1 || count > 128) {
-      interpreter.scriptError("pause -- parameter is out of range");
+      in.scriptError("pause -- parameter is out of range");
       return;
     }
     duration = static_cast<uint16_t>(textToInt(tempo) / count);  // kept to its low 16 bits
   }
   if (duration < 0) duration = 0;
   if (duration > UINT32_MAX) duration = UINT32_MAX;
-  if (interpreter.services) interpreter.services->pumpFor(static_cast<uint32_t>(duration));
+  if (in.services) in.services->pumpFor(static_cast<uint32_t>(duration));
 }
 
 // wait: dispatches pending window messages until no sampled voice sounds or the program is asked to
 // quit. MIDI notes are not waited for. Without the platform side nothing could end a sound, so it
 // returns at once.
-void cmdWait(Interpreter& interpreter, CommandArgs&) {
-  CommandServices* services = interpreter.services;
+void cmdWait(Interpreter& in, CommandArgs&) {
+  CommandServices* services = in.services;
   if (!services) return;
   do {
     services->pumpPending();
-  } while (!interpreter.host.isSilent() && !interpreter.quitRequested);
+  } while (!in.host.isSilent() && !in.quitRequested);
 }
 
 // mute: all MIDI notes off, then every voice stopped. Nothing is reported.
-void cmdMute(Interpreter& interpreter, CommandArgs&) {
-  CommandServices* services = interpreter.services;
+void cmdMute(Interpreter& in, CommandArgs&) {
+  CommandServices* services = in.services;
   if (!services) return;
   if (services->midiOut) services->midiOut->allNotesOff();
   if (services->voices) services->voices->stopAllVoices();
