@@ -75,6 +75,7 @@ class Interpreter {
   enum class Flow { Continue, Stop };
 
   Flow runCycle();
+  bool letMessagesThrough();
   Flow jump();
   bool runIf();
   Flow loadCommand();
@@ -90,6 +91,7 @@ class Interpreter {
   char lineBuffer_[kLineBufferSize]{};
   ArgumentSlots arguments_{};
   bool ifFlag_ = false;
+  uint32_t lastPumpTick_ = 0;
 };
 
 }  // namespace vellaro

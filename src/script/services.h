@@ -25,6 +25,10 @@ struct CommandServices {
   virtual void pumpFor(uint32_t /*durationMs*/) {}
   virtual void waitForWake() {}
   virtual void waitForWakeOrTimeout(uint32_t /*durationMs*/) {}
+  // Called by the main loop while a script runs for a long time without waiting: lets pending
+  // window messages through, all but the mouse's, which stay queued for the next wait (a click is
+  // what input reads). False when the program is to end (the main window is gone, or WM_QUIT).
+  virtual bool pumpWhileRunning() { return true; }
 
   // The window side of the picture commands; null where there are no windows.
   Screen* screen = nullptr;

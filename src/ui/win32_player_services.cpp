@@ -19,4 +19,10 @@ void PlayerServices::waitForWakeOrTimeout(uint32_t durationMs) {
   vellaro::waitForWakeOrTimeout(mainWindow_, durationMs, host_);
 }
 
+bool PlayerServices::pumpWhileRunning() {
+  if (pumpAllButMouse() == WM_QUIT) return false;
+  // Closing the main window destroys it (the default processing of WM_CLOSE): the run ends.
+  return IsWindow(mainWindow_) != FALSE;
+}
+
 }  // namespace vellaro

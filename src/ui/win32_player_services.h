@@ -19,6 +19,7 @@ class PlayerServices : public CommandServices {
   void pumpFor(uint32_t durationMs) override;
   void waitForWake() override;
   void waitForWakeOrTimeout(uint32_t durationMs) override;
+  bool pumpWhileRunning() override;
 
   HWND mainWindow() const { return mainWindow_; }
   Win32Screen& win32Screen() { return screen_; }
