@@ -265,6 +265,12 @@ bool Interpreter::runIf() {
 }
 
 Interpreter::Flow Interpreter::loadCommand() {
+  // A file that loads itself, directly or round a circle, would go on loading for ever once the
+  // CallStack is full: no entry is left to come back to, so the run stops there.
+  if (callStack.depth() == kMaxCallDepth) {
+    scriptError("STACK OVERFLOW");
+    return Flow::Stop;
+  }
   pushReturn(scenarioPath, currentLine + 1);
   scenarioPath = pathInBaseDir(argument(1));
   // A path longer than the interpreter holds is refused like a file that cannot be opened.

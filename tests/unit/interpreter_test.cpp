@@ -194,6 +194,20 @@ TEST_F(MainLoop, CallStackOverflowIsReportedAndNothingIsStoredPastIt) {
   EXPECT_EQ(interpreter.callStack.depth(), kMaxCallDepth);
 }
 
+// The 100th load fills the stack and says so; the next one cannot be come back from and stops the run.
+TEST_F(MainLoop, AFileThatLoadsItselfStopsWhenTheStackIsFull) {
+  writeScenario("index.scn", {"load self.scn"});
+  writeScenario("self.scn", {"debug X", "load self.scn"});
+  run();
+  // index.scn's load is the first entry, so self.scn's 99th load fills the stack.
+  Messages expected(kMaxCallDepth - 1, ran(0));
+  expected.push_back("1: STACK OVERFLOW");
+  expected.push_back(ran(0));
+  expected.push_back("1: STACK OVERFLOW");
+  EXPECT_EQ(host.messages, expected);
+  EXPECT_EQ(interpreter.callStack.depth(), kMaxCallDepth);
+}
+
 TEST_F(MainLoop, StopsWhenTheLineNumberReaches3000) {
   std::string bytes;
   for (int i = 0; i < kMaxLines; ++i) bytes += "# filler\r\n";
