@@ -2,6 +2,11 @@
 # Measures the processor time vellaro.exe uses during a 5-second `pause` under Wine, and prints it.
 #
 #   tools/measure-pause-cpu.sh [BUILD_DIR] [WINE_STATE_DIR]
+#   VELLARO_WAIT_LINE='input v' tools/measure-pause-cpu.sh ...
+#
+# VELLARO_WAIT_LINE measures another waiting line instead, typically one without a time limit:
+# vellaro_pause_cpu.exe ends it after 5 seconds through the debug menu (a navi.scn line that jumps
+# to the line writing the second store file).
 #
 # BUILD_DIR (default build/win64) holds vellaro.exe and vellaro_pause_cpu.exe, which starts the
 # player the way the Wine tests do and answers its start-up box. The scenario writes a store file
@@ -17,6 +22,7 @@ env_script=$here/tests/wine/wine-env.sh
 ticks=$(getconf CLK_TCK)
 runs=3
 pause_ms=5000
+wait_line=${VELLARO_WAIT_LINE:-}
 
 for program in vellaro.exe vellaro_pause_cpu.exe; do
   [ -f "$build/$program" ] || {
@@ -68,11 +74,19 @@ measure_once() {
   local folder windows_folder runner player="" server begin_ms begin_player begin_first begin_server
   folder=$(mktemp -d /tmp/vellaro-pause-XXXXXX)
   # The first second gives the script time to find the player's process.
-  printf 'pause 1000 ms\r\nstore begin.sto $tempo\r\npause %s ms\r\nstore end.sto $tempo\r\nterminate\r\n' "$pause_ms" \
-    >"$folder/index.scn"
+  local wake=()
+  if [ -n "$wait_line" ]; then
+    printf 'pause 1000 ms\r\nstore begin.sto $tempo\r\n%s\r\nterminate\r\n:measured\r\nstore end.sto $tempo\r\nterminate\r\n' \
+      "$wait_line" >"$folder/index.scn"
+    printf 'goto :measured\r\n' >"$folder/navi.scn"
+    wake=("$pause_ms")
+  else
+    printf 'pause 1000 ms\r\nstore begin.sto $tempo\r\npause %s ms\r\nstore end.sto $tempo\r\nterminate\r\n' "$pause_ms" \
+      >"$folder/index.scn"
+  fi
   windows_folder="Z:$(echo "$folder" | tr / '\\')"
   server=$(our_process wineserver)
-  bash "$env_script" "$state" run "$build/vellaro_pause_cpu.exe" "$windows_folder" >/dev/null 2>&1 &
+  bash "$env_script" "$state" run "$build/vellaro_pause_cpu.exe" "$windows_folder" "${wake[@]}" >/dev/null 2>&1 &
   runner=$!
   while [ -z "$player" ]; do
     kill -0 "$runner" 2>/dev/null || { echo "the player did not start" >&2; return 1; }
@@ -102,7 +116,7 @@ total_player=0 total_first=0 total_server=0 total_wall=0
 for run in $(seq $runs); do
   measure_once >"$state/run.txt"  # not in a pipe: the runs must not overlap
   read -r player first server wall <"$state/run.txt"
-  echo "run $run: pause ${pause_ms} ms took ${wall} ms; player CPU $(ms "$player") ms" \
+  echo "run $run: ${wait_line:-pause ${pause_ms} ms} took ${wall} ms; player CPU $(ms "$player") ms" \
        "(waiting thread $(ms "$first") ms, other threads $(ms $((player - first))) ms); wineserver CPU $(ms "$server") ms"
   total_player=$((total_player + player)) total_first=$((total_first + first))
   total_server=$((total_server + server)) total_wall=$((total_wall + wall))

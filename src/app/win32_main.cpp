@@ -42,6 +42,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   services.instruments = instruments.get();
   services.midiOut = midiOut.get();
   services.voices = soundEngine.get();
+  services.midiIn = midiIn.get();
   static vellaro::Interpreter interpreter(host);  // large fixed tables: kept off the stack
   interpreter.services = &services;
   interpreter.reset();

@@ -8,6 +8,7 @@
 #include "script/conditions.h"
 #include "script/debug_log.h"
 #include "script/host.h"
+#include "script/live_input.h"
 #include "script/services.h"
 #include "script/text.h"
 
@@ -155,10 +156,10 @@ int Interpreter::popReturn() {
 
 int Interpreter::runScenario(const std::string& path) {
   scenarioPath = path;
-  if (services) services->runStarted(*this);
+  attachPlatform();
   if (!loadScenario(scenarioPath)) {
     scriptError("Cannot found Scenario file (%s)", scenarioPath.c_str());
-    if (services) services->runStopped(*this);
+    detachPlatform();
     return 0;
   }
   currentLine = 0;
@@ -327,7 +328,21 @@ Interpreter::Flow Interpreter::finishLine() {
 
 void Interpreter::stopRun() {
   lines.clear();
-  if (services) services->runStopped(*this);
+  detachPlatform();
+}
+
+// The window hook (through the services) and the MIDI keyboard's handler live as long as the run;
+// when it ends the services also restore a display mode that the scenario changed.
+void Interpreter::attachPlatform() {
+  if (!services) return;
+  services->runStarted(*this);
+  if (services->midiIn) installLiveMidiHandler(*this, *services->midiIn);
+}
+
+void Interpreter::detachPlatform() {
+  if (!services) return;
+  if (services->midiIn) removeLiveMidiHandler(*services->midiIn);
+  services->runStopped(*this);
 }
 
 }  // namespace vellaro

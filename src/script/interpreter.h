@@ -85,6 +85,8 @@ class Interpreter {
   Flow finishLine();
   void stopRun();
   void reportMissingVariable(const char* context, const char* name);
+  void attachPlatform();
+  void detachPlatform();
 
   char* argument(int i) { return arguments_.slot[i]; }
 

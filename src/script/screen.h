@@ -56,6 +56,8 @@ class Screen {
   // The object's name, or null when the handle no longer carries a record.
   virtual const char* objectName(ObjectHandle object) = 0;
   virtual void setObjectName(ObjectHandle object, const char* name) = 0;
+  // The kind code of the object's record (6 for a picture, 9 for a text window, ...), 0 without one.
+  virtual int objectKind(ObjectHandle /*object*/) { return 0; }
   virtual void setObjectFlags(ObjectHandle object, uint16_t flags) = 0;
   // Clicks on the object report its name to the interpreter, keys play notes.
   virtual void installInterpreterHook(ObjectHandle object) = 0;

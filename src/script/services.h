@@ -9,6 +9,7 @@ namespace vellaro {
 class Interpreter;
 class Screen;
 class InstrumentBank;
+class MidiInput;
 class MidiOutput;
 class VoicePlayer;
 
@@ -30,6 +31,14 @@ struct CommandServices {
   // what input reads). False when the program is to end (the main window is gone, or WM_QUIT).
   virtual bool pumpWhileRunning() { return true; }
 
+  // exec: opens the target (a document, a program, anything the shell knows) with the shell's
+  // default action and does not wait for it; false when the shell cannot open it.
+  virtual bool openWithShell(const char* /*target*/) { return false; }
+  // screen: switches the display to the first mode of the primary display with this width, colour
+  // depth and refresh rate; false when there is none. Either way the display mode that was active
+  // is restored when the run stops.
+  virtual bool switchDisplayMode(int /*width*/, int /*bits*/, int /*frequency*/) { return false; }
+
   // The window side of the picture commands; null where there are no windows.
   Screen* screen = nullptr;
 
@@ -37,6 +46,8 @@ struct CommandServices {
   InstrumentBank* instruments = nullptr;
   MidiOutput* midiOut = nullptr;
   VoicePlayer* voices = nullptr;
+  // The MIDI keyboard; the run installs its live handler on it. Null where there is none.
+  MidiInput* midiIn = nullptr;
 };
 
 }  // namespace vellaro

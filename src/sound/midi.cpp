@@ -38,17 +38,17 @@ void MidiOutput::allNotesOff() {
   }
 }
 
-void MidiOutput::report(unsigned result) {
-  if (result == 0) return;
+void MidiOutput::report(MidiResult result) {
+  if (result == MidiResult::Ok) return;
   messages_.showMessage("midi Out Error");
   switch (result) {
-    case kMidiBadOpenMode:
+    case MidiResult::BadOpenMode:
       messages_.showMessage("No status byte");
       break;
-    case kMidiNotReady:
+    case MidiResult::NotReady:
       messages_.showMessage("Midi dev is not ready");
       break;
-    case kMidiInvalidHandle:
+    case MidiResult::InvalidHandle:
       messages_.showMessage("Invalid handle");
       break;
     default:

@@ -10,10 +10,9 @@ namespace vellaro {
 
 class MessageSink;
 
-// Result codes of the multimedia API that get a message of their own.
-constexpr unsigned kMidiInvalidHandle = 5;  // MMSYSERR_INVALHANDLE
-constexpr unsigned kMidiNotReady = 67;      // MIDIERR_NOTREADY
-constexpr unsigned kMidiBadOpenMode = 70;   // MIDIERR_BADOPENMODE
+// What the device answered to a short message. The Win32 side translates its result codes; the
+// three named failures get a message of their own.
+enum class MidiResult { Ok, InvalidHandle, NotReady, BadOpenMode, OtherError };
 constexpr uint16_t kMaxMidiNote = 127;
 
 // Status in bits 0-7, first data byte in bits 8-15, second in bits 16-23: midiOutShortMsg's layout.
@@ -21,11 +20,11 @@ constexpr uint32_t packShortMessage(uint8_t status, uint8_t data1, uint8_t data2
   return uint32_t{status} | uint32_t{data1} << 8 | uint32_t{data2} << 16;
 }
 
-// Sends one packed short message; returns the device's result, 0 for success.
+// Sends one packed short message and gives the device's answer.
 class MidiSink {
  public:
   virtual ~MidiSink() = default;
-  virtual unsigned sendShortMessage(uint32_t message) = 0;
+  virtual MidiResult sendShortMessage(uint32_t message) = 0;
 };
 
 class MidiOutput {
@@ -41,7 +40,7 @@ class MidiOutput {
   void allNotesOff();
 
  private:
-  void report(unsigned result);
+  void report(MidiResult result);
 
   MidiSink& sink_;
   MessageSink& messages_;

@@ -12,7 +12,20 @@ MidiOut::~MidiOut() {
   if (handle_) midiOutClose(handle_);  // no note-offs first
 }
 
-unsigned MidiOut::sendShortMessage(uint32_t message) { return midiOutShortMsg(handle_, message); }
+MidiResult MidiOut::sendShortMessage(uint32_t message) {
+  switch (midiOutShortMsg(handle_, message)) {
+    case MMSYSERR_NOERROR:
+      return MidiResult::Ok;
+    case MMSYSERR_INVALHANDLE:
+      return MidiResult::InvalidHandle;
+    case MIDIERR_NOTREADY:
+      return MidiResult::NotReady;
+    case MIDIERR_BADOPENMODE:
+      return MidiResult::BadOpenMode;
+    default:
+      return MidiResult::OtherError;
+  }
+}
 
 MidiIn::MidiIn(uint8_t deviceIndex, MessageSink& messages) {
   if (midiInOpen(&handle_, deviceIndex, reinterpret_cast<DWORD_PTR>(&MidiIn::onInput),

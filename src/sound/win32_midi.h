@@ -23,7 +23,7 @@ class MidiOut final : private MidiSink, public MidiOutput {
   MidiOut& operator=(const MidiOut&) = delete;
 
  private:
-  unsigned sendShortMessage(uint32_t message) override;
+  MidiResult sendShortMessage(uint32_t message) override;
 
   HMIDIOUT handle_ = nullptr;
 };

@@ -51,6 +51,8 @@ void Win32Screen::setObjectName(ObjectHandle object, const char* name) {
   setRecordName(windowOf(object), name);
 }
 
+int Win32Screen::objectKind(ObjectHandle object) { return vellaro::objectKind(windowOf(object)); }
+
 void Win32Screen::setObjectFlags(ObjectHandle object, uint16_t flags) {
   setRecordFlags(windowOf(object), flags);
 }

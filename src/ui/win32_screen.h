@@ -24,6 +24,7 @@ class Win32Screen final : public Screen {
   void destroyObject(ObjectHandle object) override;
   const char* objectName(ObjectHandle object) override;
   void setObjectName(ObjectHandle object, const char* name) override;
+  int objectKind(ObjectHandle object) override;
   void setObjectFlags(ObjectHandle object, uint16_t flags) override;
   void installInterpreterHook(ObjectHandle object) override;
   void shapeByColour(ObjectHandle object, Rgb colour) override;

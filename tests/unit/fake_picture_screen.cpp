@@ -46,6 +46,8 @@ const char* FakePictureScreen::objectName(ObjectHandle object) {
 
 void FakePictureScreen::setObjectName(ObjectHandle object, const char* name) { at(object).name = name; }
 
+int FakePictureScreen::objectKind(ObjectHandle object) { return at(object).alive ? at(object).kind : 0; }
+
 void FakePictureScreen::setObjectFlags(ObjectHandle object, uint16_t flags) {
   at(object).flags = flags;
   log.push_back(format("flags #%d 0x%02X", number(object), flags));

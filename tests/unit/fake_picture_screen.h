@@ -26,6 +26,7 @@ class FakePictureScreen : public Screen {
     int y = 0;
     bool visible = false;
     bool alive = true;
+    int kind = 6;  // a picture
   };
 
   int screenWidth() override { return width; }
@@ -38,6 +39,7 @@ class FakePictureScreen : public Screen {
   void destroyObject(ObjectHandle object) override;
   const char* objectName(ObjectHandle object) override;
   void setObjectName(ObjectHandle object, const char* name) override;
+  int objectKind(ObjectHandle object) override;
   void setObjectFlags(ObjectHandle object, uint16_t flags) override;
   void installInterpreterHook(ObjectHandle object) override;
   void shapeByColour(ObjectHandle object, Rgb colour) override;

@@ -32,7 +32,7 @@ TEST_F(MidiOutputTest, StopNoteSendsZeroVelocityNoteOnThenNoteOff) {
 }
 
 TEST_F(MidiOutputTest, AllNotesOffSends128NoteOffsInOrder) {
-  sink.results.assign(128, 5);  // results are ignored
+  sink.results.assign(128, MidiResult::InvalidHandle);  // results are ignored
   out.allNotesOff();
   ASSERT_EQ(sink.sent.size(), 128u);
   for (uint32_t note = 0; note < 128; ++note) EXPECT_EQ(sink.sent[note], 0x80 + note * 256) << note;
@@ -55,32 +55,33 @@ TEST_F(MidiOutputTest, VelocityAndProgramStayDataBytes) {
 }
 
 struct ErrorCase {
-  unsigned result;
+  MidiResult result;
   std::vector<std::string> messages;
 };
 
 class MidiErrorTest : public MidiOutputTest, public ::testing::WithParamInterface<ErrorCase> {};
 
 TEST_P(MidiErrorTest, ARefusedNoteOnIsReported) {
-  sink.results = {0, GetParam().result};
+  sink.results = {MidiResult::Ok, GetParam().result};
   out.playNote(0, 48, 127);
   EXPECT_EQ(messages.messages, GetParam().messages);
 }
 
 TEST_P(MidiErrorTest, ARefusedNoteOffIsReported) {
-  sink.results = {0, GetParam().result};
+  sink.results = {MidiResult::Ok, GetParam().result};
   out.stopNote(48);
   EXPECT_EQ(messages.messages, GetParam().messages);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MidiErrorTest,
-                         ::testing::Values(ErrorCase{0, {}}, ErrorCase{70, {"midi Out Error", "No status byte"}},
-                                           ErrorCase{67, {"midi Out Error", "Midi dev is not ready"}},
-                                           ErrorCase{5, {"midi Out Error", "Invalid handle"}},
-                                           ErrorCase{2, {"midi Out Error"}}, ErrorCase{11, {"midi Out Error"}}));
+                         ::testing::Values(ErrorCase{MidiResult::Ok, {}},
+                                           ErrorCase{MidiResult::BadOpenMode, {"midi Out Error", "No status byte"}},
+                                           ErrorCase{MidiResult::NotReady, {"midi Out Error", "Midi dev is not ready"}},
+                                           ErrorCase{MidiResult::InvalidHandle, {"midi Out Error", "Invalid handle"}},
+                                           ErrorCase{MidiResult::OtherError, {"midi Out Error"}}));
 
 TEST_F(MidiOutputTest, ARefusedProgramChangeOrZeroVelocityNoteOnShowsNothing) {
-  sink.results = {67, 0, 67, 0};
+  sink.results = {MidiResult::NotReady, MidiResult::Ok, MidiResult::NotReady, MidiResult::Ok};
   out.playNote(0, 48, 127);
   out.stopNote(48);
   EXPECT_TRUE(messages.messages.empty());

@@ -26,15 +26,15 @@ class RecordingMessages : public MessageSink {
 // Records every packed short message; answers with the queued results, then with 0.
 class RecordingMidiSink : public MidiSink {
  public:
-  unsigned sendShortMessage(uint32_t message) override {
+  MidiResult sendShortMessage(uint32_t message) override {
     sent.push_back(message);
-    if (results.empty()) return 0;
-    unsigned result = results.front();
+    if (results.empty()) return MidiResult::Ok;
+    MidiResult result = results.front();
     results.pop_front();
     return result;
   }
   std::vector<uint32_t> sent;
-  std::deque<unsigned> results;
+  std::deque<MidiResult> results;
 };
 
 struct VoiceCall {

@@ -53,8 +53,10 @@ std::string solidBmp(int width, int height, Rgb colour) {
 
 PausedPlayer::PausedPlayer(const TestFolder& folder, const std::vector<std::string>& lines) {
   std::vector<std::string> scenario = lines;
+  // A click on a named picture ends a pause, so the pause runs in a loop that only closing ends.
+  scenario.push_back(":paused");
   scenario.push_back("pause 60000 ms");
-  scenario.push_back("terminate");
+  scenario.push_back("goto :paused");
   folder.writeScenario("index.scn", scenario);
   if (!player_.start(folder.path())) return;
   mainWindow_ = player_.waitForWindow("Vellaro", 10000);

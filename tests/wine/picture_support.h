@@ -29,9 +29,9 @@ struct Spot {
   Rgb colour;
 };
 
-// Runs the scenario lines followed by a long pause and terminate. The pause dispatches the
-// windows' messages, so they paint and can be dragged while the test looks; closing the main
-// window ends the pause and so the run.
+// Runs the scenario lines followed by a long pause in a loop. The pause dispatches the windows'
+// messages, so they paint and can be dragged while the test looks; closing the main window ends
+// the run.
 class PausedPlayer {
  public:
   PausedPlayer(const TestFolder& folder, const std::vector<std::string>& lines);

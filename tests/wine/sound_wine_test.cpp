@@ -232,14 +232,41 @@ class HeardWine : public ::testing::Test {
   // boxes expected after the start-up box.
   std::vector<Sound> hear(const std::vector<std::string>& scenario, const Texts& messages = {},
                           DWORD timeoutMs = 20000) {
-    DeleteFileA(heard_.c_str());  // a capture left by an earlier run is never read
-    folder_.writeFile("sine.wav", sineWav());
-    folder_.writeScenario("index.scn", scenario);
+    prepare(scenario);
     RunResult run = runPlayer(folder_.path(), {}, timeoutMs, withStartupBox());
     expectCleanExit(run);
     Texts expected{kMidiInStartupBox};
     expected.insert(expected.end(), messages.begin(), messages.end());
     EXPECT_EQ(run.texts(), expected) << "the captured device must open without messages";
+    return heardSounds();
+  }
+
+  // Runs the scenario and presses a key of the computer keyboard on its main window, held until
+  // the player has ended.
+  std::vector<Sound> hearKey(const std::vector<std::string>& scenario, WORD key) {
+    prepare(scenario);
+    Player player;
+    if (!player.start(folder_.path())) return {};
+    HWND mainWindow = player.waitForWindow("Vellaro", 10000);
+    clickAt(5, 5);  // the main window reports no clicks; this one gives it the keyboard
+    EXPECT_TRUE(waitUntil([&] { return mainWindow && GetForegroundWindow() == mainWindow; }, 2000));
+    pressKey(key);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(player.waitForExit(20000, &exitCode));
+    releaseKey(key);
+    EXPECT_EQ(exitCode, 0u);
+    Box box;
+    EXPECT_FALSE(player.waitForBox(box, 0)) << "unexpected box: " << box.text;
+    return heardSounds();
+  }
+
+  void prepare(const std::vector<std::string>& scenario) {
+    DeleteFileA(heard_.c_str());  // a capture left by an earlier run is never read
+    folder_.writeFile("sine.wav", sineWav());
+    folder_.writeScenario("index.scn", scenario);
+  }
+
+  std::vector<Sound> heardSounds() {
     CopyFileA(heard_.c_str(), folder_.pathOf("heard.wav").c_str(), FALSE);  // kept with a failed test's folder
     Heard heard;
     std::string why;
@@ -314,6 +341,14 @@ TEST_F(HeardWine, AnAdpcmFileIsNamedWithItsReasonAndSoundsNothing) {
                                    {"Cannot play WAV file adpcm.wav: format 17 is compressed or unknown; "
                                     "only PCM and float samples can be played"});
   EXPECT_TRUE(sounds.empty()) << ::testing::PrintToString(sounds);
+}
+
+// The key Q is note 12 of the computer keyboard, an octave below the sample's own pitch: 220.5 Hz.
+// How long it sounds is the mixer's matter, tested above.
+TEST_F(HeardWine, KeyQPlaysTheUserInstrumentAnOctaveDown) {
+  std::vector<Sound> sounds = hearKey({"userinstrument sine.wav", "pause 4000 ms", "terminate"}, 'Q');
+  ASSERT_EQ(sounds.size(), 1u) << ::testing::PrintToString(sounds);
+  EXPECT_NEAR(sounds[0].frequencyHz, 220.5, 2.2) << sounds[0];
 }
 
 // mute right after play: at most what one tick mixed before it is heard, nothing of the rest of

@@ -1,0 +1,158 @@
+#include "script/debug_menu.h"
+
+#include <cstdio>
+
+#include "script/commands/commands.h"
+#include "script/interpreter.h"
+#include "script/screen.h"
+#include "script/services.h"
+#include "script/text.h"
+
+namespace vellaro {
+namespace {
+
+constexpr const char kNaviFile[] = "navi.scn";
+
+DebugMenuPopup commandsPopup(const Interpreter& in) {
+  return {"Commands",
+          {{std::string("Debug LOG is ") + (in.debugLogOn ? "ON" : "OFF"), kMenuLogSwitch},
+           {"Minimize", kMenuMinimize},
+           {"", 0, true},
+           {"Quit", kMenuQuit}}};
+}
+
+DebugMenuPopup variablesPopup(const Interpreter& in) {
+  DebugMenuPopup popup{"Variables", {}};
+  for (int slot = 0; slot < kMaxVariables; ++slot) {
+    const char* name = in.variables.nameAt(slot);
+    if (name[0] == '\0') continue;
+    popup.items.push_back({format("%s = '%s'", name, in.variables.valueAt(slot)), kMenuFirstVariable + slot});
+  }
+  return popup;
+}
+
+DebugMenuPopup objectsPopup(const Interpreter& in) {
+  DebugMenuPopup popup{"Objects", {}};
+  Screen* screen = in.services ? in.services->screen : nullptr;
+  for (int slot = 0; screen && slot < kMaxObjects; ++slot) {
+    ObjectHandle object = in.objects.at(slot);
+    if (!object) continue;
+    const char* name = screen->objectName(object);
+    popup.items.push_back({name ? name : "<untitled>", kMenuFirstObject + slot});
+  }
+  return popup;
+}
+
+DebugMenuPopup labelsPopup() {
+  DebugMenuPopup popup{"Labels", {}};
+  std::vector<std::string> lines = readNaviLines();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    popup.items.push_back({lines[i], kMenuFirstNaviLine + static_cast<unsigned>(i)});
+  }
+  return popup;
+}
+
+void switchLog(Interpreter& in) {
+  char word[] = "debug";
+  char mode[4];
+  copyText(mode, sizeof mode, in.debugLogOn ? "off" : "on");
+  char empty[] = "";
+  CommandArgs args{{word, mode, empty, empty, empty, empty}, ""};
+  cmdDebug(in, args);
+}
+
+// The navi.scn line becomes the next line to run; a line that is gone leaves an empty one.
+void takeNaviLine(Interpreter& in, unsigned index) {
+  std::vector<std::string> lines = readNaviLines();
+  in.pendingLine = index < lines.size() ? lines[index] : std::string();
+}
+
+void showObjectInformation(Interpreter& in, int slot) {
+  ObjectHandle object = in.objects.at(slot);
+  Screen* screen = in.services ? in.services->screen : nullptr;
+  if (!object || !screen) return;
+  ScreenRect rect = screen->windowRect(object);
+  const char* name = screen->objectName(object);
+  in.showMessage(objectInformationText(screen->objectKind(object), rect.left, rect.top, name ? name : ""));
+}
+
+bool inList(unsigned id, unsigned first, unsigned size) { return id >= first && id < first + size; }
+
+}  // namespace
+
+std::vector<DebugMenuPopup> debugMenuModel(Interpreter& in) {
+  return {commandsPopup(in), variablesPopup(in), objectsPopup(in), labelsPopup(),
+          {"Debug", {{"Display Calls Stack", kMenuCallStack}}}};
+}
+
+std::vector<std::string> readNaviLines() {
+  std::vector<std::string> lines;
+  std::FILE* file = std::fopen(kNaviFile, "rb");
+  if (!file) return lines;
+  char line[kMaxLineLength + 1];
+  // As with scenario files, the end shows only when a read fails, and that read's line counts too.
+  while (!std::feof(file) && lines.size() < kMenuListSize) {
+    readLine(file, line, kMaxLineLength);
+    lines.emplace_back(line);
+  }
+  std::fclose(file);
+  return lines;
+}
+
+std::string objectInformationText(int kind, int x, int y, const char* name) {
+  std::string type;
+  switch (kind) {
+    case 1:
+    case 2:
+      type = "TEXT Label";
+      break;
+    case 3:
+      type = "DIAGRAM";
+      break;
+    case 6:
+      type = "PICTURE";
+      break;
+    case 7:
+      type = "ANIMATION";
+      break;
+    case 8:
+      type = "BUTTON";
+      break;
+    case 9:
+      type = "TEXT";
+      break;
+    default:
+      type = format("unsupported type (%d)", kind);
+      break;
+  }
+  return format("OBJECT:%s\r\nX:%d\r\nY:%d\r\nVALUE:%s", type.c_str(), x, y, name);
+}
+
+MenuEffect runDebugMenuCommand(Interpreter& in, unsigned id) {
+  switch (id) {
+    case kMenuMinimize:
+      return MenuEffect::Minimize;
+    case kMenuLogSwitch:
+      switchLog(in);
+      return MenuEffect::None;
+    case kMenuQuit:
+      in.quitRequested = true;
+      return MenuEffect::WakeWaiter;
+    case kMenuCallStack:
+      in.showMessage(in.callStack.text());
+      return MenuEffect::None;
+    default:
+      break;
+  }
+  if (inList(id, kMenuFirstNaviLine, kMenuListSize)) {
+    takeNaviLine(in, id - kMenuFirstNaviLine);
+    return MenuEffect::WakeWaiter;
+  }
+  if (inList(id, kMenuFirstObject, kMaxObjects)) showObjectInformation(in, static_cast<int>(id - kMenuFirstObject));
+  if (inList(id, kMenuFirstVariable, kMaxVariables)) {
+    in.showMessage(in.variables.valueAt(static_cast<int>(id - kMenuFirstVariable)));
+  }
+  return MenuEffect::None;
+}
+
+}  // namespace vellaro

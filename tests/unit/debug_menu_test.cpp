@@ -1,0 +1,153 @@
+// The debug menu's model and commands: what each popup lists, the object information text, and
+// what every command identifier does to the interpreter.
+#include <gtest/gtest.h>
+
+#include "fake_picture_screen.h"
+#include "scenario_fixture.h"
+#include "script/debug_menu.h"
+#include "script/services.h"
+
+namespace vellaro {
+namespace {
+
+// A popup as "Title: text=id, text=id, ..."; the column break shows as "|".
+std::string describe(const DebugMenuPopup& popup) {
+  std::string text = popup.title + ":";
+  for (const DebugMenuItem& item : popup.items) {
+    text += item.columnBreak ? " |" : " " + item.text + "=" + std::to_string(item.id);
+  }
+  return text;
+}
+
+class DebugMenuTest : public ScenarioTest {
+ protected:
+  void SetUp() override {
+    ScenarioTest::SetUp();
+    services.screen = &screen;
+    interpreter.services = &services;
+    screen.files["p.bmp"] = {40, 30};
+  }
+  // A picture object registered under name, at (x, y), of the given kind.
+  void addObject(const char* name, int x, int y, int kind = 6) {
+    ObjectHandle object = screen.createPictureObject(screen.loadPicture("p.bmp"));
+    interpreter.objects.registerObject(screen, host, object, name);
+    screen.placeObject(object, x, y);
+    screen.object(static_cast<int>(screen.objects.size())).kind = kind;
+  }
+  std::vector<std::string> menu() {
+    std::vector<std::string> popups;
+    for (const DebugMenuPopup& popup : debugMenuModel(interpreter)) popups.push_back(describe(popup));
+    return popups;
+  }
+
+  FakePictureScreen screen;
+  FakePictureServices services;
+};
+
+struct MenuCase {
+  const char* name;
+  bool logOn;
+  const char* navi;  // navi.scn's bytes, or nullptr for no file
+  std::vector<std::string> popups;
+};
+
+TEST_F(DebugMenuTest, ListsTheCurrentState) {
+  interpreter.variables.assign("answer", "42");
+  addObject("door", 10, 20);
+  addObject("bell", 50, 60);
+  screen.destroyObject(FakePictureScreen::handle(2));  // its record is gone, its slot is not
+  const std::string fixed[] = {"Variables: userinstrument = '*0'=2500 tempo = '2000'=2501 base_dir = ''=2502"
+                               " answer = '42'=2503",
+                               "Objects: door=2000 <untitled>=2001"};
+  const std::string debug = "Debug: Display Calls Stack=1004";
+  const std::string off = "Commands: Debug LOG is OFF=1002 Minimize=1001 | Quit=1003";
+  const std::string on = "Commands: Debug LOG is ON=1002 Minimize=1001 | Quit=1003";
+  const MenuCase cases[] = {
+      {"no navi.scn", false, nullptr, {off, fixed[0], fixed[1], "Labels:", debug}},
+      {"log on", true, nullptr, {on, fixed[0], fixed[1], "Labels:", debug}},
+      {"navi lines, last one ended", false, "goto :a\r\nload b.scn\r\n",
+       {off, fixed[0], fixed[1], "Labels: goto :a=1500 load b.scn=1501 =1502", debug}},
+      {"navi line without line end", false, "goto :a", {off, fixed[0], fixed[1], "Labels: goto :a=1500", debug}},
+  };
+  for (const MenuCase& c : cases) {
+    std::remove("navi.scn");
+    if (c.navi) writeFile("navi.scn", c.navi);
+    interpreter.debugLogOn = c.logOn;
+    EXPECT_EQ(menu(), c.popups) << c.name;
+  }
+}
+
+TEST_F(DebugMenuTest, ANaviFileOfManyLinesGivesAtMost500Entries) {
+  std::string many;
+  for (int i = 0; i < 700; ++i) many += "poke x\r\n";
+  writeFile("navi.scn", many);
+  EXPECT_EQ(readNaviLines().size(), 500u);
+}
+
+struct InformationCase {
+  int kind;
+  const char* text;
+};
+
+TEST(ObjectInformationTest, NamesTheTypeByKind) {
+  const InformationCase cases[] = {
+      {1, "OBJECT:TEXT Label\r\nX:7\r\nY:-3\r\nVALUE:door"}, {2, "OBJECT:TEXT Label\r\nX:7\r\nY:-3\r\nVALUE:door"},
+      {3, "OBJECT:DIAGRAM\r\nX:7\r\nY:-3\r\nVALUE:door"},    {5, "OBJECT:unsupported type (5)\r\nX:7\r\nY:-3\r\nVALUE:door"},
+      {6, "OBJECT:PICTURE\r\nX:7\r\nY:-3\r\nVALUE:door"},    {7, "OBJECT:ANIMATION\r\nX:7\r\nY:-3\r\nVALUE:door"},
+      {8, "OBJECT:BUTTON\r\nX:7\r\nY:-3\r\nVALUE:door"},     {9, "OBJECT:TEXT\r\nX:7\r\nY:-3\r\nVALUE:door"},
+      {10, "OBJECT:unsupported type (10)\r\nX:7\r\nY:-3\r\nVALUE:door"},
+  };
+  for (const InformationCase& c : cases) EXPECT_EQ(objectInformationText(c.kind, 7, -3, "door"), c.text) << c.kind;
+}
+
+struct CommandCase {
+  unsigned id;
+  MenuEffect effect;
+  std::vector<std::string> messages;
+  const char* pendingLine;  // nullptr: none
+  bool logOn;
+  bool quit;
+};
+
+TEST_F(DebugMenuTest, CommandsActOnTheInterpreter) {
+  writeFile("navi.scn", "goto :end\r\npoke hi");
+  interpreter.variables.assign("answer", "42");
+  interpreter.pushReturn("a.scn", 7);
+  addObject("door", 10, 20);
+  addObject("label", 5, 6, 9);
+  const CommandCase cases[] = {
+      {1001, MenuEffect::Minimize, {}, nullptr, false, false},
+      {1002, MenuEffect::None, {}, nullptr, true, false},
+      {1003, MenuEffect::WakeWaiter, {}, nullptr, false, true},
+      {1004, MenuEffect::None, {"a.scn : 7\r\n"}, nullptr, false, false},
+      {1500, MenuEffect::WakeWaiter, {}, "goto :end", false, false},
+      {1501, MenuEffect::WakeWaiter, {}, "poke hi", false, false},
+      {1502, MenuEffect::WakeWaiter, {}, "", false, false},  // the file has no such line any more
+      {2000, MenuEffect::None, {"OBJECT:PICTURE\r\nX:10\r\nY:20\r\nVALUE:door"}, nullptr, false, false},
+      {2001, MenuEffect::None, {"OBJECT:TEXT\r\nX:5\r\nY:6\r\nVALUE:label"}, nullptr, false, false},
+      {2002, MenuEffect::None, {}, nullptr, false, false},  // an empty slot
+      {2499, MenuEffect::None, {}, nullptr, false, false},
+      {2503, MenuEffect::None, {"42"}, nullptr, false, false},
+      {2501, MenuEffect::None, {"2000"}, nullptr, false, false},
+      {2599, MenuEffect::None, {""}, nullptr, false, false},
+      {2600, MenuEffect::None, {}, nullptr, false, false},
+      {999, MenuEffect::None, {}, nullptr, false, false},
+  };
+  for (const CommandCase& c : cases) {
+    host.messages.clear();
+    interpreter.pendingLine.reset();
+    interpreter.debugLogOn = false;
+    interpreter.quitRequested = false;
+    EXPECT_EQ(runDebugMenuCommand(interpreter, c.id), c.effect) << c.id;
+    EXPECT_EQ(host.messages, c.messages) << c.id;
+    EXPECT_EQ(interpreter.pendingLine.has_value(), c.pendingLine != nullptr) << c.id;
+    if (c.pendingLine && interpreter.pendingLine) {
+      EXPECT_EQ(*interpreter.pendingLine, c.pendingLine) << c.id;
+    }
+    EXPECT_EQ(interpreter.debugLogOn, c.logOn) << c.id;
+    EXPECT_EQ(interpreter.quitRequested, c.quit) << c.id;
+  }
+}
+
+}  // namespace
+}  // namespace vellaro
