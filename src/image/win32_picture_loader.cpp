@@ -1,15 +1,32 @@
 #include "image/win32_picture_loader.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "base/message_sink.h"
+#include "image/bitmap_check.h"
 #include "ui/win32_gdi.h"
 
 namespace vellaro {
 namespace {
 
+// The file's headers and size as bitmapFitsFile wants them; false when it cannot be read.
+bool fileLooksWhole(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) return false;
+  uint8_t header[kBitmapHeadersLength];
+  size_t length = std::fread(header, 1, sizeof header, file);
+  bool whole = std::fseek(file, 0, SEEK_END) == 0;
+  long size = std::ftell(file);
+  std::fclose(file);
+  return whole && size >= 0 && bitmapFitsFile(header, length, static_cast<uint64_t>(size));
+}
+
 HBITMAP loadPlainFile(MessageSink& messages, const char* path) {
-  HANDLE picture = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE);
+  // The system decoder trusts the headers and reads past the end of a cut file.
+  HANDLE picture = fileLooksWhole(path) ? LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0,
+                                                     LR_CREATEDIBSECTION | LR_LOADFROMFILE)
+                                        : nullptr;
   if (!picture) {
     messages.showMessage("Plain BMP Image not found");
     messages.showMessage(path);

@@ -72,8 +72,7 @@ bool PlayerServices::switchDisplayMode(int width, int bits, int frequency) {
 
 bool PlayerServices::pumpWhileRunning() {
   if (pumpAllButMouse() == WM_QUIT) return false;
-  // Closing the main window destroys it (the default processing of WM_CLOSE): the run ends.
-  return IsWindow(mainWindow_) != FALSE;
+  return mayWait();  // false once the window was closed (the hook) or is gone
 }
 
 }  // namespace vellaro
