@@ -7,7 +7,7 @@
 
 #include "scratch_folder.h"
 #include "sound/instrument_bank.h"
-#include "sound/message_sink.h"
+#include "base/message_sink.h"
 #include "sound/mixer.h"
 #include "sound/wav_reader.h"
 
