@@ -45,6 +45,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   services.midiIn = midiIn.get();
   static vellaro::Interpreter interpreter(host);  // large fixed tables: kept off the stack
   interpreter.services = &services;
+  services.win32Screen().clickedObjectName = interpreter.objects.clickedObjectName;
+  services.win32Screen().clickedNameSize = sizeof interpreter.objects.clickedObjectName;
   interpreter.reset();
   std::string path = trimBlanks(commandLine);
   interpreter.runScenario(path.empty() ? "index.scn" : path);

@@ -31,6 +31,23 @@ struct ScreenRect {
   int bottom;
 };
 
+// A font for text objects, as the font command (or the default font) asks for it.
+struct FontRequest {
+  int height;        // passed on as is: the platform's rules for negative heights apply
+  int weight;        // 100 to 900
+  bool italic;
+  bool underline;
+  bool strikeOut;
+  uint8_t charset;   // the platform's character-set number
+  std::string face;
+};
+
+// Width and height of a text in pixels.
+struct TextExtent {
+  int width;
+  int height;
+};
+
 class Screen {
  public:
   virtual ~Screen() = default;
@@ -74,6 +91,25 @@ class Screen {
   virtual void showObject(ObjectHandle object, bool visible) = 0;
   // The standard arrow, so that a cursor left over from a wait does not stay on a new picture.
   virtual void setArrowCursor() = 0;
+
+  // --- Text labels and edit fields ---
+  // One current font and colour for the whole program. Every text object is made with them and
+  // keeps them, also after a later font command replaces the current font.
+  virtual bool hasCurrentFont() = 0;
+  // Releases the current font and creates the requested one. False when it cannot be created:
+  // then there is no current font.
+  virtual bool setCurrentFont(const FontRequest& font) = 0;
+  virtual void setTextColour(Rgb colour) = 0;
+  // Size of the text in the current font, measured on the main window's surface.
+  virtual TextExtent measureText(const char* text) = 0;
+  // A text object at (x, y) of the main window, shown at once, with the current font and colour.
+  // A label is read-only, never takes the keyboard, and a left click on it reports its name to
+  // the interpreter and wakes its wait; otherwise it is an edit field that takes typing.
+  virtual ObjectHandle addTextObject(int x, int y, int width, int height, bool label) = 0;
+  // Replaces the text (the caret goes to its end) and repaints.
+  virtual void setObjectText(ObjectHandle object, const char* text) = 0;
+  // The object's current text, or null when it is not a text object.
+  virtual const char* textOfObject(ObjectHandle object) = 0;
 };
 
 }  // namespace vellaro

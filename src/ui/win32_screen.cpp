@@ -1,8 +1,11 @@
 #include "ui/win32_screen.h"
 
+#include <cstring>
+
 #include "image/win32_picture_loader.h"
 #include "script/host.h"
 #include "ui/win32_object_windows.h"
+#include "ui/win32_gdi.h"
 #include "ui/win32_shapes.h"
 
 namespace vellaro {
@@ -85,12 +88,55 @@ void Win32Screen::placeObject(ObjectHandle object, int x, int y) {
 
 void Win32Screen::moveObject(ObjectHandle object, int x, int y) {
   SetWindowPos(windowOf(object), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  // A text object shows the background at its new place.
+  if (TextObject* text = textObjectOf(windowOf(object))) paintTextObject(text);
 }
 
 void Win32Screen::showObject(ObjectHandle object, bool visible) {
   ShowWindow(windowOf(object), visible ? SW_SHOW : SW_HIDE);
+  // The background may have changed (clear) while the text object was hidden.
+  if (TextObject* text = textObjectOf(windowOf(object)); text && visible) paintTextObject(text);
 }
 
 void Win32Screen::setArrowCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
+
+bool Win32Screen::setCurrentFont(const FontRequest& font) {
+  currentFont_.reset();  // objects made with it keep their share
+  HFONT created = CreateFontA(font.height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeOut,
+                              font.charset, 0, 0, PROOF_QUALITY, 0, font.face.c_str());
+  currentFont_ = shareFont(created);
+  return created != nullptr;
+}
+
+void Win32Screen::setTextColour(Rgb colour) { textColour_ = RGB(colour.red, colour.green, colour.blue); }
+
+TextExtent Win32Screen::measureText(const char* text) {
+  HDC dc = objectSurfaceDC(mainWindow_);
+  ScopedSelectObject font(dc, currentFont_.get());
+  SIZE size{0, 0};
+  if (dc) GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  return TextExtent{size.cx, size.cy};
+}
+
+ObjectHandle Win32Screen::addTextObject(int x, int y, int width, int height, bool label) {
+  TextObject* object = vellaro::createTextObject(host_, mainWindow_, x, y, width, height, currentFont_, textColour_);
+  if (!object) return nullptr;
+  if (label) {
+    object->flags = kTextInert;
+    object->messageFilter = labelClickFilter;
+    object->clickedNameTarget = clickedObjectName;
+    object->clickedNameSize = clickedNameSize;
+  }
+  return object->window;
+}
+
+void Win32Screen::setObjectText(ObjectHandle object, const char* text) {
+  if (TextObject* found = textObjectOf(windowOf(object))) setText(found, text);
+}
+
+const char* Win32Screen::textOfObject(ObjectHandle object) {
+  TextObject* found = textObjectOf(windowOf(object));
+  return found ? vellaro::objectText(found) : nullptr;
+}
 
 }  // namespace vellaro

@@ -5,6 +5,7 @@
 
 #include "script/screen.h"
 #include "ui/win32_screen_object.h"
+#include "ui/win32_text_object.h"
 
 namespace vellaro {
 
@@ -35,13 +36,27 @@ class Win32Screen final : public Screen {
   void showObject(ObjectHandle object, bool visible) override;
   void setArrowCursor() override;
 
+  bool hasCurrentFont() override { return currentFont_ != nullptr; }
+  bool setCurrentFont(const FontRequest& font) override;
+  void setTextColour(Rgb colour) override;
+  TextExtent measureText(const char* text) override;
+  ObjectHandle addTextObject(int x, int y, int width, int height, bool label) override;
+  void setObjectText(ObjectHandle object, const char* text) override;
+  const char* textOfObject(ObjectHandle object) override;
+
   // The interpreter's message hook, installed on every new picture object; none until the run
   // installs one.
   ObjectHook interpreterHook = nullptr;
+  // Where a click on a label puts the label's name (the interpreter's clicked-object name, of
+  // clickedNameSize bytes); none until the player sets it.
+  char* clickedObjectName = nullptr;
+  size_t clickedNameSize = 0;
 
  private:
   Host& host_;
   HWND mainWindow_;
+  SharedFont currentFont_;  // text objects made with it hold it too
+  COLORREF textColour_ = 0;
 };
 
 }  // namespace vellaro

@@ -25,6 +25,7 @@ void freeRecord(ScreenObject* object) {
   // Animation timers come with the animation window; no record holds one yet.
   deleteDrawingPair(&object->surfaceDC, &object->surfaceBitmap);
   deleteDrawingPair(&object->backgroundDC, &object->backgroundBitmap);
+  if (object->ownerRelease && object->owner) object->ownerRelease(object->owner);
   SetWindowLongPtrA(object->window, 0, 0);
   delete object;
 }
@@ -82,6 +83,13 @@ void setRecordFlags(HWND window, uint16_t flags) {
 
 void setObjectOwner(HWND window, void* owner) {
   if (ScreenObject* object = objectOf(window)) object->owner = owner;
+}
+
+void setOwnedObject(HWND window, void* owner, OwnerRelease release) {
+  ScreenObject* object = objectOf(window);
+  if (!object) return;
+  object->owner = owner;
+  object->ownerRelease = release;
 }
 
 void* objectOwner(HWND window) {

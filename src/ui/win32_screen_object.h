@@ -14,6 +14,8 @@ namespace vellaro {
 using ObjectHook = int (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Called at each drag step with the proposed position, which it may change; 0 cancels the step.
 using DragFilter = int (*)(HWND window, int* x, int* y);
+// Frees what the owner pointer points to, when the record goes.
+using OwnerRelease = void (*)(void* owner);
 
 enum ObjectKind : uint8_t {
   KIND_DIAGRAM = 3,
@@ -45,6 +47,7 @@ struct ScreenObject {
   int grabX;
   int grabY;
   void* owner;
+  OwnerRelease ownerRelease;  // none: the owner is not the record's to free
   void* frameList;  // animation and button windows only
   uint8_t currentFrame;
   uint32_t timer;
@@ -69,6 +72,8 @@ void setDragFilter(HWND window, DragFilter filter);
 void setRecordFlags(HWND window, uint16_t flags);
 void setObjectOwner(HWND window, void* owner);
 void* objectOwner(HWND window);
+// An owner that the record frees with release when it goes (a text window's TextObject).
+void setOwnedObject(HWND window, void* owner, OwnerRelease release);
 // Copies at most 254 characters; a longer name is cut.
 void setRecordName(HWND window, const char* name);
 const char* recordName(HWND window);

@@ -88,4 +88,44 @@ void FakePictureScreen::showObject(ObjectHandle object, bool visible) {
   log.push_back(format("%s #%d", visible ? "show" : "hide", number(object)));
 }
 
+bool FakePictureScreen::setCurrentFont(const FontRequest& font) {
+  log.push_back(format("font %d %d%s%s%s %d %s", font.height, font.weight, font.italic ? " italic" : "",
+                       font.underline ? " underline" : "", font.strikeOut ? " strikeout" : "", font.charset,
+                       font.face.c_str()));
+  hasFont = !fontsFail;
+  fontHeight = hasFont ? font.height : 0;
+  return hasFont;
+}
+
+void FakePictureScreen::setTextColour(Rgb colour) {
+  log.push_back(format("colour %02X%02X%02X", colour.red, colour.green, colour.blue));
+}
+
+TextExtent FakePictureScreen::measureText(const char* text) {
+  log.push_back(format("measure %s", text));
+  return TextExtent{10 * static_cast<int>(std::string(text).size()), fontHeight};
+}
+
+ObjectHandle FakePictureScreen::addTextObject(int x, int y, int objectWidth, int objectHeight, bool label) {
+  Object created;
+  created.picture = Picture{objectWidth, objectHeight};
+  created.x = x;
+  created.y = y;
+  created.visible = true;
+  created.kind = 9;  // a text window
+  objects.push_back(created);
+  log.push_back(format("%s #%zu at %d %d size %dx%d", label ? "label" : "field", objects.size(), x, y, objectWidth,
+                       objectHeight));
+  return handle(static_cast<int>(objects.size()));
+}
+
+void FakePictureScreen::setObjectText(ObjectHandle object, const char* text) {
+  at(object).text = text;
+  log.push_back(format("set text #%d %s", number(object), text));
+}
+
+const char* FakePictureScreen::textOfObject(ObjectHandle object) {
+  return at(object).kind == 9 ? at(object).text.c_str() : nullptr;
+}
+
 }  // namespace vellaro

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ class FakePictureScreen : public Screen {
     int y = 0;
     bool visible = false;
     bool alive = true;
+    std::string text;
     int kind = 6;  // a picture
   };
 
@@ -50,11 +52,23 @@ class FakePictureScreen : public Screen {
   void showObject(ObjectHandle object, bool visible) override;
   void setArrowCursor() override { log.push_back("arrow"); }
 
+  // Text objects. A text is measured as 10 pixels per character and as high as the current font.
+  bool hasCurrentFont() override { return hasFont; }
+  bool setCurrentFont(const FontRequest& font) override;
+  void setTextColour(Rgb colour) override;
+  TextExtent measureText(const char* text) override;
+  ObjectHandle addTextObject(int x, int y, int width, int height, bool label) override;
+  void setObjectText(ObjectHandle object, const char* text) override;
+  const char* textOfObject(ObjectHandle object) override;
+
   // Object number n (1-based, in creation order).
   Object& object(int n) { return objects.at(static_cast<size_t>(n - 1)); }
   static ObjectHandle handle(int n) { return reinterpret_cast<ObjectHandle>(static_cast<intptr_t>(n)); }
 
   bool windowsFail = false;              // createPictureObject makes no window
+  bool fontsFail = false;                // setCurrentFont cannot make a font
+  bool hasFont = false;
+  int fontHeight = 0;
   int width = 1024;
   int height = 768;
   std::map<std::string, Picture> files;  // the picture files that loadPicture finds
@@ -70,10 +84,21 @@ class FakePictureScreen : public Screen {
   }
 };
 
-// CommandServices that record the waits and lend the fake screen.
+// CommandServices that record the waits and lend the fake screen. duringWait stands for what the
+// learner does while input waits (a click that names an object).
 struct FakePictureServices : CommandServices {
   void pumpFor(uint32_t durationMs) override { waits.push_back(durationMs); }
+  void waitForWake() override {
+    inputWaits.push_back("until woken");
+    if (duringWait) duringWait();
+  }
+  void waitForWakeOrTimeout(uint32_t durationMs) override {
+    inputWaits.push_back("at most " + std::to_string(durationMs));
+    if (duringWait) duringWait();
+  }
   std::vector<uint32_t> waits;
+  std::vector<std::string> inputWaits;
+  std::function<void()> duringWait;
 };
 
 }  // namespace vellaro

@@ -276,7 +276,7 @@ void Player::closeHandles() {
 }
 
 bool Player::start(const std::string& folder, const PlayerOptions& options) {
-  std::string exe = playerPath();
+  std::string exe = options.program.empty() ? playerPath() : options.program;
   if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
     ADD_FAILURE() << "the player is missing: " << exe;
     return false;

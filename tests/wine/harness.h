@@ -69,6 +69,8 @@ struct RunResult {
 inline const char kMidiInStartupBox[] = "Cannot init MIDI IN device";
 
 struct PlayerOptions {
+  // Full path of the player to start; "" for the vellaro.exe next to this test program.
+  std::string program;
   // Text after the program name on the command line (the scenario path), or "" for none.
   std::string arguments;
   // Variables added to (or replacing those of) this program's environment for the player. They

@@ -1,0 +1,86 @@
+// The release ZIP as a user meets it: unpacked into an empty folder (by the release.unpack step
+// before this test), its vellaro.exe runs the demo lesson from there and carries the version.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace vellaro::wine {
+namespace {
+
+// The unpacked folder, given by ctest as a Unix path under Wine (drive Z: is the Unix root).
+std::string releaseFolder() {
+  const char* dir = std::getenv("VELLARO_RELEASE_DIR");
+  if (!dir || !*dir) return {};
+  std::string path = dir;
+  if (path[0] == '/') path = "Z:" + path;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::string fileVersion(const std::string& exe) {
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+  if (size == 0) return {};
+  std::vector<char> data(size);
+  if (!GetFileVersionInfoA(exe.c_str(), 0, size, data.data())) return {};
+  char* text = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(data.data(), "\\StringFileInfo\\040904B0\\ProductVersion", reinterpret_cast<void**>(&text),
+                      &length)) {
+    return {};
+  }
+  return std::string(text, length > 0 ? length - 1 : 0);
+}
+
+TEST(ReleaseZipWine, UnpackedPlayerRunsTheDemoLesson) {
+  std::string release = releaseFolder();
+  if (release.empty()) GTEST_SKIP() << "VELLARO_RELEASE_DIR names no unpacked release (ctest sets it)";
+  for (const char* file : {"vellaro.exe", "scnlint.exe", "README.md", "LICENSE", "lessons\\demo\\index.scn"}) {
+    EXPECT_NE(GetFileAttributesA((release + "\\" + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
+  }
+  PlayerOptions options;
+  options.program = release + "\\vellaro.exe";
+  RunResult run = runPlayer(release + "\\lessons\\demo", Answers{}, 20000, options);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0u);
+  std::vector<std::string> texts = run.texts();
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Welcome to Vellaro. This lesson has now run once."), texts.end())
+      << "boxes seen: " << ::testing::PrintToString(texts);
+}
+
+// Runs a console program of the release in its folder and returns its exit code, or -1.
+long runTool(const std::string& folder, std::string commandLine) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info)) {
+    return -1;
+  }
+  CloseHandle(info.hThread);
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(info.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hProcess);
+  return static_cast<long>(code);
+}
+
+TEST(ReleaseZipWine, UnpackedCheckerFindsTheDemoLessonClean) {
+  std::string release = releaseFolder();
+  if (release.empty()) GTEST_SKIP() << "VELLARO_RELEASE_DIR names no unpacked release (ctest sets it)";
+  EXPECT_EQ(runTool(release, "\"" + release + "\\scnlint.exe\" lessons\\demo\\index.scn"), 0);
+}
+
+TEST(ReleaseZipWine, PlayerCarriesTheProjectVersion) {
+  std::string release = releaseFolder();
+  if (release.empty()) GTEST_SKIP() << "VELLARO_RELEASE_DIR names no unpacked release (ctest sets it)";
+  EXPECT_EQ(fileVersion(release + "\\vellaro.exe"), VELLARO_VERSION);
+}
+
+}  // namespace
+}  // namespace vellaro::wine

@@ -1,0 +1,10 @@
+# Unpacks the release ZIP into DEST, which is emptied first. Variables: ZIP, DEST.
+if(NOT EXISTS ${ZIP})
+  message(FATAL_ERROR "no release ZIP at ${ZIP}")
+endif()
+file(REMOVE_RECURSE ${DEST})
+file(MAKE_DIRECTORY ${DEST})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar x ${ZIP} WORKING_DIRECTORY ${DEST} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cannot unpack ${ZIP}: ${result}")
+endif()

@@ -1,0 +1,44 @@
+// scnlint: checks a lesson before it is run. Reports "file:line: error|warning: message", one per
+// line; exit code 0 when clean, 1 for warnings only, 2 for errors. --graph prints the lesson's flow
+// as Graphviz DOT instead, and the findings go to standard error.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "flow_graph.h"
+#include "linter.h"
+
+namespace {
+
+int usage() {
+  std::fputs("usage: scnlint [--graph] LESSON.scn\n", stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool graph = argc == 3 && std::strcmp(argv[1], "--graph") == 0;
+  if (argc != 2 && !graph) return usage();
+  std::string path = argv[argc - 1];
+  // The player runs the lesson in the lesson file's folder, so every name is taken from there.
+  size_t slash = path.find_last_of("/\\");
+  std::string root = slash == std::string::npos ? "" : path.substr(0, slash);
+  vellaro::lint::Linter linter(root);
+  if (!linter.check(slash == std::string::npos ? path : path.substr(slash + 1))) {
+    std::fprintf(stderr, "%s:1: error: cannot read the lesson file\n", path.c_str());
+    return 2;
+  }
+  std::FILE* out = graph ? stderr : stdout;
+  bool errors = false;
+  bool warnings = false;
+  for (const vellaro::lint::Finding& finding : linter.findings()) {
+    const std::string& file = linter.files()[static_cast<size_t>(finding.file)].shownPath;
+    std::fprintf(out, "%s:%d: %s: %s\n", file.c_str(), finding.line, finding.error ? "error" : "warning",
+                 finding.message.c_str());
+    errors = errors || finding.error;
+    warnings = warnings || !finding.error;
+  }
+  if (graph) std::fputs(vellaro::lint::flowGraph(linter).c_str(), stdout);
+  return errors ? 2 : warnings ? 1 : 0;
+}
