@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ googletest libbenchmark-dev clang libclang-rt-14-dev ncompress
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 xvfb xauth xdotool imagemagick python3 graphviz unzip
+  clang libclang-rt-14-dev ncompress
 )
 
 missing=()

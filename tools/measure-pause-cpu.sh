@@ -20,7 +20,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build/win64}
 env_script=$here/tests/wine/wine-env.sh
 ticks=$(getconf CLK_TCK)
-runs=3
+runs=${VELLARO_RUNS:-3}
 pause_ms=5000
 wait_line=${VELLARO_WAIT_LINE:-}
 
@@ -54,6 +54,18 @@ trap cleanup EXIT
 stat_ticks() { sed 's/.*) //' "$1" 2>/dev/null | awk '{print $12 + $13}'; }
 cpu_ticks() { stat_ticks "/proc/$1/stat"; }
 first_thread_ticks() { stat_ticks "/proc/$1/task/$1/stat"; }
+# Wine's own audio threads: the ALSA driver's timer and DirectSound's mixer run for any program
+# with a looping buffer, and their cost swings from run to run. Wine gives them these names.
+wine_audio_pattern='^(winealsa|winepulse|wineoss|wine_dsound|mmdevapi|wine_audio)'
+wine_audio_ticks() {
+  local task sum=0 t
+  for task in /proc/$1/task/*; do
+    grep -Eq "$wine_audio_pattern" "$task/comm" 2>/dev/null || continue
+    t=$(stat_ticks "$task/stat")
+    sum=$((sum + ${t:-0}))
+  done
+  echo "$sum"
+}
 
 # The process of our Wine prefix whose name starts with $1 (other Wine users may share the machine).
 our_process() {
@@ -69,19 +81,21 @@ our_process() {
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-# One run; prints "player_ticks first_thread_ticks server_ticks wall_ms" between the two files.
+# One run; prints "player_ticks first_thread_ticks server_ticks wall_ms audio_ticks" between the two
+# files. With VELLARO_LIST_THREADS set, the names of the player's threads go to stderr.
 measure_once() {
-  local folder windows_folder runner player="" server begin_ms begin_player begin_first begin_server
+  local folder windows_folder runner player="" server begin_ms begin_player begin_first begin_server begin_audio
   folder=$(mktemp -d /tmp/vellaro-pause-XXXXXX)
-  # The first second gives the script time to find the player's process.
+  # The first second gives the script time to find the player's process; the last keeps the
+  # threads alive until they are read (a thread that has ended has no task entry left).
   local wake=()
   if [ -n "$wait_line" ]; then
-    printf 'pause 1000 ms\r\nstore begin.sto $tempo\r\n%s\r\nterminate\r\n:measured\r\nstore end.sto $tempo\r\nterminate\r\n' \
+    printf 'pause 1000 ms\r\nstore begin.sto $tempo\r\n%s\r\nterminate\r\n:measured\r\nstore end.sto $tempo\r\npause 1000 ms\r\nterminate\r\n' \
       "$wait_line" >"$folder/index.scn"
     printf 'goto :measured\r\n' >"$folder/navi.scn"
     wake=("$pause_ms")
   else
-    printf 'pause 1000 ms\r\nstore begin.sto $tempo\r\npause %s ms\r\nstore end.sto $tempo\r\nterminate\r\n' "$pause_ms" \
+    printf 'pause 1000 ms\r\nstore begin.sto $tempo\r\npause %s ms\r\nstore end.sto $tempo\r\npause 1000 ms\r\nterminate\r\n' "$pause_ms" \
       >"$folder/index.scn"
   fi
   windows_folder="Z:$(echo "$folder" | tr / '\\')"
@@ -98,13 +112,15 @@ measure_once() {
     sleep 0.01
   done
   begin_ms=$(now_ms) begin_player=$(cpu_ticks "$player") begin_first=$(first_thread_ticks "$player")
-  begin_server=$(cpu_ticks "$server")
+  begin_server=$(cpu_ticks "$server") begin_audio=$(wine_audio_ticks "$player")
+  if [ -n "${VELLARO_LIST_THREADS:-}" ]; then cat /proc/"$player"/task/*/comm >&2; fi
   while [ ! -f "$folder/end.sto" ]; do
     kill -0 "$runner" 2>/dev/null || { echo "the player ended during its pause" >&2; return 1; }
     sleep 0.01
   done
   echo "$(( $(cpu_ticks "$player") - begin_player )) $(( $(first_thread_ticks "$player") - begin_first ))" \
-       "$(( $(cpu_ticks "$server") - begin_server )) $(( $(now_ms) - begin_ms ))"
+       "$(( $(cpu_ticks "$server") - begin_server )) $(( $(now_ms) - begin_ms ))" \
+       "$(( $(wine_audio_ticks "$player") - begin_audio ))"
   wait "$runner" || true
   # Wine may still be tearing the process down; the next run must not find it.
   for _ in $(seq 200); do [ -d "/proc/$player" ] || break; sleep 0.05; done
@@ -112,15 +128,24 @@ measure_once() {
 }
 
 ms() { echo $(( $1 * 1000 / ticks )); }
-total_player=0 total_first=0 total_server=0 total_wall=0
+# Three parts of the player's CPU: the main (waiting) thread, the player's other threads (the
+# mixer's timer among them) and Wine's audio threads, so that the player's own part is not hidden
+# in Wine's noise.
+total_player=0 total_first=0 total_server=0 total_wall=0 total_audio=0
 for run in $(seq $runs); do
   measure_once >"$state/run.txt"  # not in a pipe: the runs must not overlap
-  read -r player first server wall <"$state/run.txt"
-  echo "run $run: ${wait_line:-pause ${pause_ms} ms} took ${wall} ms; player CPU $(ms "$player") ms" \
-       "(waiting thread $(ms "$first") ms, other threads $(ms $((player - first))) ms); wineserver CPU $(ms "$server") ms"
-  total_player=$((total_player + player)) total_first=$((total_first + first))
+  read -r player first server wall audio <"$state/run.txt"
+  echo "run $run: ${wait_line:-pause ${pause_ms} ms} took ${wall} ms; player CPU $(ms "$player") ms:" \
+       "main thread $(ms "$first") ms, player's other threads $(ms $((player - first - audio))) ms," \
+       "Wine's audio threads $(ms "$audio") ms; wineserver CPU $(ms "$server") ms"
+  total_player=$((total_player + player)) total_first=$((total_first + first)) total_audio=$((total_audio + audio))
   total_server=$((total_server + server)) total_wall=$((total_wall + wall))
 done
-echo "average of $runs runs over $((total_wall / runs)) ms of pause: player CPU $(( $(ms "$total_player") / runs )) ms," \
-     "of it the waiting thread $(( $(ms "$total_first") / runs )) ms; wineserver CPU $(( $(ms "$total_server") / runs )) ms" \
-     "(clock tick $((1000 / ticks)) ms)"
+wall=$((total_wall / runs))
+percent() { echo "$(( $(ms "$1") * 1000 / runs / wall ))" | sed 's/\(.\)$/.\1/; s/^\./0./'; }
+echo "average of $runs runs over $wall ms of pause:" \
+     "main thread $(( $(ms "$total_first") / runs )) ms ($(percent "$total_first") % of a core)," \
+     "player's other threads $(( $(ms $((total_player - total_first - total_audio))) / runs )) ms" \
+     "($(percent $((total_player - total_first - total_audio))) %)," \
+     "Wine's audio threads $(( $(ms "$total_audio") / runs )) ms ($(percent "$total_audio") %);" \
+     "wineserver $(( $(ms "$total_server") / runs )) ms (clock tick $((1000 / ticks)) ms)"

@@ -15,6 +15,9 @@ for preset in native tsan win64; do
   cmake --build --preset "$preset" -j "$jobs"
 done
 
+# Each fuzz target for 20 s: a parser or interpreter regression shows before the long test run.
+tools/fuzz.sh 20
+
 # One ctest run over the three build trees, so there is one summary at the end.
 mkdir -p build/all
 cat >build/all/CTestTestfile.cmake <<CTEST

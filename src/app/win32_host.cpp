@@ -5,6 +5,7 @@
 #include <sys/timeb.h>
 
 #include "sound/mixer.h"
+#include "ui/win32_gdi.h"
 
 namespace vellaro {
 
@@ -28,5 +29,14 @@ uint32_t Win32Host::clockMs() {
 uint32_t Win32Host::tickCount() { return GetTickCount(); }
 
 bool Win32Host::isSilent() { return !voices || voices->isSilent(); }
+
+bool Win32Host::replaceFile(const std::string& from, const std::string& to) {
+  {
+    AutoCloseHandle file(CreateFileA(from.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid() || !FlushFileBuffers(file.get())) return false;
+  }
+  // Write-through: the call returns only once the new name is on the disk too.
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
 
 }  // namespace vellaro

@@ -16,6 +16,7 @@ class Win32Host final : public Host {
   uint32_t clockMs() override;
   uint32_t tickCount() override;
   bool isSilent() override;
+  bool replaceFile(const std::string& from, const std::string& to) override;
 
   // The sound engine that isSilent asks; none means silence.
   VoicePlayer* voices = nullptr;

@@ -16,6 +16,10 @@ namespace vellaro {
 namespace {
 
 constexpr size_t kMaxExpandedLength = 254;
+// A script that runs without waiting lets window messages through this often, so that the window
+// stays alive and can be closed. Well below the 50 ms a learner notices, with room for the 16 ms
+// steps of the tick count.
+constexpr uint32_t kPumpIntervalMs = 20;
 
 // Removes one pair of enclosing double quotes in place; a lone quote becomes the empty text.
 char* stripQuotes(char* text) {
@@ -160,10 +164,24 @@ int Interpreter::runScenario(const std::string& path) {
   }
   currentLine = 0;
   ifFlag_ = false;
+  executedLines = 0;
+  lastPumpTick_ = host.tickCount();
   while (currentLine < kMaxLines && runCycle() == Flow::Continue) {
+    if (++executedLines == lineLimit) break;
+    if (letMessagesThrough() && quitRequested) break;
   }
   stopRun();
   return 0;
+}
+
+// True when it let messages through. Jumps, if, load, exit and return never test quitRequested, so
+// the main loop tests it after such a pass: a loop made of them can still be closed.
+bool Interpreter::letMessagesThrough() {
+  uint32_t now = host.tickCount();
+  if (!services || now - lastPumpTick_ < kPumpIntervalMs) return false;
+  lastPumpTick_ = now;
+  if (!services->pumpWhileRunning()) quitRequested = true;
+  return true;
 }
 
 Interpreter::Flow Interpreter::runCycle() {
@@ -248,6 +266,12 @@ bool Interpreter::runIf() {
 }
 
 Interpreter::Flow Interpreter::loadCommand() {
+  // A file that loads itself, directly or round a circle, would go on loading for ever once the
+  // CallStack is full: no entry is left to come back to, so the run stops there.
+  if (callStack.depth() == kMaxCallDepth) {
+    scriptError("STACK OVERFLOW");
+    return Flow::Stop;
+  }
   pushReturn(scenarioPath, currentLine + 1);
   scenarioPath = pathInBaseDir(argument(1));
   // A path longer than the interpreter holds is refused like a file that cannot be opened.

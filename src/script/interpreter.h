@@ -68,12 +68,18 @@ class Interpreter {
   int currentLine = 0;
   std::optional<std::string> pendingLine;
   bool quitRequested = false;
+  // Lines a run may execute before it stops; 0 for no bound. The fuzzing target sets it so that
+  // a lesson's endless loops end.
+  uint64_t lineLimit = 0;
+  // Lines the latest run executed (labels, comments and the lines an if runs count too).
+  uint64_t executedLines = 0;
   bool debugLogOn = false;
 
  private:
   enum class Flow { Continue, Stop };
 
   Flow runCycle();
+  bool letMessagesThrough();
   Flow jump();
   bool runIf();
   Flow loadCommand();
@@ -91,6 +97,7 @@ class Interpreter {
   char lineBuffer_[kLineBufferSize]{};
   ArgumentSlots arguments_{};
   bool ifFlag_ = false;
+  uint32_t lastPumpTick_ = 0;
 };
 
 }  // namespace vellaro

@@ -26,6 +26,10 @@ struct CommandServices {
   virtual void pumpFor(uint32_t /*durationMs*/) {}
   virtual void waitForWake() {}
   virtual void waitForWakeOrTimeout(uint32_t /*durationMs*/) {}
+  // Called by the main loop while a script runs for a long time without waiting: lets pending
+  // window messages through, all but the mouse's, which stay queued for the next wait (a click is
+  // what input reads). False when the program is to end (the main window is gone, or WM_QUIT).
+  virtual bool pumpWhileRunning() { return true; }
 
   // exec: opens the target (a document, a program, anything the shell knows) with the shell's
   // default action and does not wait for it; false when the shell cannot open it.

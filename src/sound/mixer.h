@@ -91,11 +91,35 @@ class Mixer final : public VoicePlayer {
     uint32_t counter = 0;  // output frames produced since the voice started
   };
 
-  void mixVoice(int index, uint32_t frames);
+  // A voice as one tick mixes it: its fields are read once, at the start of the tick.
+  struct TickVoice {
+    const uint8_t* data;
+    uint32_t end;
+    uint32_t pitch;
+    uint32_t pitchBase;
+    uint32_t speed;
+    bool eightBit;
+    bool mono;
+    bool ended;
+    int index;
+    uint32_t counter;
+  };
+  // Frames that every voice mixes before the next voice's turn.
+  static constexpr uint32_t kSpanFrames = 256;
+
+  // Reads the active voices into tickVoices_; returns how many there are.
+  int collectVoices();
+  void mixSpan(TickVoice& voice, uint32_t start, uint32_t frames);
+  // Keeps the voice's progress and frees it when it reached its end.
+  void finishVoice(const TickVoice& voice);
 
   std::array<Voice, kVoiceCount> voices_;
   std::array<Progress, kVoiceCount> progress_{};
-  std::vector<int32_t> sums_;  // left and right per frame, allocated once
+  std::array<TickVoice, kVoiceCount> tickVoices_{};
+  // Allocated once. Sums wrap modulo 2^32, so adding the mono sums to both channels at the end of
+  // a tick gives the same low 16 bits as adding each mono voice to both.
+  std::vector<int32_t> sums_;      // left and right per frame: stereo voices
+  std::vector<int32_t> monoSums_;  // one per frame: mono voices
 };
 
 // Bytes of the looping buffer that the play cursor has passed since the write position: the part a

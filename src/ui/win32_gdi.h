@@ -1,4 +1,5 @@
-// Small owners of GDI objects and device contexts, so that none leaks on an early return.
+// Small owners of GDI objects, device contexts and kernel handles, so that none leaks on an early
+// return.
 #pragma once
 
 #include <windows.h>
@@ -71,6 +72,23 @@ class GdiObject {
 
  private:
   Handle handle_;
+};
+
+// A kernel handle (file, event, thread), closed on scope exit. CreateFile reports failure with
+// INVALID_HANDLE_VALUE, the others with null; both count as no handle.
+class AutoCloseHandle {
+ public:
+  explicit AutoCloseHandle(HANDLE handle) : handle_(handle) {}
+  ~AutoCloseHandle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  AutoCloseHandle(const AutoCloseHandle&) = delete;
+  AutoCloseHandle& operator=(const AutoCloseHandle&) = delete;
+  bool valid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
 };
 
 }  // namespace vellaro

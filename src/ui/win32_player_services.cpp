@@ -70,4 +70,9 @@ bool PlayerServices::switchDisplayMode(int width, int bits, int frequency) {
   return displayMode_.switchTo(width, bits, frequency);
 }
 
+bool PlayerServices::pumpWhileRunning() {
+  if (pumpAllButMouse() == WM_QUIT) return false;
+  return mayWait();  // false once the window was closed (the hook) or is gone
+}
+
 }  // namespace vellaro

@@ -24,6 +24,7 @@ class PlayerServices : public CommandServices {
   void pumpFor(uint32_t durationMs) override;
   void waitForWake() override;
   void waitForWakeOrTimeout(uint32_t durationMs) override;
+  bool pumpWhileRunning() override;
 
   bool openWithShell(const char* target) override;
   bool switchDisplayMode(int width, int bits, int frequency) override;

@@ -38,6 +38,22 @@ UINT pumpPending(HWND window) {
   return 0;
 }
 
+UINT pumpAllButMouse() {
+  // Two ranges around the mouse messages; WM_QUIT lies in the first.
+  static const UINT kRanges[2][2] = {{0, WM_MOUSEFIRST - 1}, {WM_MOUSELAST + 1, 0xFFFFFFFF}};
+  MSG message;
+  for (const auto& range : kRanges) {
+    while (PeekMessageA(&message, nullptr, range[0], range[1], PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
+        return WM_QUIT;
+      }
+      dispatch(message);
+    }
+  }
+  return 0;
+}
+
 void waitForWake(HWND window) {
   ScreenObject* object = objectOf(window);
   if (!object) return;

@@ -14,6 +14,9 @@ class Host;
 // Dispatches every pending message of the window and its children (all of the thread's messages
 // for a null window). Returns WM_QUIT when it took one (not dispatched, not posted again).
 UINT pumpPending(HWND window);
+// Dispatches the thread's pending messages except mouse messages, which stay queued in their order.
+// Returns WM_QUIT when it took one (not dispatched, posted again so that the program still quits).
+UINT pumpAllButMouse();
 // Until the window's wake flag is set or WM_QUIT arrives; the message that ends it is dropped.
 void waitForWake(HWND window);
 // Like waitForWake, also ending when durationMs have passed by the clock or a WM_CLOSE arrives

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scenario_fixture.h"
+#include "script/services.h"
 
 namespace vellaro {
 namespace {
@@ -193,6 +194,20 @@ TEST_F(MainLoop, CallStackOverflowIsReportedAndNothingIsStoredPastIt) {
   EXPECT_EQ(interpreter.callStack.depth(), kMaxCallDepth);
 }
 
+// The 100th load fills the stack and says so; the next one cannot be come back from and stops the run.
+TEST_F(MainLoop, AFileThatLoadsItselfStopsWhenTheStackIsFull) {
+  writeScenario("index.scn", {"load self.scn"});
+  writeScenario("self.scn", {"debug X", "load self.scn"});
+  run();
+  // index.scn's load is the first entry, so self.scn's 99th load fills the stack.
+  Messages expected(kMaxCallDepth - 1, ran(0));
+  expected.push_back("1: STACK OVERFLOW");
+  expected.push_back(ran(0));
+  expected.push_back("1: STACK OVERFLOW");
+  EXPECT_EQ(host.messages, expected);
+  EXPECT_EQ(interpreter.callStack.depth(), kMaxCallDepth);
+}
+
 TEST_F(MainLoop, StopsWhenTheLineNumberReaches3000) {
   std::string bytes;
   for (int i = 0; i < kMaxLines; ++i) bytes += "# filler\r\n";
@@ -229,6 +244,51 @@ TEST_F(MainLoop, DebugLogHoldsOneLinePerDispatchedCommand) {
             "(index.scn) 5: setdir\r\r\n"
             "(next.scn) 1: debug\r\r\n"
             "(next.scn) 2: \r\r\n");
+}
+
+// Counts the passes of the running pump and reports the program's end at a given pass.
+struct RunningPump : CommandServices {
+  bool pumpWhileRunning() override { return ++passes != endAtPass; }
+  int passes = 0;
+  int endAtPass = -1;
+};
+
+// A script that never waits lets messages through every 20 ms of the tick count, and the end of
+// the program reported there stops even a loop of jumps, which never tests quitRequested.
+TEST_F(MainLoop, ALongRunLetsMessagesThroughAndCanBeEnded) {
+  struct Case {
+    std::vector<std::string> lines;
+    uint32_t tickStep;
+    int endAtPass, passes;
+    uint64_t executed;
+    Messages messages;
+  } cases[] = {
+      // Every 4th line at 5 ms a reading; the third pass ends the program.
+      {{":a", "goto :a"}, 5, 3, 3, 12, {}},
+      // A clock that stands still: no pass, and the script runs to its end as before.
+      {{"let n 1", "inc n", "poke $n", "terminate"}, 0, 1, 0, 3, {"2"}},
+      // 20 lines at 1 ms: one pass, and nothing of the script changes.
+      {{"let n 1", "inc n", "inc n", "inc n", "inc n", "inc n", "inc n", "inc n", "inc n", "inc n", "inc n",
+        "inc n", "inc n", "inc n", "inc n", "inc n", "inc n", "inc n", "inc n", "poke $n", "terminate"},
+       1, -1, 1, 20, {"19"}},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    RunningPump pump;
+    pump.endAtPass = c.endAtPass;
+    host.tickStep = c.tickStep;
+    host.messages.clear();
+    interpreter.services = &pump;
+    interpreter.quitRequested = false;
+    std::string bytes;
+    for (const std::string& line : c.lines) bytes += line + "\r\n";
+    writeFile("index.scn", bytes);
+    run();
+    interpreter.services = nullptr;
+    EXPECT_EQ(pump.passes, c.passes) << i;
+    EXPECT_EQ(interpreter.executedLines, c.executed) << i;
+    EXPECT_EQ(host.messages, c.messages) << i;
+  }
 }
 
 }  // namespace

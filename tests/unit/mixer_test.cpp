@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "sound/pitch_table.h"
@@ -298,6 +299,114 @@ INSTANTIATE_TEST_SUITE_P(Table, SpanTest,
                          ::testing::Values(SpanCase{0, 1764, 1764}, SpanCase{1764, 3528, 1764},
                                            SpanCase{11760, 1176, 1764}, SpanCase{0, 0, 12348},
                                            SpanCase{5000, 5000, 12348}, SpanCase{4, 0, 12344}));
+
+
+// The whole position rule of one voice written out plainly: the frames a voice adds, for comparing
+// the mixer's stepped and cut-up loops with it.
+class ReferenceVoice {
+ public:
+  ReferenceVoice(const SampleView& sample, uint16_t note)
+      : sample_(sample), end_(playableFrames(sample)), pitch_(kPitchTable[note]),
+        speed_(sample.speedFactor ? sample.speedFactor : 1u) {}
+
+  void add(std::vector<int32_t>& sums, uint32_t frames) {
+    for (uint32_t f = 0; f < frames && !ended_; ++f) {
+      uint32_t product = counter_ * pitch_;
+      uint32_t scaled = product / sample_.pitchBase;
+      uint32_t pos = scaled * speed_ / 4;
+      if (pos >= end_) {
+        ended_ = true;
+        break;
+      }
+      bool mono = sample_.channels == 1;
+      sums[2 * f] += value(mono ? pos : 2 * size_t{pos});
+      sums[2 * f + 1] += value(mono ? pos : 2 * size_t{pos} + 1);
+      ++counter_;
+    }
+  }
+
+ private:
+  int32_t value(size_t index) const {
+    if (sample_.bitsFactor == 1) return (int32_t{sample_.data[index]} - 128) * 256;
+    return static_cast<int16_t>(sample_.data[2 * index] | sample_.data[2 * index + 1] << 8);
+  }
+
+  SampleView sample_;
+  uint32_t end_;
+  uint32_t pitch_;
+  uint32_t speed_;
+  uint32_t counter_ = 0;
+  bool ended_ = false;
+};
+
+struct RandomVoice {
+  std::vector<uint8_t> bytes;
+  SampleView sample;
+  uint16_t note;
+};
+
+RandomVoice randomVoice(std::mt19937& random, size_t maxFrames) {
+  auto pick = [&random](uint32_t low, uint32_t high) { return std::uniform_int_distribution<uint32_t>(low, high)(random); };
+  RandomVoice voice;
+  voice.sample.channels = static_cast<uint8_t>(pick(1, 2));
+  voice.sample.bitsFactor = static_cast<uint8_t>(pick(1, 2));
+  voice.sample.groupFactor = static_cast<uint8_t>(voice.sample.channels * voice.sample.bitsFactor);
+  // Speeds 1, 2 and 4 take the shifted loop, the others the multiplied one; 0 plays as 1.
+  voice.sample.speedFactor = static_cast<uint8_t>(pick(0, 3) == 0 ? pick(0, 255) : 1u << pick(0, 2));
+  // Base 128 takes the stepped loops, any other the exact one.
+  voice.sample.pitchBase = static_cast<uint16_t>(pick(0, 3) == 0 ? pick(1, 400) : 128);
+  voice.bytes.resize(pick(101, static_cast<uint32_t>(maxFrames)) * voice.sample.groupFactor);
+  for (uint8_t& byte : voice.bytes) byte = static_cast<uint8_t>(random());
+  voice.sample.data = voice.bytes.data();
+  voice.sample.size = voice.bytes.size();
+  voice.note = static_cast<uint16_t>(pick(0, kPitchTableSize - 1));
+  return voice;
+}
+
+// Every output sample of the mixer equals the plain rule's, over random voices, pitches, formats and
+// tick lengths: guards the stepped positions, the end search, the spans and the mono sums.
+TEST(Mixer, MixesExactlyLikeThePlainPositionRule) {
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 8; ++round) {
+    std::vector<RandomVoice> voices;
+    for (int i = 0; i < kVoiceCount; ++i) voices.push_back(randomVoice(random, 30000));
+    Mixer mixer;
+    std::vector<ReferenceVoice> reference;
+    for (const RandomVoice& voice : voices) {
+      ASSERT_EQ(mixer.startVoice(voice.sample, voice.note, 88, 127), 1);
+      reference.emplace_back(voice.sample, voice.note);
+    }
+    for (int tick = 0; tick < 12; ++tick) {
+      uint32_t frames = std::uniform_int_distribution<uint32_t>(1, kMixBufferFrames)(random);
+      std::vector<int32_t> sums(2 * size_t{frames}, 0);
+      for (ReferenceVoice& voice : reference) voice.add(sums, frames);
+      std::vector<int16_t> expected(sums.size());
+      for (size_t i = 0; i < sums.size(); ++i) expected[i] = static_cast<int16_t>(static_cast<uint16_t>(sums[i]));
+      ASSERT_EQ(mix(mixer, frames), expected) << "round " << round << ", tick " << tick;
+    }
+  }
+}
+
+// A voice whose position product passes 2^32 (after about 2.2 million frames at the highest note)
+// leaves the stepped loop for the exact one at the right frame.
+TEST(Mixer, AVoiceWhoseProductWrapsPlaysLikeThePlainRule) {
+  std::mt19937 random(7);
+  // Mono 8-bit at speed 1 reads frame product >> 9, so the file must hold more than 2^23 frames.
+  std::vector<uint8_t> bytes(9'000'000);
+  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+  SampleView sample = view(bytes.data(), bytes.size(), 1, 1, 1);
+  Mixer mixer;
+  ASSERT_EQ(mixer.startVoice(sample, 71, 88, 127), 1);
+  ReferenceVoice reference(sample, 71);
+  for (int tick = 0; tick < 800; ++tick) {
+    std::vector<int32_t> sums(2 * size_t{kBufferFrames}, 0);
+    reference.add(sums, kBufferFrames);
+    std::vector<int16_t> out = mix(mixer, kBufferFrames);
+    for (size_t i = 0; i < sums.size(); ++i) {
+      ASSERT_EQ(out[i], static_cast<int16_t>(static_cast<uint16_t>(sums[i]))) << "tick " << tick << ", sample " << i;
+    }
+  }
+}
 
 }  // namespace
 }  // namespace vellaro

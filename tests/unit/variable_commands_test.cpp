@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,28 @@ TEST_F(VariableCommands, StoreWritesExactBytes) {
   command(cmdStore, {"no/such/folder/v.txt", "$a"});
   EXPECT_EQ(host.messages, (Messages{"0: store  -- Variable ($nofile) Does not Exists",
                                      "0: store -- file (no/such/folder/v.txt) cannot be created"}));
+}
+
+// store writes a new file beside the old one and swaps it in only when it is complete.
+TEST_F(VariableCommands, StoreKeepsTheOldFileUntilTheNewOneIsComplete) {
+  interpreter.variables.assign("a", "2");
+  struct Case {
+    bool refuse;
+    std::string bytes;
+    Messages messages;
+  } cases[] = {
+      {false, "$a=2\r\r\n", {}},
+      {true, "old", {"0: store -- file (v.txt) cannot be written; its old content is kept"}},
+  };
+  for (const Case& c : cases) {
+    writeFile("v.txt", "old");
+    host.messages.clear();
+    host.refuseReplace = c.refuse;
+    command(cmdStore, {"v.txt", "$a"});
+    EXPECT_EQ(readFile("v.txt"), c.bytes) << c.refuse;
+    EXPECT_FALSE(std::filesystem::exists("v.txt.tmp")) << c.refuse;
+    EXPECT_EQ(host.messages, c.messages) << c.refuse;
+  }
 }
 
 TEST_F(VariableCommands, RestoreLineRules) {

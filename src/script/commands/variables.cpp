@@ -18,6 +18,8 @@ constexpr size_t kMaxRestoreItems = 100;
 constexpr int kMaxStoreLineLength = 512;
 // Every store entry ends with two carriage returns and a line feed, on every platform.
 constexpr char kStoreLineEnd[] = "\r\r\n";
+// store writes the new file under the store file's name with this added, in the same folder.
+constexpr char kStoreTemporarySuffix[] = ".tmp";
 
 // Item 2 of store and restore split at every comma; nothing is trimmed, ",," gives an empty item.
 std::vector<std::string> splitList(const char* list) {
@@ -115,9 +117,13 @@ void cmdPoke(Interpreter& in, CommandArgs& args) {
 void cmdStore(Interpreter& in, CommandArgs& args) {
   const char* fileName = in.resolveArgument(args.item[1], "store");
   if (!fileName) return;
+  // The entries go to a new file beside the old one, which is replaced only once the new one is
+  // complete: a crash or a full disk in the middle never leaves a learner's progress half written.
+  const std::string target = fileName;
+  const std::string temporary = target + kStoreTemporarySuffix;
   // Binary, so that the line end is the same three bytes on every platform.
-  std::FILE* file = std::fopen(fileName, "wb");
-  if (!file) return in.scriptError("store -- file (%s) cannot be created", fileName);
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) return in.scriptError("store -- file (%s) cannot be created", target.c_str());
   for (const std::string& item : splitList(args.item[2])) {
     // An empty item names no variable; it is reported like a missing one.
     const char* value = item.empty() ? nullptr : in.variables.getVariable(item.c_str() + 1);
@@ -127,7 +133,12 @@ void cmdStore(Interpreter& in, CommandArgs& args) {
     }
     writeStoreEntry(file, item, value);
   }
-  std::fclose(file);
+  bool written = std::ferror(file) == 0;
+  written = std::fclose(file) == 0 && written;
+  if (!written || !in.host.replaceFile(temporary, target)) {
+    std::remove(temporary.c_str());
+    in.scriptError("store -- file (%s) cannot be written; its old content is kept", target.c_str());
+  }
 }
 
 void cmdRestore(Interpreter& in, CommandArgs& args) {
