@@ -8,8 +8,6 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 
-tools/fuzz.sh 20
-
 for preset in native tsan win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"

@@ -6,6 +6,7 @@
 // runPlayer() answer every message box, or drives the player step by step.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -64,6 +65,14 @@ struct RunResult {
 
   std::vector<std::string> texts() const;  // the boxes' texts, in order
 };
+
+using Texts = std::vector<std::string>;
+
+// The player ended by itself, with exit code 0.
+inline void expectCleanExit(const RunResult& run) {
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0u);
+}
 
 // The box every player shows at start-up where no MIDI input device exists, as under Wine here.
 inline const char kMidiInStartupBox[] = "Cannot init MIDI IN device";

@@ -12,13 +12,6 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
-
-void expectCleanExit(const RunResult& run) {
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitCode, 0u);
-}
-
 std::string littleEndian(uint32_t value, int bytes) {
   std::string text;
   for (int i = 0; i < bytes; ++i) text += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -105,7 +98,9 @@ TEST(HostileLessonWine, ObjectsBadFilesAndStoreFiles) {
   RunResult run = runPlayer(folder.path(), {}, 120000);
   expectCleanExit(run);
   Texts texts = run.texts();
-  EXPECT_EQ(countOf(texts, "MAX number of objects reached!"), 1u);
+  // The 501st preshow, and the cut picture: its missing rows show black, so it loads and then finds
+  // the registry full. The empty and the lying pictures are refused before that.
+  EXPECT_EQ(countOf(texts, "MAX number of objects reached!"), 2u);
   EXPECT_EQ(countOf(texts, "It is not WAV file zero.wav"), 1u);
   EXPECT_EQ(countOf(texts, "It is not WAV file cut.wav"), 1u);
   EXPECT_EQ(countOf(texts, "It is not WAV file lying.wav"), 0u);  // it plays the 2000 bytes it has

@@ -8,8 +8,6 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 constexpr DWORD kStartMs = 10000;
 
 // A player started on a scenario and driven step by step; its main window is found first.

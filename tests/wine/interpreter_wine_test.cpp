@@ -7,8 +7,6 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 // `debug X` is a harmless line that shows a box with its own line number, so it traces which
 // lines ran.
 constexpr const char* kTrace = "debug X";
@@ -18,11 +16,6 @@ PlayerOptions startedWith(const std::string& arguments) {
   PlayerOptions options;
   options.arguments = arguments;
   return options;
-}
-
-void expectCleanExit(const RunResult& run) {
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitCode, 0u);
 }
 
 // --- The first scenario file ---

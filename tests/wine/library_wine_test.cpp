@@ -9,6 +9,7 @@
 
 #include "bmp_files.h"
 #include "harness.h"
+#include "recording_host.h"
 #include "image/image_library.h"
 #include "image/win32_picture_loader.h"
 #include "picture_support.h"
@@ -17,7 +18,6 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
 using ProductRgb = ::vellaro::Rgb;
 using testing_bmp::BmpForm;
 
@@ -62,17 +62,6 @@ TEST(BmpFormsWine, EveryFormShowsItsPixelsWithTheBackgroundThroughTheTransparent
   }
   player.close();
 }
-
-class RecordingHost : public Host {
- public:
-  void showMessage(const std::string& text) override { messages.push_back(text); }
-  bool askOkCancel(const std::string&, const std::string&) override { return false; }
-  void beep(unsigned, unsigned) override {}
-  uint32_t clockMs() override { return GetTickCount(); }
-  uint32_t tickCount() override { return GetTickCount(); }
-  bool isSilent() override { return true; }
-  Texts messages;
-};
 
 class QuietCoderHost : public CoderHost {
  public:

@@ -8,8 +8,6 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 RunResult runLines(const TestFolder& folder, std::vector<std::string> lines) {
   lines.push_back("terminate");
   folder.writeScenario("index.scn", lines);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "recording_host.h"
 #include "image/win32_picture_loader.h"
 #include "picture_support.h"
 #include "script/host.h"
@@ -20,19 +21,7 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
 using ProductRgb = ::vellaro::Rgb;
-
-class RecordingHost : public Host {
- public:
-  void showMessage(const std::string& text) override { messages.push_back(text); }
-  bool askOkCancel(const std::string&, const std::string&) override { return false; }
-  void beep(unsigned, unsigned) override {}
-  uint32_t clockMs() override { return GetTickCount(); }
-  uint32_t tickCount() override { return GetTickCount(); }
-  bool isSilent() override { return true; }
-  Texts messages;
-};
 
 constexpr UINT kCount = WM_USER + 7;       // the hook notes it
 constexpr UINT kWake = WM_USER + 8;        // the hook notes it and wakes the main window

@@ -8,8 +8,6 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 TEST(MainWindowWine, IsFullScreenWhiteAndTitledVellaro) {
   TestFolder folder;
   PausedPlayer player(folder, {});

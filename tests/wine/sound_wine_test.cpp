@@ -24,18 +24,11 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 // These tests look at the start-up box too.
 PlayerOptions withStartupBox() {
   PlayerOptions options;
   options.skipStartupBox = false;
   return options;
-}
-
-void expectCleanExit(const RunResult& run) {
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitCode, 0u);
 }
 
 // How a tone file stores its samples, as recording programs write them.

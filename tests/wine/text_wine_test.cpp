@@ -12,8 +12,6 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 // A player started on the scenario, stopped at its box "ready" (answered on request).
 class ReadyPlayer {
  public:

@@ -7,13 +7,6 @@
 namespace vellaro::wine {
 namespace {
 
-using Texts = std::vector<std::string>;
-
-void expectCleanExit(const RunResult& run) {
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitCode, 0u);
-}
-
 TEST(StoreRestoreWine, ValuesComeBackInTheNextRunOfThePlayer) {
   TestFolder folder;
   folder.writeScenario("index.scn", {"let name \"Ada Lovelace\"", "math score 3*4", "let pair a=b", "let none \"\"",

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "recording_host.h"
 #include "image/win32_picture_loader.h"
 #include "picture_support.h"
 #include "script/host.h"
@@ -22,17 +23,6 @@ namespace vellaro::wine {
 namespace {
 
 using ProductRgb = ::vellaro::Rgb;
-
-class RecordingHost : public Host {
- public:
-  void showMessage(const std::string& text) override { messages.push_back(text); }
-  bool askOkCancel(const std::string&, const std::string&) override { return false; }
-  void beep(unsigned, unsigned) override {}
-  uint32_t clockMs() override { return GetTickCount(); }
-  uint32_t tickCount() override { return GetTickCount(); }
-  bool isSilent() override { return true; }
-  std::vector<std::string> messages;
-};
 
 std::vector<WPARAM> g_commands;  // wParam of every WM_COMMAND the main window received
 
