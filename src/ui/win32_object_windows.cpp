@@ -13,6 +13,8 @@ namespace vellaro {
 namespace {
 
 constexpr UINT kClassStyle = CS_GLOBALCLASS | CS_OWNDC | CS_DBLCLKS;  // 0x4028
+// A label pad draws nothing, so it needs no DC of its own.
+constexpr UINT kLabelPadClassStyle = CS_GLOBALCLASS | CS_DBLCLKS;  // 0x4008
 constexpr WPARAM kClickNotice = 0x10000;  // notification code 1, control identifier 0
 constexpr int kTextWindowWidth = 600;
 constexpr int kTextWindowHeight = 500;
@@ -20,6 +22,7 @@ constexpr int kTextWindowHeight = 500;
 const char kMainClass[] = "ZELTFullScreen_Kip_Win_Class";
 const char kPictureClass[] = "ZELTPictureWindow_Marvik_Win_Class";
 const char kTextClass[] = "ZELTZelt_Win_Class";
+const char kLabelPadClass[] = "ZELTLabel_Win_Pad_Class";
 
 int screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
@@ -172,18 +175,29 @@ void onPaint(ScreenObject* object) {
   }
 }
 
-}  // namespace
-
 // Registered at every creation; a failure because the class exists already changes nothing.
-void registerObjectClass(const char* name, bool arrowCursor) {
+void registerClassWithStyle(const char* name, bool arrowCursor, UINT classStyle) {
   WNDCLASSA windowClass{};
-  windowClass.style = kClassStyle;
+  windowClass.style = classStyle;
   windowClass.lpfnWndProc = commonWindowProc;
   windowClass.cbWndExtra = sizeof(LONG_PTR);  // room for the ScreenObject pointer
   windowClass.hInstance = windowingInstance();
   windowClass.hCursor = arrowCursor ? LoadCursorA(nullptr, IDC_ARROW) : nullptr;
   windowClass.lpszClassName = name;
   RegisterClassA(&windowClass);
+}
+
+}  // namespace
+
+void registerObjectClass(const char* name, bool arrowCursor) { registerClassWithStyle(name, arrowCursor, kClassStyle); }
+
+HWND createLabelPadWindow(HWND parent, int x, int y, int width, int height) {
+  registerClassWithStyle(kLabelPadClass, true, kLabelPadClassStyle);
+  HWND window = CreateWindowExA(WS_EX_TRANSPARENT, kLabelPadClass, "", parent ? WS_CHILD : WS_POPUP, x, y, width,
+                                height, parent, nullptr, windowingInstance(), nullptr);
+  if (!window) return nullptr;
+  attachObject(window)->kind = KIND_LABEL_PAD;  // no drawing fields: it paints nothing
+  return window;
 }
 
 HWND createMainWindow(HBITMAP background) {

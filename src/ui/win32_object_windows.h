@@ -19,6 +19,9 @@ HWND createMainWindow(HBITMAP background);
 HWND createPictureWindow(HWND parent, HBITMAP picture);
 // A hidden 600 x 500 window with a screen-sized back buffer; WS_POPUP when style is 0.
 HWND createTextWindow(MessageSink& messages, HWND parent, HBITMAP background, DWORD style);
+// A hidden, see-through window at (x, y) of the given size that paints nothing and only collects
+// the mouse for its owner (the widget library); WS_CHILD of parent, or WS_POPUP without one.
+HWND createLabelPadWindow(HWND parent, int x, int y, int width, int height);
 
 // Tiles the window's background (or its parent's back buffer, for OF_SEE_THROUGH) over the whole
 // screen-sized surface, or over one rectangle of it with the tile grid anchored at (0, 0).

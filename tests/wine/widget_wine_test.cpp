@@ -87,6 +87,25 @@ class WidgetWine : public ::testing::Test {
   char previous_[MAX_PATH] = "";
 };
 
+// A label pad paints nothing: the main window's background shows through it once it is shown.
+TEST_F(WidgetWine, ALabelPadIsASeeThroughChildThatPaintsNothing) {
+  HWND pad = createLabelPadWindow(mainWindow, 200, 150, 80, 40);
+  ASSERT_NE(pad, nullptr);
+  char name[64] = "";
+  GetClassNameA(pad, name, sizeof name);
+  EXPECT_STREQ(name, "ZELTLabel_Win_Pad_Class");
+  EXPECT_EQ(GetClassLongA(pad, GCL_STYLE), 0x4008);
+  EXPECT_TRUE(GetWindowLongA(pad, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+  EXPECT_TRUE(GetWindowLongA(pad, GWL_STYLE) & WS_CHILD);
+  EXPECT_FALSE(IsWindowVisible(pad));
+  ScreenObject* object = objectOf(pad);
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->kind, KIND_LABEL_PAD);
+  ShowWindow(pad, SW_SHOW);
+  EXPECT_TRUE(pumpUntil([] { return screenPixel(240, 170) == kBlue; }));
+  destroyObjectWindow(pad);
+}
+
 TEST_F(WidgetWine, AButtonShowsItsDownFrameWhileHeldThenItsUpFrameAndPostsItsCommand) {
   ButtonWidget button(host, mainWindow, 100, 100, 4711);
   ASSERT_NE(button.window(), nullptr);
