@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "base/file_replace.h"
+
 namespace vellaro {
 namespace {
 
@@ -161,9 +163,7 @@ std::string refusal(const std::string& path, const LibraryDirectory& directory, 
 
 }  // namespace
 
-bool CoderHost::replaceFile(const std::string& from, const std::string& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
-}
+bool CoderHost::replaceFile(const std::string& from, const std::string& to) { return replaceFileWithFlush(from, to); }
 
 std::string libraryKey(const std::string& group, const std::string& file) {
   return group.empty() ? file : group + ":" + file;

@@ -22,7 +22,7 @@ class CoderHost {
   // Called after every code; the player dispatches its pending window messages here.
   virtual void pumpMessages() {}
   // Moves a finished temporary file over the target, replacing it; false when that failed and
-  // the target is as it was. The default renames (POSIX rename replaces in one step).
+  // the target is as it was. The default is replaceFileWithFlush.
   virtual bool replaceFile(const std::string& from, const std::string& to);
 };
 

@@ -22,9 +22,6 @@ class PlayerCoderHost : public CoderHost {
   explicit PlayerCoderHost(MessageSink& host) : host_(host) {}
   void showMessage(const std::string& text) override { host_.showMessage(text); }
   void pumpMessages() override { pumpPending(nullptr); }
-  bool replaceFile(const std::string& from, const std::string& to) override {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-  }
 
  private:
   MessageSink& host_;

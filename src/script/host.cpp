@@ -1,23 +1,9 @@
 #include "script/host.h"
 
-#include <cstdio>
-
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "base/file_replace.h"
 
 namespace vellaro {
 
-bool Host::replaceFile(const std::string& from, const std::string& to) {
-#if !defined(_WIN32)
-  int descriptor = open(from.c_str(), O_RDONLY);
-  if (descriptor < 0) return false;
-  bool flushed = fsync(descriptor) == 0;
-  close(descriptor);
-  if (!flushed) return false;
-#endif
-  return std::rename(from.c_str(), to.c_str()) == 0;
-}
+bool Host::replaceFile(const std::string& from, const std::string& to) { return replaceFileWithFlush(from, to); }
 
 }  // namespace vellaro

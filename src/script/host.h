@@ -23,8 +23,8 @@ class Host : public MessageSink {
   virtual bool isSilent() = 0;
   // Flushes the complete file at from to the disk and puts it in place of to in one step, so that
   // to holds either its old or its new bytes whatever happens meanwhile; false when either fails
-  // (from is then still there). The default suits POSIX, where rename replaces an existing file;
-  // the Win32 player has its own, since rename there refuses an existing target.
+  // (from is then still there). The default is replaceFileWithFlush; the Win32 player has its own,
+  // which replaces the target in one step.
   virtual bool replaceFile(const std::string& from, const std::string& to);
 };
 

@@ -25,15 +25,6 @@ namespace {
 class ToolHost : public CoderHost {
  public:
   void showMessage(const std::string& text) override { std::cerr << text << '\n'; }
-  bool replaceFile(const std::string& from, const std::string& to) override {
-    std::error_code error;
-    fs::rename(from, to, error);
-    if (!error) return true;
-    // Some platforms refuse to rename over an existing file: the finished copy stays until moved.
-    fs::remove(to, error);
-    fs::rename(from, to, error);
-    return !error;
-  }
 };
 
 int fail(const std::string& message) {
