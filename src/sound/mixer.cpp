@@ -24,42 +24,76 @@ struct VoiceParams {
   uint32_t speed;
 };
 
-int32_t unsignedByte(const uint8_t* data, size_t index) { return (int32_t{data[index]} - 128) * 256; }
+// Sums are kept modulo 2^16: the output stores only the low 16 bits of each sum, and those do not
+// depend on the order of the additions nor on the width of the sums in between.
+uint16_t byteValue(const uint8_t* data, size_t index) { return static_cast<uint16_t>((int32_t{data[index]} - 128) * 256); }
 
-int32_t signedWord(const uint8_t* data, size_t index) {
-  int16_t value;
+uint16_t wordValue(const uint8_t* data, size_t index) {
+  uint16_t value;
   std::memcpy(&value, data + 2 * index, sizeof value);  // sample data is little-endian, as is x86
   return value;
 }
 
-// Adds a 16-bit left and right value to a pair of sums. With SSE2, one 64-bit store instead of two
-// 32-bit ones: stores bound the hot loop.
-inline void addStereoWords(const uint8_t* frame, int32_t* sums) {
-#if defined(__SSE2__)
-  int32_t bytes;
-  std::memcpy(&bytes, frame, sizeof bytes);
-  __m128i words = _mm_cvtsi32_si128(bytes);
-  __m128i values = _mm_srai_epi32(_mm_unpacklo_epi16(words, words), 16);  // sign-extended left, right
-  __m128i pair = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(sums));
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(sums), _mm_add_epi32(pair, values));
-#else
-  sums[0] += signedWord(frame, 0);
-  sums[1] += signedWord(frame, 1);
-#endif
-}
+// The sample layouts. For each: Frame, a sample frame's value (mono: one value for both channels)
+// or a sum of several; read, the frame at a position; add, the sum of two; addTo, adding one to the
+// sums of an output frame; kStride, the sums per output frame.
+struct MonoBytes {
+  static constexpr size_t kStride = 1;
+  using Frame = uint32_t;
+  static Frame read(const uint8_t* data, uint32_t pos) { return byteValue(data, pos); }
+  static Frame add(Frame a, Frame b) { return a + b; }
+  static void addTo(uint16_t* sums, Frame frame) { sums[0] = static_cast<uint16_t>(sums[0] + frame); }
+};
 
-// Adds the sample frame at pos to output frame f. Mono voices add one value to the mono sums,
-// which the end of the tick adds to both channels; other voices add a left and a right value.
-template <bool kEightBit, bool kMono>
-void addFrame(const uint8_t* data, uint32_t pos, int32_t* sums, size_t f) {
-  if (kMono) {
-    sums[f] += kEightBit ? unsignedByte(data, pos) : signedWord(data, pos);
-  } else if (kEightBit) {
-    sums[2 * f] += unsignedByte(data, 2 * size_t{pos});
-    sums[2 * f + 1] += unsignedByte(data, 2 * size_t{pos} + 1);
-  } else {
-    addStereoWords(data + 4 * size_t{pos}, sums + 2 * f);
+struct MonoWords : MonoBytes {
+  static Frame read(const uint8_t* data, uint32_t pos) { return wordValue(data, pos); }
+};
+
+struct StereoBytes {
+  static constexpr size_t kStride = 2;
+  struct Frame {
+    uint32_t left;
+    uint32_t right;
+  };
+  static Frame read(const uint8_t* data, uint32_t pos) {
+    return {byteValue(data, 2 * size_t{pos}), byteValue(data, 2 * size_t{pos} + 1)};
   }
+  static Frame add(Frame a, Frame b) { return {a.left + b.left, a.right + b.right}; }
+  static void addTo(uint16_t* sums, Frame frame) {
+    sums[0] = static_cast<uint16_t>(sums[0] + frame.left);
+    sums[1] = static_cast<uint16_t>(sums[1] + frame.right);
+  }
+};
+
+#if defined(__SSE2__)
+// A 16-bit stereo frame has the layout of its two sums: one 32-bit load and a 16-bit vector
+// addition (which wraps modulo 2^16 like the sums) add both channels.
+struct StereoWords {
+  static constexpr size_t kStride = 2;
+  using Frame = __m128i;
+  static Frame load32(const void* bytes) {
+    int32_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    return _mm_cvtsi32_si128(value);
+  }
+  static Frame read(const uint8_t* data, uint32_t pos) { return load32(data + 4 * size_t{pos}); }
+  static Frame add(Frame a, Frame b) { return _mm_add_epi16(a, b); }
+  static void addTo(uint16_t* sums, Frame frame) {
+    int32_t value = _mm_cvtsi128_si32(add(load32(sums), frame));
+    std::memcpy(sums, &value, sizeof value);
+  }
+};
+#else
+struct StereoWords : StereoBytes {
+  static Frame read(const uint8_t* data, uint32_t pos) {
+    return {wordValue(data, 2 * size_t{pos}), wordValue(data, 2 * size_t{pos} + 1)};
+  }
+};
+#endif
+
+template <class Format>
+void addFrame(const uint8_t* data, uint32_t pos, uint16_t* sums, size_t f) {
+  Format::addTo(sums + Format::kStride * f, Format::read(data, pos));
 }
 
 // The sample frame that output frame counter of a voice plays: all of it modulo 2^32, as the
@@ -73,15 +107,15 @@ uint32_t positionOf(const VoiceParams& p, uint32_t counter) {
 // Adds one voice's frames to the sums, frame by frame with the whole position rule, and returns
 // its new counter; ended tells that the voice reached its end frame, which it does not play and
 // does not count.
-template <bool kEightBit, bool kMono>
-uint32_t addVoiceExactly(const VoiceParams& p, uint32_t counter, int32_t* sums, uint32_t frames, bool& ended) {
+template <class Format>
+uint32_t addVoiceExactly(const VoiceParams& p, uint32_t counter, uint16_t* sums, uint32_t frames, bool& ended) {
   for (uint32_t f = 0; f < frames; ++f) {
     uint32_t pos = positionOf(p, counter);
     if (pos >= p.end) {
       ended = true;
       return counter;
     }
-    addFrame<kEightBit, kMono>(p.data, pos, sums, f);
+    addFrame<Format>(p.data, pos, sums, f);
     ++counter;
   }
   return counter;
@@ -119,37 +153,73 @@ int shiftForSpeed(uint32_t speed) {
   }
 }
 
-// The hot loop: frames that are known to play, with the product stepped by one addition per frame
-// instead of a multiplication, no end test, and a constant shift. Gives the positions of positionOf.
-template <bool kEightBit, bool kMono, int kShift>
-void addFramesShifted(const uint8_t* data, uint32_t product, uint32_t pitch, int32_t* sums, uint32_t frames) {
-#pragma GCC unroll 4
-  for (size_t f = 0; f < frames; ++f, product += pitch) addFrame<kEightBit, kMono>(data, product >> kShift, sums, f);
-}
-
-template <bool kEightBit, bool kMono>
-void addFramesStepped(const VoiceParams& p, uint32_t counter, int32_t* sums, uint32_t frames) {
+// The frames a voice plays before its end at a speed without a shift, with the product stepped by
+// one addition per frame instead of a multiplication.
+template <class Format>
+void addFramesMultiplied(const VoiceParams& p, uint32_t counter, uint16_t* sums, uint32_t frames) {
   uint32_t product = counter * p.pitch;
-  switch (shiftForSpeed(p.speed)) {
-    case 7: return addFramesShifted<kEightBit, kMono, 7>(p.data, product, p.pitch, sums, frames);
-    case 8: return addFramesShifted<kEightBit, kMono, 8>(p.data, product, p.pitch, sums, frames);
-    case 9: return addFramesShifted<kEightBit, kMono, 9>(p.data, product, p.pitch, sums, frames);
-    default:
-      for (size_t f = 0; f < frames; ++f, product += p.pitch) {
-        addFrame<kEightBit, kMono>(p.data, ((product >> 7) * p.speed) >> 2, sums, f);
-      }
+  for (size_t f = 0; f < frames; ++f, product += p.pitch) {
+    addFrame<Format>(p.data, ((product >> 7) * p.speed) >> 2, sums, f);
   }
 }
 
-template <bool kEightBit, bool kMono>
-uint32_t addVoice(const VoiceParams& p, uint32_t counter, int32_t* sums, uint32_t frames, bool& ended) {
+// A voice that no lane can play: the exact loop, or the multiplied one.
+template <class Format>
+uint32_t addVoiceAlone(const VoiceParams& p, uint32_t counter, uint16_t* sums, uint32_t frames, bool& ended) {
   uint32_t playable = 0;
-  if (!framesBeforeEnd(p, counter, frames, playable)) {
-    return addVoiceExactly<kEightBit, kMono>(p, counter, sums, frames, ended);
-  }
-  addFramesStepped<kEightBit, kMono>(p, counter, sums, playable);
+  if (!framesBeforeEnd(p, counter, frames, playable)) return addVoiceExactly<Format>(p, counter, sums, frames, ended);
+  addFramesMultiplied<Format>(p, counter, sums, playable);
   ended = playable < frames;
   return counter + playable;
+}
+
+// The hot loop: N lanes of one layout at once, so that the sums of an output frame are read and
+// written once for N voices instead of N times. The position's upper half is the sample frame.
+template <class Format, int N>
+void addLanes(const MixLane* lanes, uint16_t* sums, uint32_t frames) {
+  const uint8_t* data[N];
+  uint64_t position[N];
+  uint64_t step[N];
+  for (int n = 0; n < N; ++n) {
+    data[n] = lanes[n].data;
+    position[n] = lanes[n].position;
+    step[n] = lanes[n].step;
+  }
+  for (size_t f = 0; f < frames; ++f) {
+    typename Format::Frame total = Format::read(data[0], static_cast<uint32_t>(position[0] >> 32));
+    position[0] += step[0];
+    for (int n = 1; n < N; ++n) {
+      total = Format::add(total, Format::read(data[n], static_cast<uint32_t>(position[n] >> 32)));
+      position[n] += step[n];
+    }
+    Format::addTo(sums + Format::kStride * f, total);
+  }
+}
+
+// N lanes play together the frames that all of them play; what a lane plays beyond, it plays alone.
+template <class Format, int N>
+void addGroup(const MixLane* lanes, uint16_t* sums) {
+  uint32_t common = lanes[0].frames;
+  for (int n = 1; n < N; ++n) common = std::min(common, lanes[n].frames);
+  addLanes<Format, N>(lanes, sums, common);
+  for (int n = 0; n < N; ++n) {
+    if (lanes[n].frames == common) continue;
+    MixLane rest = lanes[n];
+    rest.position += rest.step * common;
+    addLanes<Format, 1>(&rest, sums + Format::kStride * common, rest.frames - common);
+  }
+}
+
+template <class Format>
+void addAllLanes(const MixLane* lanes, int count, uint16_t* sums) {
+  int first = 0;
+  for (; count - first >= 4; first += 4) addGroup<Format, 4>(lanes + first, sums);
+  switch (count - first) {
+    case 3: return addGroup<Format, 3>(lanes + first, sums);
+    case 2: return addGroup<Format, 2>(lanes + first, sums);
+    case 1: return addGroup<Format, 1>(lanes + first, sums);
+    default: return;
+  }
 }
 
 }  // namespace
@@ -220,7 +290,9 @@ void Mixer::mixFrames(int16_t* out, uint32_t frames) {
   // it is still in the cache. The sums do not depend on the order of the additions.
   for (uint32_t start = 0; start < frames; start += kSpanFrames) {
     uint32_t length = std::min(kSpanFrames, frames - start);
+    laneCounts_.fill(0);
     for (int i = 0; i < count; ++i) mixSpan(tickVoices_[i], start, length);
+    mixLanes(start);
   }
   for (int i = 0; i < count; ++i) finishVoice(tickVoices_[i]);
   // No clipping and no scaling: the low 16 bits of each sum are stored, so loud sums wrap around.
@@ -228,6 +300,11 @@ void Mixer::mixFrames(int16_t* out, uint32_t frames) {
     out[2 * f] = static_cast<int16_t>(static_cast<uint16_t>(sums_[2 * f] + monoSums_[f]));
     out[2 * f + 1] = static_cast<int16_t>(static_cast<uint16_t>(sums_[2 * f + 1] + monoSums_[f]));
   }
+}
+
+Mixer::Layout Mixer::layoutOf(bool mono, bool eightBit) {
+  if (mono) return eightBit ? kMonoBytes : kMonoWords;
+  return eightBit ? kStereoBytes : kStereoWords;
 }
 
 int Mixer::collectVoices() {
@@ -239,8 +316,9 @@ int Mixer::collectVoices() {
     if (!data || data == kClaimed) continue;
     TickVoice tick{data, voice.end.load(std::memory_order_relaxed), voice.pitch.load(std::memory_order_relaxed),
                    voice.pitchBase.load(std::memory_order_relaxed), voice.speedFactor.load(std::memory_order_relaxed),
-                   voice.bitsFactor.load(std::memory_order_relaxed) == 1,
-                   voice.channels.load(std::memory_order_relaxed) == 1, false, index, 0};
+                   layoutOf(voice.channels.load(std::memory_order_relaxed) == 1,
+                            voice.bitsFactor.load(std::memory_order_relaxed) == 1),
+                   false, index, 0};
     std::atomic_thread_fence(std::memory_order_acquire);
     // Restarted by another thread while its fields were read: it is picked up at the next tick.
     if (voice.serial.load(std::memory_order_relaxed) != serial) continue;
@@ -252,20 +330,48 @@ int Mixer::collectVoices() {
   return count;
 }
 
+// A voice of pitch base 128 at speed 1, 2 or 4 whose product does not wrap within the span waits
+// in a lane for mixLanes; any other voice is mixed here, alone.
 void Mixer::mixSpan(TickVoice& voice, uint32_t start, uint32_t frames) {
   if (voice.ended) return;
   VoiceParams p{voice.data, voice.end, voice.pitch, voice.pitchBase, voice.speed};
+  uint32_t playable = 0;
+  int shift = shiftForSpeed(p.speed);
+  int& lanes = laneCounts_[voice.layout];
+  if (shift < 0 || lanes >= kVoiceCount || !framesBeforeEnd(p, voice.counter, frames, playable)) {
+    mixAlone(voice, start, frames);
+    return;
+  }
+  // position << (32 - shift) puts product >> shift in the upper half; the product stays below
+  // 2^32, so the 64-bit position never wraps.
+  uint32_t product = voice.counter * p.pitch;
+  lanes_[voice.layout][lanes++] =
+      MixLane{p.data, uint64_t{product} << (32 - shift), uint64_t{p.pitch} << (32 - shift), playable};
+  voice.counter += playable;
+  voice.ended = playable < frames;
+}
+
+void Mixer::mixAlone(TickVoice& voice, uint32_t start, uint32_t frames) {
+  VoiceParams p{voice.data, voice.end, voice.pitch, voice.pitchBase, voice.speed};
+  uint16_t* mono = monoSums_.data() + start;
+  uint16_t* stereo = sums_.data() + 2 * size_t{start};
   uint32_t& counter = voice.counter;
   bool& ended = voice.ended;
-  if (voice.mono) {
-    int32_t* sums = monoSums_.data() + start;
-    counter = voice.eightBit ? addVoice<true, true>(p, counter, sums, frames, ended)
-                             : addVoice<false, true>(p, counter, sums, frames, ended);
-  } else {
-    int32_t* sums = sums_.data() + 2 * size_t{start};
-    counter = voice.eightBit ? addVoice<true, false>(p, counter, sums, frames, ended)
-                             : addVoice<false, false>(p, counter, sums, frames, ended);
+  switch (voice.layout) {
+    case kMonoBytes: counter = addVoiceAlone<MonoBytes>(p, counter, mono, frames, ended); break;
+    case kMonoWords: counter = addVoiceAlone<MonoWords>(p, counter, mono, frames, ended); break;
+    case kStereoBytes: counter = addVoiceAlone<StereoBytes>(p, counter, stereo, frames, ended); break;
+    default: counter = addVoiceAlone<StereoWords>(p, counter, stereo, frames, ended); break;
   }
+}
+
+void Mixer::mixLanes(uint32_t start) {
+  uint16_t* mono = monoSums_.data() + start;
+  uint16_t* stereo = sums_.data() + 2 * size_t{start};
+  addAllLanes<MonoBytes>(lanes_[kMonoBytes].data(), laneCounts_[kMonoBytes], mono);
+  addAllLanes<MonoWords>(lanes_[kMonoWords].data(), laneCounts_[kMonoWords], mono);
+  addAllLanes<StereoBytes>(lanes_[kStereoBytes].data(), laneCounts_[kStereoBytes], stereo);
+  addAllLanes<StereoWords>(lanes_[kStereoWords].data(), laneCounts_[kStereoWords], stereo);
 }
 
 void Mixer::finishVoice(const TickVoice& voice) {

@@ -59,6 +59,15 @@ class VoicePlayer {
   virtual bool isSilent() const = 0;
 };
 
+// A voice's part of one span as the mixer's stepped loop plays it: sample frame position >> 32,
+// then position += step, for frames output frames.
+struct MixLane {
+  const uint8_t* data;
+  uint64_t position;
+  uint64_t step;
+  uint32_t frames;
+};
+
 class Mixer final : public VoicePlayer {
  public:
   Mixer();
@@ -91,6 +100,9 @@ class Mixer final : public VoicePlayer {
     uint32_t counter = 0;  // output frames produced since the voice started
   };
 
+  // The sample layouts, each mixed by its own loops.
+  enum Layout : uint8_t { kMonoBytes, kMonoWords, kStereoBytes, kStereoWords, kLayoutCount };
+
   // A voice as one tick mixes it: its fields are read once, at the start of the tick.
   struct TickVoice {
     const uint8_t* data;
@@ -98,8 +110,7 @@ class Mixer final : public VoicePlayer {
     uint32_t pitch;
     uint32_t pitchBase;
     uint32_t speed;
-    bool eightBit;
-    bool mono;
+    Layout layout;
     bool ended;
     int index;
     uint32_t counter;
@@ -107,19 +118,27 @@ class Mixer final : public VoicePlayer {
   // Frames that every voice mixes before the next voice's turn.
   static constexpr uint32_t kSpanFrames = 256;
 
+  static Layout layoutOf(bool mono, bool eightBit);
   // Reads the active voices into tickVoices_; returns how many there are.
   int collectVoices();
+  // Puts the voice's part of the span in a lane, or mixes it at once when no lane can play it.
   void mixSpan(TickVoice& voice, uint32_t start, uint32_t frames);
+  void mixAlone(TickVoice& voice, uint32_t start, uint32_t frames);
+  // Mixes the lanes of the span that starts at output frame start.
+  void mixLanes(uint32_t start);
   // Keeps the voice's progress and frees it when it reached its end.
   void finishVoice(const TickVoice& voice);
 
   std::array<Voice, kVoiceCount> voices_;
   std::array<Progress, kVoiceCount> progress_{};
   std::array<TickVoice, kVoiceCount> tickVoices_{};
-  // Allocated once. Sums wrap modulo 2^32, so adding the mono sums to both channels at the end of
-  // a tick gives the same low 16 bits as adding each mono voice to both.
-  std::vector<int32_t> sums_;      // left and right per frame: stereo voices
-  std::vector<int32_t> monoSums_;  // one per frame: mono voices
+  std::array<std::array<MixLane, kVoiceCount>, kLayoutCount> lanes_{};
+  std::array<int, kLayoutCount> laneCounts_{};
+  // Allocated once. Sums keep only the low 16 bits the output stores; they wrap modulo 2^16, so
+  // adding the mono sums to both channels at the end of a tick gives the same low 16 bits as
+  // adding each mono voice to both.
+  std::vector<uint16_t> sums_;      // left and right per frame: stereo voices
+  std::vector<uint16_t> monoSums_;  // one per frame: mono voices
 };
 
 // Bytes of the looping buffer that the play cursor has passed since the write position: the part a
