@@ -40,13 +40,13 @@ uint16_t wordValue(const uint8_t* data, size_t index) {
 struct MonoBytes {
   static constexpr size_t kStride = 1;
   using Frame = uint32_t;
-  static Frame read(const uint8_t* data, uint32_t pos) { return byteValue(data, pos); }
+  static Frame read(const uint8_t* data, size_t pos) { return byteValue(data, pos); }
   static Frame add(Frame a, Frame b) { return a + b; }
   static void addTo(uint16_t* sums, Frame frame) { sums[0] = static_cast<uint16_t>(sums[0] + frame); }
 };
 
 struct MonoWords : MonoBytes {
-  static Frame read(const uint8_t* data, uint32_t pos) { return wordValue(data, pos); }
+  static Frame read(const uint8_t* data, size_t pos) { return wordValue(data, pos); }
 };
 
 struct StereoBytes {
@@ -55,8 +55,8 @@ struct StereoBytes {
     uint32_t left;
     uint32_t right;
   };
-  static Frame read(const uint8_t* data, uint32_t pos) {
-    return {byteValue(data, 2 * size_t{pos}), byteValue(data, 2 * size_t{pos} + 1)};
+  static Frame read(const uint8_t* data, size_t pos) {
+    return {byteValue(data, 2 * pos), byteValue(data, 2 * pos + 1)};
   }
   static Frame add(Frame a, Frame b) { return {a.left + b.left, a.right + b.right}; }
   static void addTo(uint16_t* sums, Frame frame) {
@@ -76,7 +76,7 @@ struct StereoWords {
     std::memcpy(&value, bytes, sizeof value);
     return _mm_cvtsi32_si128(value);
   }
-  static Frame read(const uint8_t* data, uint32_t pos) { return load32(data + 4 * size_t{pos}); }
+  static Frame read(const uint8_t* data, size_t pos) { return load32(data + 4 * pos); }
   static Frame add(Frame a, Frame b) { return _mm_add_epi16(a, b); }
   static void addTo(uint16_t* sums, Frame frame) {
     int32_t value = _mm_cvtsi128_si32(add(load32(sums), frame));
@@ -85,8 +85,8 @@ struct StereoWords {
 };
 #else
 struct StereoWords : StereoBytes {
-  static Frame read(const uint8_t* data, uint32_t pos) {
-    return {wordValue(data, 2 * size_t{pos}), wordValue(data, 2 * size_t{pos} + 1)};
+  static Frame read(const uint8_t* data, size_t pos) {
+    return {wordValue(data, 2 * pos), wordValue(data, 2 * pos + 1)};
   }
 };
 #endif
@@ -175,8 +175,9 @@ uint32_t addVoiceAlone(const VoiceParams& p, uint32_t counter, uint16_t* sums, u
 
 // The hot loop: N lanes of one layout at once, so that the sums of an output frame are read and
 // written once for N voices instead of N times. The position's upper half is the sample frame.
+// The lanes advance by the frames played.
 template <class Format, int N>
-void addLanes(const MixLane* lanes, uint16_t* sums, uint32_t frames) {
+void addLanes(MixLane* lanes, uint16_t* sums, uint32_t frames) {
   const uint8_t* data[N];
   uint64_t position[N];
   uint64_t step[N];
@@ -186,40 +187,54 @@ void addLanes(const MixLane* lanes, uint16_t* sums, uint32_t frames) {
     step[n] = lanes[n].step;
   }
   for (size_t f = 0; f < frames; ++f) {
-    typename Format::Frame total = Format::read(data[0], static_cast<uint32_t>(position[0] >> 32));
+    typename Format::Frame total = Format::read(data[0], position[0] >> 32);
     position[0] += step[0];
     for (int n = 1; n < N; ++n) {
-      total = Format::add(total, Format::read(data[n], static_cast<uint32_t>(position[n] >> 32)));
+      total = Format::add(total, Format::read(data[n], position[n] >> 32));
       position[n] += step[n];
     }
     Format::addTo(sums + Format::kStride * f, total);
   }
-}
-
-// N lanes play together the frames that all of them play; what a lane plays beyond, it plays alone.
-template <class Format, int N>
-void addGroup(const MixLane* lanes, uint16_t* sums) {
-  uint32_t common = lanes[0].frames;
-  for (int n = 1; n < N; ++n) common = std::min(common, lanes[n].frames);
-  addLanes<Format, N>(lanes, sums, common);
   for (int n = 0; n < N; ++n) {
-    if (lanes[n].frames == common) continue;
-    MixLane rest = lanes[n];
-    rest.position += rest.step * common;
-    addLanes<Format, 1>(&rest, sums + Format::kStride * common, rest.frames - common);
+    lanes[n].position = position[n];
+    lanes[n].frames -= frames;
   }
 }
 
+// N lanes play together the frames of the span that all of them play; a lane that plays on beyond
+// plays the rest of the span alone.
+template <class Format, int N>
+void addGroup(MixLane* lanes, uint16_t* sums, uint32_t length) {
+  uint32_t common = length;
+  for (int n = 0; n < N; ++n) common = std::min(common, lanes[n].frames);
+  addLanes<Format, N>(lanes, sums, common);
+  if (common == length) return;
+  for (int n = 0; n < N; ++n) {
+    uint32_t rest = std::min(lanes[n].frames, length - common);
+    if (rest > 0) addLanes<Format, 1>(lanes + n, sums + Format::kStride * common, rest);
+  }
+}
+
+// Mixes length frames of every lane into sums.
 template <class Format>
-void addAllLanes(const MixLane* lanes, int count, uint16_t* sums) {
+void addAllLanes(MixLane* lanes, int count, uint16_t* sums, uint32_t length) {
   int first = 0;
-  for (; count - first >= 4; first += 4) addGroup<Format, 4>(lanes + first, sums);
+  for (; count - first >= 4; first += 4) addGroup<Format, 4>(lanes + first, sums, length);
   switch (count - first) {
-    case 3: return addGroup<Format, 3>(lanes + first, sums);
-    case 2: return addGroup<Format, 2>(lanes + first, sums);
-    case 1: return addGroup<Format, 1>(lanes + first, sums);
+    case 3: return addGroup<Format, 3>(lanes + first, sums, length);
+    case 2: return addGroup<Format, 2>(lanes + first, sums, length);
+    case 1: return addGroup<Format, 1>(lanes + first, sums, length);
     default: return;
   }
+}
+
+// Drops the lanes that have played all their frames; returns how many remain.
+int keepPlayingLanes(MixLane* lanes, int count) {
+  int kept = 0;
+  for (int i = 0; i < count; ++i) {
+    if (lanes[i].frames > 0) lanes[kept++] = lanes[i];
+  }
+  return kept;
 }
 
 }  // namespace
@@ -286,14 +301,11 @@ void Mixer::mixFrames(int16_t* out, uint32_t frames) {
   std::fill(sums_.begin(), sums_.begin() + 2 * size_t{frames}, 0);
   std::fill(monoSums_.begin(), monoSums_.begin() + frames, 0);
   int count = collectVoices();
-  // Span by span, every voice: the sample data that voices of one instrument share is read while
+  laneCounts_.fill(0);
+  for (int i = 0; i < count; ++i) planVoice(tickVoices_[i], frames);
+  // Span by span, every lane: the sample data that voices of one instrument share is read while
   // it is still in the cache. The sums do not depend on the order of the additions.
-  for (uint32_t start = 0; start < frames; start += kSpanFrames) {
-    uint32_t length = std::min(kSpanFrames, frames - start);
-    laneCounts_.fill(0);
-    for (int i = 0; i < count; ++i) mixSpan(tickVoices_[i], start, length);
-    mixLanes(start);
-  }
+  for (uint32_t start = 0; start < frames; start += kSpanFrames) mixLanes(start, std::min(kSpanFrames, frames - start));
   for (int i = 0; i < count; ++i) finishVoice(tickVoices_[i]);
   // No clipping and no scaling: the low 16 bits of each sum are stored, so loud sums wrap around.
   for (size_t f = 0; f < frames; ++f) {
@@ -330,16 +342,15 @@ int Mixer::collectVoices() {
   return count;
 }
 
-// A voice of pitch base 128 at speed 1, 2 or 4 whose product does not wrap within the span waits
-// in a lane for mixLanes; any other voice is mixed here, alone.
-void Mixer::mixSpan(TickVoice& voice, uint32_t start, uint32_t frames) {
-  if (voice.ended) return;
+// A voice of pitch base 128 at speed 1, 2 or 4 whose product does not wrap within the tick plays
+// from a lane, which mixLanes mixes span by span; any other voice is mixed at once, alone.
+void Mixer::planVoice(TickVoice& voice, uint32_t frames) {
   VoiceParams p{voice.data, voice.end, voice.pitch, voice.pitchBase, voice.speed};
   uint32_t playable = 0;
   int shift = shiftForSpeed(p.speed);
   int& lanes = laneCounts_[voice.layout];
   if (shift < 0 || lanes >= kVoiceCount || !framesBeforeEnd(p, voice.counter, frames, playable)) {
-    mixAlone(voice, start, frames);
+    mixAlone(voice, frames);
     return;
   }
   // position << (32 - shift) puts product >> shift in the upper half; the product stays below
@@ -351,27 +362,28 @@ void Mixer::mixSpan(TickVoice& voice, uint32_t start, uint32_t frames) {
   voice.ended = playable < frames;
 }
 
-void Mixer::mixAlone(TickVoice& voice, uint32_t start, uint32_t frames) {
+void Mixer::mixAlone(TickVoice& voice, uint32_t frames) {
   VoiceParams p{voice.data, voice.end, voice.pitch, voice.pitchBase, voice.speed};
-  uint16_t* mono = monoSums_.data() + start;
-  uint16_t* stereo = sums_.data() + 2 * size_t{start};
   uint32_t& counter = voice.counter;
   bool& ended = voice.ended;
   switch (voice.layout) {
-    case kMonoBytes: counter = addVoiceAlone<MonoBytes>(p, counter, mono, frames, ended); break;
-    case kMonoWords: counter = addVoiceAlone<MonoWords>(p, counter, mono, frames, ended); break;
-    case kStereoBytes: counter = addVoiceAlone<StereoBytes>(p, counter, stereo, frames, ended); break;
-    default: counter = addVoiceAlone<StereoWords>(p, counter, stereo, frames, ended); break;
+    case kMonoBytes: counter = addVoiceAlone<MonoBytes>(p, counter, monoSums_.data(), frames, ended); break;
+    case kMonoWords: counter = addVoiceAlone<MonoWords>(p, counter, monoSums_.data(), frames, ended); break;
+    case kStereoBytes: counter = addVoiceAlone<StereoBytes>(p, counter, sums_.data(), frames, ended); break;
+    default: counter = addVoiceAlone<StereoWords>(p, counter, sums_.data(), frames, ended); break;
   }
 }
 
-void Mixer::mixLanes(uint32_t start) {
+void Mixer::mixLanes(uint32_t start, uint32_t length) {
   uint16_t* mono = monoSums_.data() + start;
   uint16_t* stereo = sums_.data() + 2 * size_t{start};
-  addAllLanes<MonoBytes>(lanes_[kMonoBytes].data(), laneCounts_[kMonoBytes], mono);
-  addAllLanes<MonoWords>(lanes_[kMonoWords].data(), laneCounts_[kMonoWords], mono);
-  addAllLanes<StereoBytes>(lanes_[kStereoBytes].data(), laneCounts_[kStereoBytes], stereo);
-  addAllLanes<StereoWords>(lanes_[kStereoWords].data(), laneCounts_[kStereoWords], stereo);
+  addAllLanes<MonoBytes>(lanes_[kMonoBytes].data(), laneCounts_[kMonoBytes], mono, length);
+  addAllLanes<MonoWords>(lanes_[kMonoWords].data(), laneCounts_[kMonoWords], mono, length);
+  addAllLanes<StereoBytes>(lanes_[kStereoBytes].data(), laneCounts_[kStereoBytes], stereo, length);
+  addAllLanes<StereoWords>(lanes_[kStereoWords].data(), laneCounts_[kStereoWords], stereo, length);
+  for (int layout = 0; layout < kLayoutCount; ++layout) {
+    laneCounts_[layout] = keepPlayingLanes(lanes_[layout].data(), laneCounts_[layout]);
+  }
 }
 
 void Mixer::finishVoice(const TickVoice& voice) {

@@ -59,8 +59,8 @@ class VoicePlayer {
   virtual bool isSilent() const = 0;
 };
 
-// A voice's part of one span as the mixer's stepped loop plays it: sample frame position >> 32,
-// then position += step, for frames output frames.
+// What a voice plays in one tick as the mixer's stepped loop plays it: sample frame position >> 32,
+// then position += step, for frames more output frames.
 struct MixLane {
   const uint8_t* data;
   uint64_t position;
@@ -121,11 +121,12 @@ class Mixer final : public VoicePlayer {
   static Layout layoutOf(bool mono, bool eightBit);
   // Reads the active voices into tickVoices_; returns how many there are.
   int collectVoices();
-  // Puts the voice's part of the span in a lane, or mixes it at once when no lane can play it.
-  void mixSpan(TickVoice& voice, uint32_t start, uint32_t frames);
-  void mixAlone(TickVoice& voice, uint32_t start, uint32_t frames);
-  // Mixes the lanes of the span that starts at output frame start.
-  void mixLanes(uint32_t start);
+  // Puts the frames a voice plays in this tick in a lane, or mixes them at once when no lane can
+  // play them.
+  void planVoice(TickVoice& voice, uint32_t frames);
+  void mixAlone(TickVoice& voice, uint32_t frames);
+  // Mixes the lanes over the span of length frames from output frame start.
+  void mixLanes(uint32_t start, uint32_t length);
   // Keeps the voice's progress and frees it when it reached its end.
   void finishVoice(const TickVoice& voice);
 
