@@ -115,8 +115,10 @@ class Mixer final : public VoicePlayer {
     int index;
     uint32_t counter;
   };
-  // Frames that every voice mixes before the next voice's turn.
-  static constexpr uint32_t kSpanFrames = 256;
+  // Frames that every lane mixes before the next lane's turn: short enough that the sample data
+  // of a span (up to about 60 bytes per frame and voice) stays in the first-level cache for the
+  // voices that share it.
+  static constexpr uint32_t kSpanFrames = 64;
 
   static Layout layoutOf(bool mono, bool eightBit);
   // Reads the active voices into tickVoices_; returns how many there are.
