@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -230,6 +231,17 @@ void addAllLanes(MixLane* lanes, int count, uint16_t* sums, uint32_t length) {
   }
 }
 
+// Orders lanes by sample and position, so that the voices that read the same stretch of a sample
+// mix in the same group: they read the same cache lines in the same pass, and the groups that wait
+// for new sample data from memory also have additions to do meanwhile. The order of the lanes
+// does not change the sums.
+void groupNeighbours(MixLane* lanes, int count) {
+  std::sort(lanes, lanes + count, [](const MixLane& a, const MixLane& b) {
+    if (a.data != b.data) return std::less<const uint8_t*>()(a.data, b.data);
+    return a.position < b.position;
+  });
+}
+
 // Drops the lanes that have played all their frames; returns how many remain.
 int keepPlayingLanes(MixLane* lanes, int count) {
   int kept = 0;
@@ -305,6 +317,7 @@ void Mixer::mixFrames(int16_t* out, uint32_t frames) {
   int count = collectVoices();
   laneCounts_.fill(0);
   for (int i = 0; i < count; ++i) planVoice(tickVoices_[i], frames);
+  for (int layout = 0; layout < kLayoutCount; ++layout) groupNeighbours(lanes_[layout].data(), laneCounts_[layout]);
   // Span by span, every lane: the sample data that voices of one instrument share is read while
   // it is still in the cache. The sums do not depend on the order of the additions.
   for (uint32_t start = 0; start < frames; start += kSpanFrames) mixLanes(start, std::min(kSpanFrames, frames - start));
