@@ -363,6 +363,15 @@ RandomVoice randomVoice(std::mt19937& random, size_t maxFrames) {
   return voice;
 }
 
+// The output of the plain rule for the next frames of these voices.
+std::vector<int16_t> referenceMix(std::vector<ReferenceVoice>& reference, uint32_t frames) {
+  std::vector<int32_t> sums(2 * size_t{frames}, 0);
+  for (ReferenceVoice& voice : reference) voice.add(sums, frames);
+  std::vector<int16_t> expected(sums.size());
+  for (size_t i = 0; i < sums.size(); ++i) expected[i] = static_cast<int16_t>(static_cast<uint16_t>(sums[i]));
+  return expected;
+}
+
 // Every output sample of the mixer equals the plain rule's, over random voices, pitches, formats and
 // tick lengths: guards the stepped positions, the end search, the spans and the mono sums.
 TEST(Mixer, MixesExactlyLikeThePlainPositionRule) {
@@ -378,11 +387,30 @@ TEST(Mixer, MixesExactlyLikeThePlainPositionRule) {
     }
     for (int tick = 0; tick < 12; ++tick) {
       uint32_t frames = std::uniform_int_distribution<uint32_t>(1, kMixBufferFrames)(random);
-      std::vector<int32_t> sums(2 * size_t{frames}, 0);
-      for (ReferenceVoice& voice : reference) voice.add(sums, frames);
-      std::vector<int16_t> expected(sums.size());
-      for (size_t i = 0; i < sums.size(); ++i) expected[i] = static_cast<int16_t>(static_cast<uint16_t>(sums[i]));
-      ASSERT_EQ(mix(mixer, frames), expected) << "round " << round << ", tick " << tick;
+      ASSERT_EQ(mix(mixer, frames), referenceMix(reference, frames)) << "round " << round << ", tick " << tick;
+    }
+  }
+}
+
+// Voices of one sample started at different ticks read near each other and mix side by side; some
+// end while others beside them play on. Guards the ordering of voices that share a sample and the
+// frames that the voices which play on mix alone.
+TEST(Mixer, VoicesOfOneSampleStartedAtDifferentTicksMixLikeThePlainRule) {
+  std::mt19937 random(41);
+  for (int round = 0; round < 6; ++round) {
+    RandomVoice shared = randomVoice(random, 20000);
+    shared.sample.pitchBase = 128;
+    shared.sample.speedFactor = static_cast<uint8_t>(1u << std::uniform_int_distribution<int>(0, 2)(random));
+    Mixer mixer;
+    std::vector<ReferenceVoice> reference;
+    for (int tick = 0; tick < 10; ++tick) {
+      for (int i = 0; i < kVoiceCount / 10; ++i) {
+        auto note = static_cast<uint16_t>(std::uniform_int_distribution<int>(0, kPitchTableSize - 1)(random));
+        ASSERT_EQ(mixer.startVoice(shared.sample, note, 88, 127), 1);
+        reference.emplace_back(shared.sample, note);
+      }
+      uint32_t frames = std::uniform_int_distribution<uint32_t>(1, kMixBufferFrames)(random);
+      ASSERT_EQ(mix(mixer, frames), referenceMix(reference, frames)) << "round " << round << ", tick " << tick;
     }
   }
 }
