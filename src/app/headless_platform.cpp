@@ -12,16 +12,16 @@ namespace vellaro {
 
 // --- The host: boxes answered from the steps, the virtual clock, the voices ---
 
-// A box with one OK button takes a following answer step, but needs none.
+// A box with one OK button takes a following "answer OK", but needs none; "answer CANCEL" is left
+// for the next question.
 void HeadlessHost::showMessage(const std::string& text) {
-  std::optional<bool> answer = platform_.takeAnswer();
-  std::string taken = !answer ? "" : *answer ? " -> OK" : " -> CANCEL, which closes it like OK";
-  platform_.transcript_.add("box " + quoted(text) + taken);
+  bool answered = platform_.takeAnswer(false).has_value();
+  platform_.transcript_.add("box " + quoted(text) + (answered ? " -> OK" : ""));
 }
 
 // A question waits for its answer; with none among the steps it is cancelled, as closing it would.
 bool HeadlessHost::askOkCancel(const std::string& text, const std::string& caption) {
-  std::optional<bool> answer = platform_.takeAnswer();
+  std::optional<bool> answer = platform_.takeAnswer(true);
   std::string reply = !answer ? "CANCEL (no answer step)" : *answer ? "OK" : "CANCEL";
   platform_.transcript_.add("question " + quoted(caption) + " " + quoted(text) + " -> " + reply);
   return answer.value_or(false);
@@ -114,11 +114,12 @@ void HeadlessPlatform::writeEnding() {
 }
 
 // Wait steps before an answer are the time the learner takes to read the box.
-std::optional<bool> HeadlessPlatform::takeAnswer() {
+std::optional<bool> HeadlessPlatform::takeAnswer(bool question) {
   size_t at = nextStep_;
   uint64_t dueAt = stepDueAt_;
   while (at < steps_.size() && steps_[at].kind == StepKind::Wait) dueAt = clock_.elapsed() + steps_[at++].ms;
   if (at >= steps_.size() || steps_[at].kind != StepKind::Answer) return std::nullopt;
+  if (!question && !steps_[at].ok) return std::nullopt;
   clock_.advanceTo(dueAt);
   nextStep_ = at + 1;
   stepTimed_ = false;

@@ -74,8 +74,9 @@ class HeadlessPlatform {
   friend class HeadlessServices;
   enum class WaitKind { Pause, Input, Sound };
 
-  // The box's answer: the next step when it is an answer (after the waits before it), else none.
-  std::optional<bool> takeAnswer();
+  // The box's answer: the next step when it is an answer (after the waits before it) that fits the
+  // box (a box with only OK takes only OK), else none.
+  std::optional<bool> takeAnswer(bool question);
   void runWait(WaitKind kind, std::optional<uint64_t> deadline);
   bool applyDueSteps(WaitKind kind);
   bool applyStep(const Step& step);

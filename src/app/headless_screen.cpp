@@ -19,6 +19,9 @@ constexpr int kKindText = 9;
 // Windows' own default when a font asks for height 0.
 constexpr int kDefaultTextHeight = 16;
 
+// How the transcript names an object: its name, or "(no name)".
+std::string shownName(const std::string& name) { return name.empty() ? "(no name)" : name; }
+
 std::string colourText(Rgb colour) { return format("%02X%02X%02X", colour.red, colour.green, colour.blue); }
 
 bool readWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
@@ -99,13 +102,14 @@ HeadlessScreen::Record* HeadlessScreen::recordOf(ObjectHandle object) {
 }
 
 std::string HeadlessScreen::describe(const Record& record) const {
+  std::string name = shownName(record.name) + " ";
   std::string what;
   if (record.kind == kKindText) {
-    what = format("%s %s %s", record.label ? "label" : "field", record.name.c_str(), quoted(record.text.text()).c_str());
+    what = (record.label ? "label " : "field ") + name + quoted(record.text.text());
   } else if (record.kind == kKindDiagram) {
-    what = "diagram " + record.name;
+    what = "diagram " + shownName(record.name);
   } else {
-    what = format("picture %s (%s)", record.name.c_str(), record.source.c_str());
+    what = "picture " + name + "(" + record.source + ")";
   }
   what += format(" at %d,%d size %dx%d", record.x, record.y, record.width, record.height);
   if (!record.seeThrough.empty()) what += " see-through " + record.seeThrough;
@@ -115,7 +119,7 @@ std::string HeadlessScreen::describe(const Record& record) const {
 void HeadlessScreen::destroyObject(ObjectHandle object) {
   Record* record = recordOf(object);
   if (!record) return;
-  transcript_.add("remove " + record->name);
+  transcript_.add("remove " + shownName(record->name));
   record->alive = false;
   if (focus_ >= 0 && handleOf(static_cast<size_t>(focus_)) == object) focus_ = -1;
 }
@@ -145,7 +149,8 @@ void HeadlessScreen::setObjectFlags(ObjectHandle object, uint16_t flags) {
   Record* record = recordOf(object);
   if (!record) return;
   record->flags = flags;
-  transcript_.add(format("%s %s", record->name.c_str(), (flags & OF_DRAG) ? "can be dragged" : "cannot be dragged"));
+  const char* state = (flags & OF_DRAG) ? "can be dragged" : "cannot be dragged";
+  transcript_.add(shownName(record->name) + " " + state);
 }
 
 void HeadlessScreen::installInterpreterHook(ObjectHandle object) {
@@ -181,7 +186,8 @@ void HeadlessScreen::moveObject(ObjectHandle object, int x, int y) {
   if (!record) return;
   record->x = x;
   record->y = y;
-  transcript_.add(format("move %s to %d,%d%s", record->name.c_str(), x, y, record->visible ? "" : " (hidden)"));
+  const char* hidden = record->visible ? "" : " (hidden)";
+  transcript_.add(format("move %s to %d,%d%s", shownName(record->name).c_str(), x, y, hidden));
 }
 
 // Only changes are written: clear hides every object, also those that were never shown.
@@ -190,7 +196,7 @@ void HeadlessScreen::showObject(ObjectHandle object, bool visible) {
   if (!record || record->visible == visible) return;
   record->visible = visible;
   if (!visible) {
-    transcript_.add("hide " + record->name);
+    transcript_.add("hide " + shownName(record->name));
     return;
   }
   transcript_.add("show " + describe(*record));
@@ -233,7 +239,7 @@ void HeadlessScreen::setObjectText(ObjectHandle object, const char* text) {
   Record* record = recordOf(object);
   if (!record || record->kind != kKindText) return;
   record->text.setText(text);
-  if (record->announced) transcript_.add(format("text of %s %s", record->name.c_str(), quoted(text).c_str()));
+  if (record->announced) transcript_.add("text of " + shownName(record->name) + " " + quoted(text));
 }
 
 const char* HeadlessScreen::textOfObject(ObjectHandle object) {

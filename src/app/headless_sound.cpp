@@ -69,7 +69,9 @@ int HeadlessVoices::stopVoice(const SampleView& sample, uint16_t note, uint16_t 
     voice.endsAt = now;
     stopped = true;
   }
-  if (stopped) transcript_.add(format("%ssample %s note %u stopped", sourceOf(tag), sampleName(sample.data).c_str(), note));
+  if (!stopped) return 0;
+  std::string name = sampleName(sample.data);
+  transcript_.add(format("%ssample %s note %u stopped", sourceOf(tag), name.c_str(), note));
   return 0;
 }
 

@@ -107,7 +107,9 @@ int main(int argc, char** argv) {
   std::string lessonText;
   if (!readFile(options.lesson, &lessonText)) return cannotRead("lesson", options.lesson);
   std::string transcript;
-  if (!runLesson(options.lesson, std::move(steps), &transcript)) return cannotRead("lesson's folder of", options.lesson);
+  if (!runLesson(options.lesson, std::move(steps), &transcript)) {
+    return cannotRead("folder of the lesson", options.lesson);
+  }
   if (options.expected.empty()) {
     std::fputs(transcript.c_str(), stdout);
     return kEqual;
