@@ -31,21 +31,20 @@ bool sameWithoutCase(const std::string& a, const std::string& b) {
 fs::path findWithoutCase(const fs::path& relative) {
   fs::path found;
   for (const fs::path& part : relative) {
-    fs::path exact = found / part;
     std::error_code error;
-    if (fs::exists(found.empty() ? part : exact, error)) {
-      found = found.empty() ? part : exact;
+    if (fs::exists(found / part, error)) {
+      found /= part;
       continue;
     }
-    bool matched = false;
+    fs::path match;
     fs::path folder = found.empty() ? fs::path(".") : found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
       if (!sameWithoutCase(it->path().filename().string(), part.string())) continue;
-      found = found.empty() ? it->path().filename() : found / it->path().filename();
-      matched = true;
+      match = found / it->path().filename();
       break;
     }
-    if (!matched) return relative;
+    if (match.empty()) return relative;
+    found = match;
   }
   return found;
 }

@@ -78,6 +78,21 @@ bool HeadlessServices::switchDisplayMode(int width, int bits, int frequency) {
 
 // --- The platform ---
 
+namespace {
+
+// The C library generator that the player meets on Windows, so that random gives the numbers
+// there on every machine: state * 214013 + 2531011, bits 16 to 30 of the new state.
+uint32_t g_randomState = 1;
+
+int windowsRand() {
+  g_randomState = g_randomState * 214013u + 2531011u;
+  return static_cast<int>((g_randomState >> 16) & 0x7FFF);
+}
+
+void windowsSrand(unsigned seed) { g_randomState = seed; }
+
+}  // namespace
+
 HeadlessPlatform::HeadlessPlatform(std::vector<Step> steps) : steps_(std::move(steps)) {
   voices_.nameSamplesFrom(&bank_);
   services_.screen = &screen_;
@@ -86,6 +101,8 @@ HeadlessPlatform::HeadlessPlatform(std::vector<Step> steps) : steps_(std::move(s
   services_.voices = &voices_;
   interpreter_.services = &services_;
   interpreter_.lineLimit = kLineLimit;
+  windowsSrand(1);
+  interpreter_.randomTable.useGenerator(windowsRand, windowsSrand);
 }
 
 void HeadlessPlatform::run(const std::string& lesson) {

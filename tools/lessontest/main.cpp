@@ -104,8 +104,8 @@ int main(int argc, char** argv) {
   if (!options.expected.empty() && !readFile(options.expected, &expected)) {
     return cannotRead("expected transcript", options.expected);
   }
-  std::string lessonText;
-  if (!readFile(options.lesson, &lessonText)) return cannotRead("lesson", options.lesson);
+  std::error_code error;
+  if (!fs::is_regular_file(options.lesson, error)) return cannotRead("lesson", options.lesson);
   std::string transcript;
   if (!runLesson(options.lesson, std::move(steps), &transcript)) {
     return cannotRead("folder of the lesson", options.lesson);

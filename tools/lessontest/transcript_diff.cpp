@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
-#include "script/text.h"
 
 namespace vellaro {
 namespace {
@@ -69,7 +69,8 @@ std::string hunk(const std::vector<Edit>& edits, size_t first, size_t last, cons
   }
   size_t startA = edits[first].before + (countA ? 1 : 0);
   size_t startB = edits[first].after + (countB ? 1 : 0);
-  return format("@@ -%zu,%zu +%zu,%zu @@\n", startA, countA, startB, countB) + body;
+  auto range = [](size_t start, size_t count) { return std::to_string(start) + "," + std::to_string(count); };
+  return "@@ -" + range(startA, countA) + " +" + range(startB, countB) + " @@\n" + body;
 }
 
 }  // namespace
