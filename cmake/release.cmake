@@ -19,7 +19,7 @@ foreach(tool slitool lessontest)
 endforeach()
 # What running the lessons in the source tree leaves behind stays out.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/lessons/ DESTINATION lessons
-        REGEX "/demo/(pictures|sounds)$" EXCLUDE
+        REGEX "/demo/(pictures|sounds|library)$" EXCLUDE
         PATTERN "*.sto" EXCLUDE
         PATTERN "debug.txt" EXCLUDE)
 install(DIRECTORY ${demo_assets}/ DESTINATION lessons/demo)
