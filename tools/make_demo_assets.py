@@ -153,19 +153,34 @@ def stem_note(c, cx, cy, colour=INK, hollow=False, flags=0, size=1.0, length=62)
                     (x + 12 * size, top + 38 * size)], 4 * size, colour)
 
 
+def smooth(points, steps=12):
+    """A Catmull-Rom curve through the points."""
+    out = []
+    ends = [points[0]] + points + [points[-1]]
+    for i in range(1, len(ends) - 2):
+        p0, p1, p2, p3 = ends[i - 1], ends[i], ends[i + 1], ends[i + 2]
+        for step in range(steps):
+            t = step / steps
+            out.append(tuple(0.5 * (2 * p1[k] + (p2[k] - p0[k]) * t + (2 * p0[k] - 5 * p1[k] + 4 * p2[k] - p3[k]) * t * t
+                                    + (3 * p1[k] - p0[k] - 3 * p2[k] + p3[k]) * t ** 3) for k in range(2)))
+    return out + [points[-1]]
+
+
+# The G clef's stroke in stave gaps from the middle of its curl, which sits on the G line: the curl,
+# the loop above the stave, the stem down through the curl and the tail.
+CLEF = [(0.2, 0.15), (0.45, -0.25), (0.15, -0.6), (-0.35, -0.5), (-0.7, 0.0), (-0.5, 0.6), (0.1, 0.9),
+        (0.75, 0.6), (0.95, -0.1), (0.6, -0.9), (0.05, -1.7), (-0.2, -2.6), (0.05, -3.4), (0.45, -3.7),
+        (0.6, -3.1), (0.25, -2.3), (-0.05, -1.2), (0.1, 0.6), (0.3, 2.0), (0.15, 2.6), (-0.3, 2.75), (-0.6, 2.45)]
+
+
 def treble_clef(c, x, g_line, gap, colour=INK):
     """A G clef whose curl sits on the G line; x is its stem, gap the distance between lines."""
-    points = []
-    for i in range(0, 150):  # the curl: a spiral out from the G line
-        t = i / 149.0
-        angle = math.radians(90 + t * 560)
-        radius = gap * (0.25 + 1.05 * t)
-        points.append((x + radius * math.cos(angle), g_line - radius * math.sin(angle) * 1.1))
-    top = g_line - gap * 4.6
-    points += [(x + gap * 0.9, g_line - gap * 2.2), (x + gap * 0.8, top + gap * 0.6), (x + gap * 0.3, top),
-               (x - gap * 0.3, top + gap * 0.7), (x, g_line + gap * 2.6)]
-    c.polyline(points, 4, colour)
-    c.disc(x - gap * 0.5, g_line + gap * 2.5, gap * 0.45, colour)
+    path = smooth([(x + px * gap, g_line + py * gap) for px, py in CLEF])
+    for i, (a, b) in enumerate(zip(path, path[1:])):
+        t = i / len(path)
+        width = 3.2 + 2.6 * math.sin(min(1.0, t * 1.6) * math.pi) if t < 0.6 else 3.2  # a fuller curl
+        c.line(a[0], a[1], b[0], b[1], width, colour)
+    c.disc(x - 0.42 * gap, g_line + 2.45 * gap, 0.42 * gap, colour)
 
 
 # --- The pictures -------------------------------------------------------------------------------
