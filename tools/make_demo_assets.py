@@ -124,6 +124,13 @@ class Canvas:
             f.write(self.bmp())
 
 
+def write_bmp(path, width, height, pixel):
+    """A picture whose every pixel is pixel(x, y) -> (r, g, b), with y = 0 at the top."""
+    c = Canvas(width, height)
+    c.rows = [[pixel(x, y) for x in range(width)] for y in range(height)]
+    c.save(path)
+
+
 # The letters the pictures write, from a 5 x 7 font: one row of five dots per number, top row first.
 GLYPHS = {
     "Q": (0x0E, 0x11, 0x11, 0x11, 0x15, 0x12, 0x0D), "W": (0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0A),
