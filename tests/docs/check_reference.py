@@ -17,8 +17,9 @@ message text or a piece of one:
      recordError (the math command's error text);
   2. literals in the statements of the same function that set a variable passed to such a call
      (name = ..., name += ...), e.g. the three reasons of "goto N. Variable %s";
-  3. literals in the return statements of functions that return std::string, and in statements that
-     set something named problem: the helpers that build message texts and the reasons they add;
+  3. literals in statements that set something named problem (the reason a message adds), and in
+     the bodies of the functions called in the calls of rule 1 and in those statements: the helpers
+     that build message texts, such as the reason of a picture that cannot be shown;
   4. the second argument of resolveArgument and expandReferences: the label that the
      missing-variable message names.
 A literal is split at printf conversions (%d, %s, %.*s, ...), which the reference may write as any
@@ -96,14 +97,13 @@ def statement_around(code, at):
 
 
 def function_bodies(code):
-    """(start, end, head) of every function body: a brace block that follows a closing parenthesis."""
+    """(start, end, name) of every function body: a brace block that follows a closing parenthesis."""
     bodies = []
     for m in re.finditer(r"\)\s*(?:const\s*)?(?:override\s*)?\{", code):
-        open_at = m.end() - 1
         head_start = max(code.rfind(";", 0, m.start()), code.rfind("}", 0, m.start()), code.rfind("{", 0, m.start()))
-        head = code[head_start + 1:m.start()]
-        if re.search(r"\b(if|for|while|switch|catch)\s*\(", head.split("(")[0] + "(") is None:
-            bodies.append((open_at, closing(code, open_at, "{}"), head))
+        name = re.search(r"(\w+)\s*\($", code[head_start + 1:m.start()].split("(")[0] + "(")
+        if name and name.group(1) not in ("if", "for", "while", "switch", "catch"):
+            bodies.append((m.end() - 1, closing(code, m.end() - 1, "{}"), name.group(1)))
     return bodies
 
 
@@ -112,30 +112,56 @@ def enclosing_body(bodies, at):
     return min(inside, key=lambda b: b[1] - b[0]) if inside else None
 
 
-def message_texts(code):
-    """The message texts (or pieces) of one source file, by the four rules."""
-    found = []
+def called_functions(text):
+    """Names of the free functions called in text (not methods, not std:: functions)."""
+    return set(re.findall(r"(?<![.>:\w])([A-Za-z_]\w*)\s*\(", re.sub(STRING, '""', text)))
+
+
+def message_statements(code):
+    """(literals, called functions) of the statements of one source file that make message texts."""
+    found, calls = [], set()
+
+    def take(text):
+        found.extend(literals(text))
+        calls.update(called_functions(text))
+
     bodies = function_bodies(code)
     for m in re.finditer(r"\b(%s)\s*\(" % "|".join(MESSAGE_CALLS), code):
-        open_at = m.end() - 1
-        inner = code[open_at + 1:closing(code, open_at)]
-        found += literals(inner)  # rule 1
+        inner = code[m.end():closing(code, m.end() - 1)]
+        take(inner)  # rule 1
         body = enclosing_body(bodies, m.start())
         if not body:
             continue
+        # A variable tested with ? is a condition, not text.
         for name in set(re.findall(r"(?<![.\w>])([A-Za-z_]\w*)\b(?!\s*[(?])", re.sub(STRING, "", inner))):
             setter = re.compile(r"\b%s\s*(?:\+=|=(?!=))" % re.escape(name))
             for s in setter.finditer(code, body[0], m.start()):  # rule 2
-                found += literals(statement_around(code, s.end()))
-    for start, end, head in bodies:  # rule 3
-        if re.search(r"\bstd::string\s+[\w:]+\s*\($", head.strip() + "(") or re.match(r"\s*std::string\b", head):
-            found += literals(code[start:end])
-    for s in re.finditer(r"\bproblem\s*(?:\+=|=(?!=))", code):
-        found += literals(statement_around(code, s.end()))
+                found.extend(literals(statement_around(code, s.end())))
+    for s in re.finditer(r"\bproblem\s*(?:\+=|=(?!=))", code):  # rule 3, the problem texts
+        take(statement_around(code, s.end()))
     for m in re.finditer(r"\b(%s)\s*\(" % "|".join(LABEL_CALLS), code):  # rule 4
-        inner = code[m.end():closing(code, m.end() - 1)]
-        found += literals(inner)
-    return found
+        found.extend(literals(code[m.end():closing(code, m.end() - 1)]))
+    return found, calls
+
+
+def source_files(source_dir):
+    for path in sorted(Path(source_dir).rglob("*")):
+        if path.suffix in (".cpp", ".h"):
+            yield path, strip_comments(path.read_text(encoding="utf-8", errors="replace"))
+
+
+def message_texts_of(files):
+    """[(text, file)] of every message text or piece, by the four rules."""
+    texts, builders = [], set()
+    for path, code in files:
+        found, calls = message_statements(code)
+        texts += [(text, path) for text in found]
+        builders |= calls
+    for path, code in files:  # rule 3, the helpers that build texts for the calls above
+        for start, end, name in function_bodies(code):
+            if name in builders:
+                texts += [(text, path) for text in literals(code[start:end])]
+    return texts
 
 
 def patterns_of(text):
@@ -152,13 +178,10 @@ def patterns_of(text):
 
 def all_patterns(source_dir):
     patterns = {}
-    for path in sorted(Path(source_dir).rglob("*")):
-        if path.suffix not in (".cpp", ".h"):
-            continue
-        code = strip_comments(path.read_text(encoding="utf-8", errors="replace"))
-        for text in message_texts(code):
-            for piece, pattern in patterns_of(text):
-                patterns.setdefault(pattern, (piece, path.relative_to(source_dir)))
+    files = list(source_files(source_dir))
+    for text, path in message_texts_of(files):
+        for piece, pattern in patterns_of(text):
+            patterns.setdefault(pattern, (piece, path.relative_to(source_dir)))
     return patterns
 
 

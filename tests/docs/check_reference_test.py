@@ -10,7 +10,8 @@ import check_reference as cr  # noqa: E402
 
 
 def pieces(code):
-    return sorted({p for text in cr.message_texts(cr.strip_comments(code)) for p, _ in cr.patterns_of(text)})
+    files = [(Path("fragment.cpp"), cr.strip_comments(code))]
+    return sorted({p for text, _ in cr.message_texts_of(files) for p, _ in cr.patterns_of(text)})
 
 
 class ExtractionRules(unittest.TestCase):
@@ -28,10 +29,16 @@ class ExtractionRules(unittest.TestCase):
          '  File old = openFile(path, "rb");\n'
          '  scriptError("goto N. Variable %s", why); showMessage("SLI: Cannot write " + (old ? a : b)); }',
          ["SLI: Cannot write ", "goto N. Variable %s", "is not a NUMBER", "is out of range"]),
-        ("rule 3, a helper that builds a text, and a problem field",
+        ("rule 3, a helper that builds a text, a problem field and the helper that gives it",
          'std::string cannotShow(const std::string& path) { return "Cannot show the BMP picture " + path; }\n'
-         'Dir damaged() { Dir d; d.problem = "SLI: Damaged library (" + p + "): "; return d; }',
-         ["Cannot show the BMP picture ", "SLI: Damaged library ("]),
+         'void load() { host.showMessage(cannotShow(path)); }\n'
+         'std::string readEntry() { return "the directory ends early"; }\n'
+         'Dir read() { Dir d; std::string problem = readEntry(); d.problem = "SLI: Damaged library (" + problem; }',
+         ["Cannot show the BMP picture ", "SLI: Damaged library (", "the directory ends early"]),
+        ("rule 3 follows only helpers of messages: a text for another output is none",
+         'std::string describe(const Record& r) { return format("picture %s at %d,%d", r.name, r.x, r.y); }\n'
+         'void show() { transcript.add("show " + describe(record)); }',
+         []),
         ("rule 4, the label of the missing-variable message",
          'void cmdMove(Interpreter& in) { const char* x = in.resolveArgument(args.item[2], "move, X"); }',
          ["move, X"]),
