@@ -254,7 +254,18 @@ void fillBackground(HWND window) {
   ScreenObject* object = objectOf(window);
   TileSourceDC source{};
   if (!object || !chooseTileSource(object, &source)) return;
-  copyTiles(object, source, tileCopies(source.tile, screenWidth(), screenHeight()));
+  if (object->flags & OF_SEE_THROUGH) {
+    copyTiles(object, source, tileCopies(source.tile, screenWidth(), screenHeight()));
+    return;
+  }
+  // The background is a whole bitmap, so the surface may copy its own filled part onward: the
+  // white 2 x 2 tile of a new main window would otherwise take 196 608 copies on a 1024 x 768 screen.
+  DoublingFill fill = tileCopiesByDoubling(source.tile, screenWidth(), screenHeight());
+  copyTiles(object, source, fill.fromTile);
+  for (const TileCopy& copy : fill.fromSurface) {
+    BitBlt(object->surfaceDC, copy.x, copy.y, copy.width, copy.height, object->surfaceDC, copy.sourceX, copy.sourceY,
+           SRCCOPY);
+  }
 }
 
 void fillBackgroundRect(HWND window, int x, int y, int width, int height) {
