@@ -4,6 +4,7 @@
 # the same full-screen window, DirectSound buffer and 10 ms timer and paints the same picture.
 #
 #   tools/measure-startup.sh [RUNS] [WINE_STATE_DIR]
+#   VELLARO_PLAYER=other.exe tools/measure-startup.sh   # another build of the player, in build/win64
 #
 # Builds what it needs with the win64 preset. Both programs are started the same way, by
 # vellaro_startup_probe.exe, with VELLARO_STARTUP_TRACE naming a file: each paint of the main
@@ -16,11 +17,13 @@
 # before it runs the lesson, and the lesson's picture is painted only once the box is answered.
 # The probe answers the box as soon as it sees it (it looks every 10 ms) and reports when it saw
 # it and when it had closed; that span is the time a learner would take and is left out of the
-# player's time. The box's own making and up to 10 ms of the probe's look-up stay in it.
+# player's time. The box's own making stays in it, and the probe's look-ups make the span good
+# to about 10 ms either way.
 set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-5}
+player_exe=${VELLARO_PLAYER:-vellaro.exe}
 build=$here/build/win64
 env_script=$here/tests/wine/wine-env.sh
 
@@ -62,35 +65,33 @@ with open(sys.argv[1], "wb") as f:
 PY
 printf 'clear back.bmp\r\npause 1000 ms\r\nterminate\r\n' >"$folder/index.scn"
 
-# Runs one program through the probe; prints the probe's lines, then "paints T1 T2 ...".
+# Runs one program through the probe; prints the probe's lines, then "paint WALL_MS CPU_MS" for
+# each paint of the main window.
 run_probe() {
   local program=$1 argument=${2:-} trace=$folder/trace.txt
   rm -f "$trace"
   bash "$env_script" "$state" run "$build/vellaro_startup_probe.exe" "$(windows_path "$build/$program")" \
     "$(windows_path "$folder")" "$(windows_path "$trace")" ${argument:+"$argument"} | tr -d '\r'
-  echo "paints $(tr -d '\r' <"$trace" 2>/dev/null | tr '\n' ' ')"
+  tr -d '\r' <"$trace" 2>/dev/null | sed 's/^/paint /'
 }
 
-# "bare player box first_paint" for one run, all in milliseconds.
+# One run: "bare_ms player_ms box_ms first_paint_ms bare_cpu_ms player_cpu_ms".
 measure_once() {
   local bare player
   bare=$(run_probe vellaro_bare_startup.exe "$(windows_path "$folder/back.bmp")")
-  player=$(run_probe vellaro.exe)
+  player=$(run_probe "$player_exe")
   printf '%s\n%s\n' "$bare" "$player" >"$state/last-run.txt"
   local bare_paint
-  bare_paint=$(echo "$bare" | awk '/^paints/ { print $2 }')
-  # The lesson's picture is the first paint after the box closed (the first paint when there was
-  # no box); the time the box stood open is taken off.
+  bare_paint=$(echo "$bare" | awk '/^paint / { print $2, $3; exit }')
+  # The lesson's picture is the last paint: paints before it came under the box, still white (the
+  # probe sees the box close up to 10 ms late, so the times cannot tell them apart). The time the
+  # box stood open is taken off.
   echo "$player" | awk -v bare="$bare_paint" '
     /^box / { seen = $2; closed = $3 }
-    /^paints/ {
-      first = $2
-      for (i = 2; i <= NF; i++) if ($i > closed + 0) { picture = $i; break }
-    }
+    /^paint / { if (++count == 1) first = $2; picture = $2; cpu = $3 }
     END {
-      if (bare == "" || picture == "") exit 1
-      # The first paint counts apart only when it came under the box, still white.
-      print bare, picture - (closed - seen), closed - seen, (first < picture && first <= closed + 0) ? first : "-"
+      if (split(bare, b, " ") != 2 || count < 1) exit 1
+      print b[1], picture - (closed - seen), closed - seen, (count > 1 ? first : "-"), b[2], cpu
     }'
 }
 
@@ -106,14 +107,15 @@ for run in $(seq "$runs"); do
     cat "$state/last-run.txt" >&2
     exit 1
   fi
-  read -r bare player box first <"$state/run.txt"
-  echo "$bare $player $(ratio "$player" "$bare")" >>"$state/results.txt"
+  read -r bare player box first bare_cpu player_cpu <"$state/run.txt"
+  echo "$bare $player $(ratio "$player" "$bare") $bare_cpu $player_cpu" >>"$state/results.txt"
   under_box=""
   [ "$first" = - ] || under_box="; its first paint, still white under the box, at $first ms"
-  echo "run $run: bare program $bare ms, player $player ms to the lesson's picture" \
-       "(ratio $(ratio "$player" "$bare")); the MIDI box stood open $box ms (left out)$under_box"
+  echo "run $run: bare program $bare ms (CPU $bare_cpu ms), player $player ms (CPU $player_cpu ms)" \
+       "to the lesson's picture: ratio $(ratio "$player" "$bare"); the MIDI box stood open $box ms" \
+       "(left out)$under_box"
 done
 column_median() { awk -v c="$1" '{ print $c }' "$state/results.txt" | median; }
-echo "median of $runs runs: bare program $(column_median 1) ms, player $(column_median 2) ms;" \
-     "median ratio $(column_median 3)"
+echo "median of $runs runs: bare program $(column_median 1) ms (CPU $(column_median 4) ms)," \
+     "player $(column_median 2) ms (CPU $(column_median 5) ms); median ratio $(column_median 3)"
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
