@@ -29,12 +29,12 @@ RandomTable::RandomTable() {
 int32_t RandomTable::randomBelow(int32_t n, uint32_t clockMs, uint32_t tickCount) {
   // The absolute value of the time read as signed; INT32_MIN stays as it is, like abs() does.
   uint32_t time = static_cast<int32_t>(clockMs) < 0 ? 0u - clockMs : clockMs;
-  uint32_t v = static_cast<uint32_t>(std::rand()) + time;
+  uint32_t v = static_cast<uint32_t>(next_()) + time;
   uint32_t old = table_[index_];
   table_[index_] = old + v;
   if (index_ < kRandomTableSize - 3) table_[index_ + 2] += old;
   ++index_;
-  std::srand(tickCount);
+  seed_(tickCount);
   if (index_ == kRandomTableSize) index_ = 0;
   v += old;
   // The remainder of the unsigned sum: a wrapped sum read as signed would give negative numbers,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdlib>
 #include <cstdint>
 
 namespace vellaro {
@@ -19,7 +20,18 @@ class RandomTable {
   // std::rand with tickCount. All sums wrap modulo 2^32; the result is always from 0 to n - 1.
   int32_t randomBelow(int32_t n, uint32_t clockMs, uint32_t tickCount);
 
+  // The generator in place of std::rand and std::srand. C libraries differ in it; a run that must
+  // give the same numbers on every machine puts in one of its own.
+  using NextFunction = int (*)();
+  using SeedFunction = void (*)(unsigned);
+  void useGenerator(NextFunction next, SeedFunction seed) {
+    next_ = next;
+    seed_ = seed;
+  }
+
  private:
+  NextFunction next_ = [] { return std::rand(); };
+  SeedFunction seed_ = [](unsigned seed) { std::srand(seed); };
   // Signed 32-bit values, kept unsigned so that their sums wrap instead of overflowing.
   std::array<uint32_t, kRandomTableSize> table_{};
   int index_ = 0;

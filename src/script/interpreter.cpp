@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/file_open.h"
 #include "script/commands/commands.h"
 #include "script/conditions.h"
 #include "script/debug_log.h"
@@ -113,7 +114,7 @@ std::string Interpreter::pathInBaseDir(const char* name) {
 }
 
 bool Interpreter::loadScenario(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = openPlayerFile(path, "rb");
   if (!file) return false;
   size_t slash = path.rfind('\\');  // only the backslash separates directories
   variables.setVariable("base_dir", slash == std::string::npos ? "" : path.substr(0, slash).c_str());

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/file_open.h"
+
 namespace vellaro {
 namespace {
 
@@ -71,7 +73,7 @@ WavResult parseWav(const uint8_t* bytes, size_t length, WavSample& sample) {
 }
 
 WavResult readWavFile(const char* path, WavSample& sample) {
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = openPlayerFile(path, "rb");
   if (!file) return WavResult::CannotOpen;
   std::vector<uint8_t> bytes;
   uint8_t block[16384];

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_open.h"
 #include "script/commands/commands.h"
 #include "script/host.h"
 #include "script/interpreter.h"
@@ -122,7 +123,7 @@ void cmdStore(Interpreter& in, CommandArgs& args) {
   const std::string target = fileName;
   const std::string temporary = target + kStoreTemporarySuffix;
   // Binary, so that the line end is the same three bytes on every platform.
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  std::FILE* file = openPlayerFile(temporary, "wb");
   if (!file) return in.scriptError("store -- file (%s) cannot be created", target.c_str());
   for (const std::string& item : splitList(args.item[2])) {
     // An empty item names no variable; it is reported like a missing one.
@@ -136,7 +137,7 @@ void cmdStore(Interpreter& in, CommandArgs& args) {
   bool written = std::ferror(file) == 0;
   written = std::fclose(file) == 0 && written;
   if (!written || !in.host.replaceFile(temporary, target)) {
-    std::remove(temporary.c_str());
+    removePlayerFile(temporary);
     in.scriptError("store -- file (%s) cannot be written; its old content is kept", target.c_str());
   }
 }
@@ -146,7 +147,7 @@ void cmdRestore(Interpreter& in, CommandArgs& args) {
   if (!resolved) return;
   // Restored values may replace the variable that named the file, so keep a copy of the name.
   const std::string fileName = resolved;
-  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  std::FILE* file = openPlayerFile(fileName, "rb");
   if (!file) return in.scriptError("restore -- file (%s) does not exists", fileName.c_str());
   std::vector<WantedItem> wanted;
   for (std::string& item : splitList(args.item[2])) wanted.push_back({std::move(item), true});

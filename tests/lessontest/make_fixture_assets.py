@@ -1,0 +1,28 @@
+#!/usr/bin/env python3
+"""Copies the lessontest fixture lessons to a folder and makes their pictures and sounds there."""
+import os
+import shutil
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from make_demo_assets import write_bmp, write_wav  # noqa: E402
+
+
+def main():
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fixtures")
+    target = sys.argv[1]
+    shutil.rmtree(target, ignore_errors=True)
+    shutil.copytree(source, target)
+    for lesson in os.listdir(target):
+        folder = os.path.join(target, lesson)
+        os.makedirs(os.path.join(folder, "pictures"), exist_ok=True)
+        os.makedirs(os.path.join(folder, "sounds"), exist_ok=True)
+        # 40 x 30, a grey frame around white.
+        write_bmp(os.path.join(folder, "pictures", "box.bmp"), 40, 30,
+                  lambda x, y: (90, 90, 90) if x in (0, 39) or y in (0, 29) else (255, 255, 255))
+        # 0.25 s at 22050 Hz plus the 100 frames the player leaves out: 250 ms at note 24.
+        write_wav(os.path.join(folder, "sounds", "tone.wav"), [(i % 50) * 200 - 5000 for i in range(5612)], 22050)
+
+
+if __name__ == "__main__":
+    main()
