@@ -119,9 +119,9 @@ column_median() { awk -v c="$1" '{ print $c }' "$state/results.txt" | median; }
 column_least() { awk -v c="$1" '{ print $c }' "$state/results.txt" | sort -n | head -n 1; }
 echo "median of $runs runs: bare program $(column_median 1) ms (CPU $(column_median 4) ms)," \
      "player $(column_median 2) ms (CPU $(column_median 5) ms); median ratio $(column_median 3)"
-# Other work on the machine only ever adds time, so the fastest runs come closest to the programs'
+# Other work on the machine only ever adds time, so the least times come closest to the programs'
 # own cost.
-echo "fastest of $runs runs: bare program $(column_least 1) ms (CPU $(column_least 4) ms)," \
+echo "least of $runs runs (each figure on its own): bare program $(column_least 1) ms (CPU $(column_least 4) ms)," \
      "player $(column_least 2) ms (CPU $(column_least 5) ms);" \
      "ratio $(ratio "$(column_least 2)" "$(column_least 1)") (CPU $(ratio "$(column_least 5)" "$(column_least 4)"))"
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
