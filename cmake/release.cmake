@@ -25,9 +25,8 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/lessons/ DESTINATION lessons
         PATTERN "debug.txt" EXCLUDE)
 install(DIRECTORY ${demo_assets}/ DESTINATION lessons/demo)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
-if(EXISTS ${PROJECT_SOURCE_DIR}/docs/scenario-language.md)
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/scenario-language.md DESTINATION docs)
-endif()
+# The lesson author's reference.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/scenario-language.md DESTINATION docs)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vellaro)
