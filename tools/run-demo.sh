@@ -84,7 +84,7 @@ shot 06-library
 click 512 724 1
 
 # The debug menu: Ctrl+N opens it; Variables shows what the lessons hold, and Labels lists the
-# lines of navi.scn, whose "goto :objects" jumps to the lesson's third part.
+# lines of navi.scn, whose "goto :objects" jumps to the lesson's third step.
 click 772 444 1.5
 xdotool key ctrl+n
 sleep 0.8
