@@ -3,11 +3,12 @@
 # vellaro-<version>-win64.
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 
-# The demo lesson's pictures, sounds and store file are made, not kept in the sources.
+# The demo lessons' pictures, sounds, image library and store file are made, not kept in the
+# sources; the library is packed with the build machine's slitool (cmake/controls_library.cmake).
 set(demo_assets ${CMAKE_BINARY_DIR}/release-assets/demo)
 add_custom_command(OUTPUT ${demo_assets}/pictures/stave.bmp
-  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/make_demo_assets.py ${demo_assets}
-  DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_demo_assets.py
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/make_demo_assets.py ${demo_assets} ${host_slitool}
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_demo_assets.py ${slitool_dependency}
   COMMENT "Making the demo lesson's pictures and sounds")
 add_custom_target(release_demo_assets ALL DEPENDS ${demo_assets}/pictures/stave.bmp)
 
@@ -19,14 +20,13 @@ foreach(tool slitool lessontest)
 endforeach()
 # What running the lessons in the source tree leaves behind stays out.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/lessons/ DESTINATION lessons
-        REGEX "/demo/(pictures|sounds)$" EXCLUDE
+        REGEX "/demo/(pictures|sounds|library)$" EXCLUDE
         PATTERN "*.sto" EXCLUDE
         PATTERN "debug.txt" EXCLUDE)
 install(DIRECTORY ${demo_assets}/ DESTINATION lessons/demo)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
-if(EXISTS ${PROJECT_SOURCE_DIR}/docs/scenario-language.md)
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/scenario-language.md DESTINATION docs)
-endif()
+# The lesson author's reference.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/scenario-language.md DESTINATION docs)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vellaro)

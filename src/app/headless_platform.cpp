@@ -1,5 +1,6 @@
 #include "app/headless_platform.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/file_open.h"
@@ -134,7 +135,9 @@ void HeadlessPlatform::writeEnding() {
 std::optional<bool> HeadlessPlatform::takeAnswer(bool question) {
   size_t at = nextStep_;
   uint64_t dueAt = stepDueAt_;
-  while (at < steps_.size() && steps_[at].kind == StepKind::Wait) dueAt = clock_.elapsed() + steps_[at++].ms;
+  for (; at < steps_.size() && steps_[at].kind == StepKind::Wait; ++at) {
+    dueAt = std::max(dueAt, clock_.elapsed()) + steps_[at].ms;
+  }
   if (at >= steps_.size() || steps_[at].kind != StepKind::Answer) return std::nullopt;
   if (!question && !steps_[at].ok) return std::nullopt;
   clock_.advanceTo(dueAt);
@@ -164,7 +167,7 @@ bool HeadlessPlatform::applyDueSteps(WaitKind kind) {
   while (nextStep_ < steps_.size()) {
     const Step& step = steps_[nextStep_];
     if (step.kind == StepKind::Wait) {
-      stepDueAt_ = clock_.elapsed() + step.ms;
+      stepDueAt_ = std::max(stepDueAt_, clock_.elapsed()) + step.ms;  // waits in a row add up
       stepTimed_ = true;
       ++nextStep_;
       continue;

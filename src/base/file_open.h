@@ -18,7 +18,8 @@ using PathMapper = std::string (*)(const std::string& playerPath, bool forWritin
 void setPathMapper(PathMapper mapper);
 std::string pathOnDisk(const std::string& playerPath, bool forWriting);
 
-// std::fopen of the mapped path; a mode with 'w' or 'a' counts as writing.
+// std::fopen of the mapped path; a mode with 'w' or 'a' counts as writing. A folder opens as
+// nothing.
 std::FILE* openPlayerFile(const std::string& playerPath, const char* mode);
 // std::remove of the mapped path; 0 on success.
 int removePlayerFile(const std::string& playerPath);

@@ -6,7 +6,6 @@ namespace vellaro {
 namespace {
 
 constexpr int kConsumed = 0;
-constexpr int kPassedOn = 1;
 constexpr uint8_t kLastControlCharacter = 27;  // Escape; 28 to 31 are typed like letters
 
 EditOutcome consumed(bool repaint = false, bool changed = false) {

@@ -30,6 +30,21 @@ std::vector<TileCopy> tileCopies(const TileSource& tile, int screenWidth, int sc
   return copies;
 }
 
+DoublingFill tileCopiesByDoubling(const TileSource& tile, int screenWidth, int screenHeight) {
+  DoublingFill fill;
+  if (tile.width <= 0 || tile.height <= 0) return fill;
+  fill.fromTile.push_back(TileCopy{0, 0, tile.width, tile.height, tile.originX, tile.originY});
+  // The filled part stays a whole number of tiles wide and high, so the copies keep the grid.
+  int filledHeight = std::min(tile.height, screenHeight);
+  for (int filled = tile.width; filled < screenWidth; filled *= 2) {
+    fill.fromSurface.push_back(TileCopy{filled, 0, std::min(filled, screenWidth - filled), filledHeight, 0, 0});
+  }
+  for (int filled = tile.height; filled < screenHeight; filled *= 2) {
+    fill.fromSurface.push_back(TileCopy{0, filled, screenWidth, std::min(filled, screenHeight - filled), 0, 0});
+  }
+  return fill;
+}
+
 std::vector<TileCopy> tileCopiesForRect(const TileSource& tile, int x, int y, int width, int height) {
   std::vector<TileCopy> copies;
   if (tile.width <= 0 || tile.height <= 0 || width <= 0 || height <= 0) return copies;

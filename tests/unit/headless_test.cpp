@@ -10,6 +10,7 @@
 #include "app/headless_files.h"
 #include "app/headless_sound.h"
 #include "app/headless_steps.h"
+#include "base/file_open.h"
 #include "sound/mixer.h"
 
 namespace vellaro {
@@ -121,6 +122,12 @@ TEST(HeadlessSoundTest, DurationAgreesWithTheMixer) {
     EXPECT_LE(ms, mixedMs) << note;
     EXPECT_GE(ms + 10, mixedMs) << note;  // the mixer notices the end within its 10 ms tick
   }
+}
+
+// A folder read as a file would make every reading loop spin: it is refused like a missing file.
+TEST(HeadlessFilesTest, AFolderIsNoFile) {
+  EXPECT_EQ(openPlayerFile(".", "rb"), nullptr);
+  EXPECT_EQ(openPlayerFile("", "rb"), nullptr);
 }
 
 #ifndef _WIN32

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -172,11 +173,16 @@ TEST(LzwCoder, StopsAtTheExpectedLengthInsideAString) {
 
 class ImageLibraryTest : public ::testing::Test {
  protected:
+  // Each test has a folder of its own: ctest runs the tests at once, and a library's temporary file
+  // is made beside it.
   void SetUp() override {
-    path = ::testing::TempDir() + "vellaro_library_test.sli";
-    std::remove(path.c_str());
+    folder = ::testing::TempDir() + "vellaro_library_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    path = folder + "/library.sli";
   }
-  void TearDown() override { std::remove(path.c_str()); }
+  void TearDown() override { std::filesystem::remove_all(folder); }
   std::vector<uint8_t> fileBytes() const {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -189,6 +195,7 @@ class ImageLibraryTest : public ::testing::Test {
   }
   size_t packedNameSize(const std::string& name) { return lzwPack(bytesOf(name).data(), name.size(), host).size(); }
 
+  std::string folder;
   std::string path;
   RecordingHost host;
 };

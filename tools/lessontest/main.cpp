@@ -76,6 +76,9 @@ bool runLesson(const std::string& lessonPath, std::vector<vellaro::Step> steps, 
   if (error) return false;
   {
     vellaro::ScratchFiles scratch;
+    if (!scratch.ready()) {
+      std::fputs("lessontest: no scratch folder; what the lesson writes goes to its folder\n", stderr);
+    }
     auto platform = std::make_unique<vellaro::HeadlessPlatform>(std::move(steps));
     platform->run(lesson.filename().string());
     *transcript = platform->transcript().text();
