@@ -32,28 +32,6 @@ void startAll(Mixer& mixer, const SampleView& sample) {
     mixer.startVoice(sample, static_cast<uint16_t>(71 - voice % 12), 88, 127);
 }
 
-void worstTick(benchmark::State& state, uint8_t channels) {
-  std::vector<int16_t> samples(kSampleFrames * channels);
-  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 7919);
-  SampleView sample = sampleOf(samples, channels);
-  Mixer mixer;
-  std::vector<int16_t> out(2 * size_t{kMixBufferFrames});
-  startAll(mixer, sample);
-  int ticks = 0;
-  for (auto _ : state) {
-    mixer.mixFrames(out.data(), kBufferFrames);
-    benchmark::DoNotOptimize(out.data());
-    benchmark::ClobberMemory();
-    if (++ticks == 50) {  // 50 whole-buffer spans at 15x speed stay well inside the sample
-      state.PauseTiming();
-      startAll(mixer, sample);
-      ticks = 0;
-      state.ResumeTiming();
-    }
-  }
-  state.SetItemsProcessed(state.iterations() * kVoiceCount * kBufferFrames);
-}
-
 // The same tick with no two voices reading the same bytes: each voice plays its own stretch of the
 // data, as 60 different samples would, so every voice is a stream of its own through the cache.
 void startAllApart(Mixer& mixer, const SampleView& whole) {
@@ -68,21 +46,24 @@ void startAllApart(Mixer& mixer, const SampleView& whole) {
   }
 }
 
-void worstTickApart(benchmark::State& state, uint8_t channels) {
+using StartVoices = void (*)(Mixer&, const SampleView&);
+
+// restartEvery ticks the voices start again, before the fastest of them reaches its data's end.
+void worstTick(benchmark::State& state, uint8_t channels, StartVoices start, int restartEvery) {
   std::vector<int16_t> samples(kSampleFrames * channels);
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 7919);
   SampleView sample = sampleOf(samples, channels);
   Mixer mixer;
   std::vector<int16_t> out(2 * size_t{kMixBufferFrames});
-  startAllApart(mixer, sample);
+  start(mixer, sample);
   int ticks = 0;
   for (auto _ : state) {
     mixer.mixFrames(out.data(), kBufferFrames);
     benchmark::DoNotOptimize(out.data());
     benchmark::ClobberMemory();
-    if (++ticks == 10) {  // the last voice starts 59 x 30000 frames in: 10 spans still fit
+    if (++ticks == restartEvery) {
       state.PauseTiming();
-      startAllApart(mixer, sample);
+      start(mixer, sample);
       ticks = 0;
       state.ResumeTiming();
     }
@@ -90,14 +71,16 @@ void worstTickApart(benchmark::State& state, uint8_t channels) {
   state.SetItemsProcessed(state.iterations() * kVoiceCount * kBufferFrames);
 }
 
-void BM_WorstTickMono16(benchmark::State& state) { worstTick(state, 1); }
-void BM_WorstTickStereo16(benchmark::State& state) { worstTick(state, 2); }
+// 50 whole-buffer spans at 15x speed stay well inside the sample; apart, the last voice starts
+// 59 x 30000 frames in, and 10 spans still fit.
+void BM_WorstTickMono16(benchmark::State& state) { worstTick(state, 1, startAll, 50); }
+void BM_WorstTickStereo16(benchmark::State& state) { worstTick(state, 2, startAll, 50); }
 
 BENCHMARK(BM_WorstTickMono16)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WorstTickStereo16)->Unit(benchmark::kMicrosecond);
 
-void BM_WorstTickMono16Apart(benchmark::State& state) { worstTickApart(state, 1); }
-void BM_WorstTickStereo16Apart(benchmark::State& state) { worstTickApart(state, 2); }
+void BM_WorstTickMono16Apart(benchmark::State& state) { worstTick(state, 1, startAllApart, 10); }
+void BM_WorstTickStereo16Apart(benchmark::State& state) { worstTick(state, 2, startAllApart, 10); }
 BENCHMARK(BM_WorstTickMono16Apart)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WorstTickStereo16Apart)->Unit(benchmark::kMicrosecond);
 
