@@ -31,21 +31,10 @@ for program in vellaro.exe vellaro_pause_cpu.exe; do
   }
 done
 
-made_state=no
-if [ $# -ge 2 ]; then
-  state=$2
-else
-  state=$(mktemp -d /tmp/vellaro-measure-XXXXXX)
-  made_state=yes
-fi
-started_env=no
-if [ ! -s "$state/display" ]; then
-  bash "$env_script" "$state" start
-  started_env=yes
-fi
+. "$here/tools/wine-state.sh"
+open_wine_state "${2:-}"
 cleanup() {
-  if [ "$started_env" = yes ]; then bash "$env_script" "$state" stop || true; fi
-  if [ "$made_state" = yes ]; then rm -rf "$state"; fi
+  close_wine_state
 }
 trap cleanup EXIT
 

@@ -30,23 +30,12 @@ env_script=$here/tests/wine/wine-env.sh
 (cd "$here" && cmake --preset win64 >/dev/null &&
   cmake --build --preset win64 -j2 --target vellaro vellaro_bare_startup vellaro_startup_probe >/dev/null)
 
-made_state=no
-if [ $# -ge 2 ]; then
-  state=$2
-else
-  state=$(mktemp -d /tmp/vellaro-startup-XXXXXX)
-  made_state=yes
-fi
-started_env=no
-if [ ! -s "$state/display" ]; then
-  bash "$env_script" "$state" start
-  started_env=yes
-fi
+. "$here/tools/wine-state.sh"
+open_wine_state "${2:-}"
 folder=$(mktemp -d /tmp/vellaro-startup-lesson-XXXXXX)
 cleanup() {
   rm -rf "$folder"
-  if [ "$started_env" = yes ]; then bash "$env_script" "$state" stop || true; fi
-  if [ "$made_state" = yes ]; then rm -rf "$state"; fi
+  close_wine_state
 }
 trap cleanup EXIT
 
