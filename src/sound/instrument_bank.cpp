@@ -54,6 +54,17 @@ void fillMidi(Instrument& entry, unsigned program) {
   entry.key = "*";
 }
 
+// True when the converted sample is what the entry already holds (the fields as fillSample sets them).
+bool sameSound(const Instrument& entry, const WavSample& sample) {
+  const WavFormat& format = sample.format;
+  return entry.kind == InstrumentKind::Sample && entry.size == sample.size &&
+         entry.groupFactor == static_cast<uint8_t>(format.blockAlign) &&
+         entry.channels == static_cast<uint8_t>(format.channels) &&
+         entry.bitsFactor == static_cast<uint8_t>(format.bitsPerSample / 8) &&
+         entry.speedFactor == static_cast<uint8_t>(format.sampleRate / kSlowestRate) &&
+         std::memcmp(entry.storage.get(), sample.data.get(), sample.size) == 0;
+}
+
 }  // namespace
 
 struct InstrumentBank::Retired {
@@ -119,36 +130,71 @@ int InstrumentBank::findSample(const char* path) {
   if (path[0] == '*') return instrumentFor(path);
   for (int i = 0; i < kBankEntries; ++i) {
     const Instrument* used = entry(i);
-    if (used && used->key == path) return i;
+    if (!used || used->superseded.load(std::memory_order_acquire) || used->key != path) continue;
+    return used->stale.load(std::memory_order_acquire) ? refreshSample(i, path) : i;
   }
   return loadSample(path);
 }
 
-int InstrumentBank::loadSample(const char* path) {
-  if (path[0] == '*') return instrumentFor(path);
-  WavSample sample;
+void InstrumentBank::markSamplesStale() {
+  for (int i = 0; i <= kSpareEntry; ++i) {
+    const Instrument* used = entry(i);
+    if (used && used->kind == InstrumentKind::Sample) entries_[static_cast<size_t>(i)].stale.store(true, std::memory_order_release);
+  }
+}
+
+bool InstrumentBank::readSample(const char* path, WavSample& sample) {
   switch (readWavFile(path, sample)) {
     case WavResult::Loaded:
       break;
     case WavResult::CannotOpen:
       messages_.showMessage(std::string("Cannot open WAV file ") + path);
-      return kNoInstrument;
+      return false;
     case WavResult::NotWave:
     case WavResult::NoData:  // a file that ends before its sound is no WAV file we can use
       messages_.showMessage(std::string("It is not WAV file ") + path);
-      return kNoInstrument;
+      return false;
   }
   SampleProblem problem = prepareSample(sample);
   if (problem != SampleProblem::None) {
     messages_.showMessage(sampleProblemText(problem, path, sample.format));
-    return kNoInstrument;
+    return false;
   }
+  return true;
+}
+
+int InstrumentBank::storeSample(const char* path, WavSample& sample) {
   int index = claimEntry();
   if (index == kNoInstrument) return kNoInstrument;
   Instrument& slot = entries_[static_cast<size_t>(index)];
+  slot.stale.store(false, std::memory_order_relaxed);
+  slot.superseded.store(false, std::memory_order_relaxed);
   fillSample(slot, path, sample);
   slot.data.store(slot.storage.get(), std::memory_order_release);
   return index;
+}
+
+int InstrumentBank::loadSample(const char* path) {
+  if (path[0] == '*') return instrumentFor(path);
+  WavSample sample;
+  if (!readSample(path, sample)) return kNoInstrument;
+  return storeSample(path, sample);
+}
+
+// The thread that clears the stale mark reads the file; one that comes meanwhile plays the entry
+// as it is. A file that is gone or broken now is reported as on a first load.
+int InstrumentBank::refreshSample(int index, const char* path) {
+  Instrument& old = entries_[static_cast<size_t>(index)];
+  if (!old.stale.exchange(false, std::memory_order_acq_rel)) return index;
+  WavSample sample;
+  if (!readSample(path, sample)) {
+    old.superseded.store(true, std::memory_order_release);
+    return kNoInstrument;
+  }
+  if (sameSound(old, sample)) return index;
+  int fresh = storeSample(path, sample);
+  if (fresh != kNoInstrument) old.superseded.store(true, std::memory_order_release);
+  return fresh;
 }
 
 int InstrumentBank::findMidiInstrument(unsigned program) {

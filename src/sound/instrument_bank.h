@@ -19,6 +19,7 @@
 namespace vellaro {
 
 class MessageSink;
+struct WavSample;
 
 // A key of the PC keyboard as the window side reports it: the virtual-key code (letters and digits
 // are their upper-case characters), pressed or released, and whether a press is an auto-repeat.
@@ -46,6 +47,11 @@ enum class InstrumentKind : uint8_t { Sample = 0, Midi = 1 };
 
 struct Instrument {
   std::atomic<const uint8_t*> data{nullptr};  // null: free. MIDI entries point at a marker byte
+  // A sample to read again from its file at its next use (after a lesson was reloaded).
+  std::atomic<bool> stale{false};
+  // A sample whose file changed or went away: it is no longer found by its path. Its data stays,
+  // since voices may still be playing it.
+  std::atomic<bool> superseded{false};
   InstrumentKind kind = InstrumentKind::Sample;
   std::string name;  // the path, or the General MIDI name; at most 82 characters
   size_t size = 0;   // bytes of sample data, or the MIDI program number
@@ -71,8 +77,12 @@ class InstrumentBank {
   InstrumentBank(const InstrumentBank&) = delete;
   InstrumentBank& operator=(const InstrumentBank&) = delete;
 
-  // The entry whose key equals path (0 to 99 only), else loadSample(path).
+  // The entry whose key equals path (0 to 99 only), else loadSample(path). A stale entry is read
+  // again first: the same sound keeps its entry, a changed one gets a new entry.
   int findSample(const char* path);
+  // Every sample is to be read again from its file at its next findSample: after a reload the
+  // author's changed sounds are heard, while unchanged ones use no new entry.
+  void markSamplesStale();
   // Reads the WAV file into a new entry, converted to what the mixer plays in tune
   // (sample_convert.h); kNoInstrument after "Cannot open WAV file %s", "It is not WAV file %s" or
   // the reason a sample cannot be played. A path beginning with "*" selects a MIDI program instead.
@@ -103,6 +113,10 @@ class InstrumentBank {
   struct Retired;
 
   int claimEntry();
+  // Reads and converts the WAV file; false after the file's message.
+  bool readSample(const char* path, WavSample& sample);
+  int storeSample(const char* path, WavSample& sample);
+  int refreshSample(int index, const char* path);
   void retire(std::unique_ptr<uint8_t[]> storage);
 
   MessageSink& messages_;

@@ -1,6 +1,9 @@
 // MIDI instrument entries, note routing, the PC-keyboard piano and the MIDI keyboard.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "sound/instrument_bank.h"
 #include "sound/midi.h"
 #include "sound/mixer.h"
@@ -249,6 +252,74 @@ TEST_F(InstrumentTest, WavNotesOutsideThePitchTableSoundNothing) {
   EXPECT_TRUE(mixer.isSilent());
   EXPECT_EQ(real.midiNote(0x90, 107, 100, entry), 71);
   EXPECT_FALSE(mixer.isSilent());
+}
+
+struct FreshCase {
+  const char* name;
+  bool changeFile;    // the file is written again with other samples
+  bool removeFile;    // the file is gone
+  bool stale;         // markSamplesStale came before the second look-up
+  int secondEntry;    // what the second findSample gives
+  size_t messages;
+  int thirdEntry;     // and a third one, with no reload in between
+};
+
+// After a reload a sample is read again at its next use: an unchanged file keeps its entry, a
+// changed one sounds from a new entry (the old data stays for voices that play it), a missing one
+// is reported as on a first load. Without a reload nothing is read again.
+TEST_F(InstrumentTest, AReloadMakesSamplesReadFreshAtTheirNextUse) {
+  const FreshCase cases[] = {
+      {"no reload", true, false, false, 0, 0, 0},
+      {"unchanged", false, false, true, 0, 0, 0},
+      {"changed", true, false, true, 1, 0, 1},
+      {"removed", false, true, true, kNoInstrument, 1, kNoInstrument},
+  };
+  for (const FreshCase& c : cases) {
+    InstrumentBank fresh(messages, &voices, &midiOut);
+    messages.messages.clear();
+    std::string file = writeTempFile("fresh.wav", WavBytes::mono16(44100, std::vector<int16_t>(300, 3)).bytes);
+    ASSERT_EQ(fresh.findSample(file.c_str()), 0) << c.name;
+    const uint8_t* firstData = fresh.entry(0)->storage.get();
+    if (c.changeFile) writeTempFile("fresh.wav", WavBytes::mono16(44100, std::vector<int16_t>(300, 9)).bytes);
+    if (c.removeFile) std::remove(file.c_str());
+    if (c.stale) fresh.markSamplesStale();
+    EXPECT_EQ(fresh.findSample(file.c_str()), c.secondEntry) << c.name;
+    EXPECT_EQ(messages.messages.size(), c.messages) << c.name;
+    EXPECT_EQ(fresh.findSample(file.c_str()), c.thirdEntry) << c.name;
+    EXPECT_EQ(fresh.entry(0)->storage.get(), firstData) << c.name << ": the first data must stay";
+    if (c.secondEntry > 0) {
+      EXPECT_EQ(fresh.entry(c.secondEntry)->storage.get()[0], 9) << c.name;
+    }
+  }
+}
+
+// The interpreter and the MIDI input thread may both meet a stale entry: one of them reads the file,
+// the other plays the entry as it is, and an unchanged file never takes a second entry.
+TEST_F(InstrumentTest, StressTwoThreadsMeetStaleSamples) {
+  ASSERT_EQ(loadSample(), 0);
+  std::atomic<bool> stop{false};
+  std::atomic<int> wrong{0};
+  auto lookUp = [&] {
+    while (!stop.load()) {
+      if (bank.findSample(path.c_str()) != 0) ++wrong;
+    }
+  };
+  std::thread interpreterThread(lookUp);
+  std::thread midiThread(lookUp);
+  for (int i = 0; i < 2000; ++i) bank.markSamplesStale();
+  stop = true;
+  interpreterThread.join();
+  midiThread.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(bank.entry(1), nullptr);
+  EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(InstrumentTest, MidiEntriesAreNotReadAgain) {
+  EXPECT_EQ(bank.instrumentFor("*5"), 0);
+  bank.markSamplesStale();
+  EXPECT_EQ(bank.instrumentFor("*5"), 0);
+  EXPECT_EQ(bank.entry(1), nullptr);
 }
 
 }  // namespace
