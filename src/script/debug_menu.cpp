@@ -17,6 +17,7 @@ DebugMenuPopup commandsPopup(const Interpreter& in) {
   return {"Commands",
           {{std::string("Debug LOG is ") + (in.debugLogOn ? "ON" : "OFF"), kMenuLogSwitch},
            {"Minimize", kMenuMinimize},
+           {"Reload lesson", kMenuReload},
            {"", 0, true},
            {"Quit", kMenuQuit}}};
 }
@@ -138,6 +139,8 @@ MenuEffect runDebugMenuCommand(Interpreter& in, unsigned id) {
     case kMenuQuit:
       in.quitRequested = true;
       return MenuEffect::WakeWaiter;
+    case kMenuReload:
+      return in.requestReload() ? MenuEffect::WakeWaiter : MenuEffect::None;
     case kMenuCallStack:
       in.showMessage(in.callStack.text());
       return MenuEffect::None;

@@ -12,6 +12,7 @@
 #include "script/live_input.h"
 #include "script/services.h"
 #include "script/text.h"
+#include "sound/instrument_bank.h"
 
 namespace vellaro {
 namespace {
@@ -186,6 +187,7 @@ bool Interpreter::letMessagesThrough() {
 }
 
 Interpreter::Flow Interpreter::runCycle() {
+  if (pendingReload) applyReload();
   // A navigation line taken while line 0 or 1 waited moves the line number below 0.
   if (currentLine < 0) currentLine = 0;
   arguments_.clear();
@@ -327,8 +329,41 @@ Interpreter::Flow Interpreter::finishLine() {
   return quitRequested ? Flow::Stop : Flow::Continue;
 }
 
+bool Interpreter::requestReload() {
+  ReloadedText text = readForReload(scenarioPath);
+  if (text.problem != ReloadProblem::None) {
+    showMessage(reloadProblemText(scenarioPath, text));
+    return false;
+  }
+  pendingReload = PendingReload{scenarioPath, labelAbove(lines, currentLine), std::move(text.lines)};
+  return true;
+}
+
+// The new text replaces the old one and the run goes on at the start of the label it was under;
+// variables, objects, the CallStack (its return points moved with their labels), the capture
+// tables and sound stay as they are. Samples are read again when next played.
+void Interpreter::applyReload() {
+  PendingReload reload = std::move(*pendingReload);
+  pendingReload.reset();
+  // A return or the end of the file may have left that file before the cycle came.
+  if (reload.path != scenarioPath) return;
+  relocateReturnPoints(callStack, scenarioPath, lines, reload.lines);
+  lines = std::move(reload.lines);
+  pendingLine.reset();  // a navigation line or an if's rest chosen for the old text
+  ifFlag_ = false;
+  int line = reload.label.empty() ? 0 : lines.findLabel(reload.label.c_str());
+  if (line < 0) {
+    showMessage(format("Label (%s) is not in %s any more after the reload; the lesson goes on from line 0",
+                       reload.label.c_str(), scenarioPath.c_str()));
+    line = 0;
+  }
+  currentLine = line;
+  if (services && services->instruments) services->instruments->markSamplesStale();
+}
+
 void Interpreter::stopRun() {
   lines.clear();
+  pendingReload.reset();
   detachPlatform();
 }
 

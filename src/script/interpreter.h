@@ -10,6 +10,7 @@
 #include "expr/random_table.h"
 #include "script/melody_capture.h"
 #include "script/object_registry.h"
+#include "script/reload.h"
 #include "script/scenario.h"
 #include "script/tokenizer.h"
 #include "script/variables.h"
@@ -21,6 +22,13 @@ struct CommandServices;
 
 constexpr int kLineBufferSize = 1024;
 constexpr int kMaxPathLength = 255;
+
+// A reload that has read its file and waits for the main loop's next cycle.
+struct PendingReload {
+  std::string path;   // the file it read: the run's file at the time of the request
+  std::string label;  // the label the run was under then, or "" above every label
+  LineTable lines;
+};
 
 class Interpreter {
  public:
@@ -50,6 +58,13 @@ class Interpreter {
   // Completes a relative file name with base_dir and a backslash.
   std::string pathInBaseDir(const char* name);
 
+  // The author's reload (the debug menu, Ctrl+R, a watched folder): reads scenarioPath again at
+  // once. A file that cannot be used is reported and changes nothing (false). Otherwise the new
+  // text waits in pendingReload for the next cycle (true), and the caller ends the waiting command.
+  bool requestReload();
+  // True while a waiting command is to end early: a quit or a reload was asked for.
+  bool waitInterrupted() const { return quitRequested || pendingReload.has_value(); }
+
   Host& host;
   VariableTable variables;
   LineTable lines;
@@ -68,6 +83,7 @@ class Interpreter {
   int currentLine = 0;
   std::optional<std::string> pendingLine;
   bool quitRequested = false;
+  std::optional<PendingReload> pendingReload;
   // Lines a run may execute before it stops; 0 for no bound. The fuzzing target sets it so that
   // a lesson's endless loops end.
   uint64_t lineLimit = 0;
@@ -88,6 +104,7 @@ class Interpreter {
   Flow dispatch();
   Flow finishLine();
   void stopRun();
+  void applyReload();
   void reportMissingVariable(const char* context, const char* name);
   void attachPlatform();
   void detachPlatform();

@@ -47,6 +47,8 @@ class CallStack {
   bool push(const std::string& file, uint16_t line);
   // Removes and returns the top entry; the stack must not be empty.
   CallEntry pop();
+  // The entry at index (0 is the bottom); index must be below depth().
+  CallEntry& entryAt(int index) { return entries_[static_cast<size_t>(index)]; }
   // "%s : %d\r\n" for each entry from the bottom up.
   std::string text() const;
 

@@ -60,8 +60,8 @@ TEST_F(DebugMenuTest, ListsTheCurrentState) {
                                " answer = '42'=2503",
                                "Objects: door=2000 <untitled>=2001"};
   const std::string debug = "Debug: Display Calls Stack=1004";
-  const std::string off = "Commands: Debug LOG is OFF=1002 Minimize=1001 | Quit=1003";
-  const std::string on = "Commands: Debug LOG is ON=1002 Minimize=1001 | Quit=1003";
+  const std::string off = "Commands: Debug LOG is OFF=1002 Minimize=1001 Reload lesson=1005 | Quit=1003";
+  const std::string on = "Commands: Debug LOG is ON=1002 Minimize=1001 Reload lesson=1005 | Quit=1003";
   const MenuCase cases[] = {
       {"no navi.scn", false, nullptr, {off, fixed[0], fixed[1], "Labels:", debug}},
       {"log on", true, nullptr, {on, fixed[0], fixed[1], "Labels:", debug}},

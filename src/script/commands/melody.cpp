@@ -162,7 +162,7 @@ std::vector<std::string> melodyTokens(const char* storedLine) {
 void cmdMelody(Interpreter& in, CommandArgs& args) {
   MelodyLine melody{in, in.services ? in.services->instruments : nullptr};
   for (std::string& token : melodyTokens(args.storedLine)) {
-    if (in.quitRequested) break;  // the window was closed during a rest
+    if (in.waitInterrupted()) break;  // the window was closed, or the lesson reloaded, during a rest
     runToken(melody, token);
   }
   in.capture.stop();

@@ -72,14 +72,14 @@ void cmdPause(Interpreter& in, CommandArgs& args) {
 }
 
 // wait: dispatches pending window messages until no sampled voice sounds or the program is asked to
-// quit. MIDI notes are not waited for. Without the platform side nothing could end a sound, so it
+// quit or to reload the lesson. MIDI notes are not waited for. Without the platform side nothing could end a sound, so it
 // returns at once.
 void cmdWait(Interpreter& in, CommandArgs&) {
   CommandServices* services = in.services;
   if (!services) return;
   do {
     services->pumpPending();
-  } while (!in.host.isSilent() && !in.quitRequested);
+  } while (!in.host.isSilent() && !in.waitInterrupted());
 }
 
 // mute: all MIDI notes off, then every voice stopped. Nothing is reported.
