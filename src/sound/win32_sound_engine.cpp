@@ -170,18 +170,25 @@ bool SoundEngine::isSilent() const { return !running_.load() || mixer_.isSilent(
 
 // The cursors and the write position are read apart; a tick that moved the write position in
 // between would pair a new position with old cursors, so the reading is taken again.
-uint32_t SoundEngine::outputDelayMs() const {
-  if (!running_.load()) return 0;
+bool SoundEngine::readCursors(Cursors* cursors) const {
+  if (!running_.load()) return false;
   for (int attempt = 0; attempt < 3; ++attempt) {
     uint32_t position = writePosition_.load(std::memory_order_acquire);
     DWORD playCursor = 0;
     DWORD writeCursor = 0;
-    if (FAILED(buffer_->GetCurrentPosition(&playCursor, &writeCursor))) return 0;
+    if (FAILED(buffer_->GetCurrentPosition(&playCursor, &writeCursor))) return false;
     if (writePosition_.load(std::memory_order_acquire) == position) {
-      return outputBytesToMs(writeAheadBytes(position, playCursor, writeCursor));
+      *cursors = Cursors{position, playCursor, writeCursor};
+      return true;
     }
   }
-  return 0;
+  return false;  // three ticks in a row, 10 ms apart, cannot fall between two readings
+}
+
+uint32_t SoundEngine::outputDelayMs() const {
+  Cursors cursors{};
+  if (!readCursors(&cursors)) return 0;
+  return outputBytesToMs(writeAheadBytes(cursors.writePosition, cursors.play, cursors.write));
 }
 
 }  // namespace vellaro

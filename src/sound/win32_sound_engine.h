@@ -37,6 +37,15 @@ class SoundEngine final : public VoicePlayer {
   // playing buffer.
   uint32_t outputDelayMs() const override;
 
+  // Byte offsets in the looping buffer, read together.
+  struct Cursors {
+    uint32_t writePosition;  // where the next tick starts to write
+    uint32_t play;           // what the device plays now
+    uint32_t write;          // the device has taken everything before this one
+  };
+  // False without a playing buffer or when DirectSound cannot tell its cursors.
+  bool readCursors(Cursors* cursors) const;
+
  private:
   struct Device {
     GUID guid;
