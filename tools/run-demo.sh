@@ -71,14 +71,15 @@ click 512 724 1
 # Tune to your ears: tap along with the eight clicks after the count-in; the lateness is kept.
 click 122 444 1
 click 372 404 2.05
-for _ in 1 2 3 4 5 6 7 8; do xdotool key z; sleep 0.48; done
+for _ in 1 2 3 4 5 6 7 8; do xdotool key z; sleep 0.47; done
 sleep 1
 shot 05-timing
 click 652 454 1
 
-# Echo the rhythm: listen, then play Q W E Q on the four beats after the count-in.
+# Echo the rhythm: listen, then play Q W E Q on the four beats after the count-in, as late as the
+# taps above, which the allowance just measured takes off.
 click 382 444 4.5
-click 392 404 1.85
+click 392 404 2.05
 for key in q w e q; do xdotool key "$key"; sleep 0.47; done
 sleep 1.2
 shot 06-playalong
