@@ -4,8 +4,8 @@
 
 #include <sys/timeb.h>
 
+#include "base/win32_gdi.h"
 #include "sound/mixer.h"
-#include "ui/win32_gdi.h"
 
 namespace vellaro {
 

@@ -6,11 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "base/message_sink.h"
+#include "base/win32_gdi.h"
+#include "base/win32_messages.h"
 #include "image/bmp_decoder.h"
 #include "image/image_library.h"
-#include "base/message_sink.h"
-#include "ui/win32_gdi.h"
-#include "ui/win32_waits.h"
 
 namespace vellaro {
 namespace {

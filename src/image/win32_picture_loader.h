@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "script/screen.h"
+#include "base/types.h"
 
 namespace vellaro {
 

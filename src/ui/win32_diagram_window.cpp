@@ -1,6 +1,6 @@
 #include "ui/win32_diagram_window.h"
 
-#include "ui/win32_gdi.h"
+#include "base/win32_gdi.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_screen_object.h"
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "base/message_sink.h"
-#include "ui/win32_animation_window.h"
-#include "ui/win32_gdi.h"
-#include "ui/win32_screen_object.h"
+#include "base/win32_gdi.h"
 #include "ui/tiling.h"
+#include "ui/win32_animation_window.h"
+#include "ui/win32_screen_object.h"
 #include "ui/win32_waits.h"
 
 namespace vellaro {

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "script/interpreter.h"
-#include "script/win32_interpreter_hook.h"
+#include "ui/win32_interpreter_hook.h"
 #include "ui/win32_waits.h"
 
 namespace vellaro {

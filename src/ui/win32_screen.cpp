@@ -2,12 +2,11 @@
 
 #include <cstring>
 
+#include "base/win32_gdi.h"
 #include "image/win32_picture_loader.h"
 #include "script/host.h"
 #include "ui/win32_diagram_window.h"
-#include "ui/win32_gdi.h"
 #include "ui/win32_object_windows.h"
-#include "ui/win32_gdi.h"
 #include "ui/win32_shapes.h"
 
 namespace vellaro {

@@ -1,9 +1,9 @@
 #include "ui/win32_shapes.h"
 
-#include "image/transparent_runs.h"
 #include "base/message_sink.h"
+#include "base/win32_gdi.h"
+#include "image/transparent_runs.h"
 #include "ui/win32_animation_window.h"
-#include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 
 namespace vellaro {

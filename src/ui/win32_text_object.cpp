@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/win32_gdi.h"
+#include "base/win32_gdi.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_screen_object.h"
 #include "ui/win32_waits.h"

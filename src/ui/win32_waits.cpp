@@ -22,21 +22,7 @@ void blockUntilMessageOr(uint32_t timeoutMs) {
   MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, QS_ALLINPUT);
 }
 
-void dispatch(const MSG& message) {
-  TranslateMessage(&message);
-  DispatchMessageA(&message);
-}
-
 }  // namespace
-
-UINT pumpPending(HWND window) {
-  MSG message;
-  while (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) return WM_QUIT;
-    dispatch(message);
-  }
-  return 0;
-}
 
 UINT pumpAllButMouse() {
   // Two ranges around the mouse messages; WM_QUIT lies in the first.
@@ -48,7 +34,7 @@ UINT pumpAllButMouse() {
         PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
         return WM_QUIT;
       }
-      dispatch(message);
+      dispatchMessage(message);
     }
   }
   return 0;
@@ -63,7 +49,7 @@ void waitForWake(HWND window) {
     // The window may have been destroyed by the message before; read the flag through it again.
     object = objectOf(window);
     if (!object || object->wakeFlag) return;
-    dispatch(message);
+    dispatchMessage(message);
     object = objectOf(window);
     if (!object) return;
   }
@@ -90,7 +76,7 @@ void waitForWakeOrTimeout(HWND window, uint32_t durationMs, Host& clock) {
     }
     object = objectOf(window);
     if (!object || object->wakeFlag) return;
-    dispatch(message);
+    dispatchMessage(message);
     if (!objectOf(window)) return;
   }
 }

@@ -7,13 +7,12 @@
 
 #include <cstdint>
 
+#include "base/win32_messages.h"  // pumpPending, which the picture loader takes from there
+
 namespace vellaro {
 
 class Host;
 
-// Dispatches every pending message of the window and its children (all of the thread's messages
-// for a null window). Returns WM_QUIT when it took one (not dispatched, not posted again).
-UINT pumpPending(HWND window);
 // Dispatches the thread's pending messages except mouse messages, which stay queued in their order.
 // Returns WM_QUIT when it took one (not dispatched, posted again so that the program still quits).
 UINT pumpAllButMouse();

@@ -1,9 +1,9 @@
 // The list and the roll-up frame.
 #include <algorithm>
 
+#include "base/win32_gdi.h"
 #include "image/win32_picture_loader.h"
 #include "ui/win32_animation_window.h"
-#include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 #include "widgets/win32_widget_pictures.h"
 #include "widgets/win32_widgets.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/win32_gdi.h"
 #include "image/win32_picture_loader.h"
 #include "ui/win32_animation_window.h"
-#include "ui/win32_gdi.h"
 #include "ui/win32_screen_object.h"
 #include "ui/win32_shapes.h"
 

@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/win32_gdi.h"
+#include "base/win32_gdi.h"
 
 namespace {
 

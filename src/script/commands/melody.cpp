@@ -8,11 +8,11 @@
 #include "script/host.h"
 #include "script/interpreter.h"
 #include "script/melody_capture.h"
+#include "script/rhythm_diagram.h"
 #include "script/services.h"
 #include "script/text.h"
 #include "script/variables.h"
 #include "sound/instrument_bank.h"
-#include "ui/rhythm_diagram.h"
 
 namespace vellaro {
 namespace {

@@ -1,6 +1,6 @@
 // The debug menu as a Win32 menu bar: the portable model turned into popups and items.
 #include "script/debug_menu.h"
-#include "script/win32_interpreter_hook.h"
+#include "ui/win32_interpreter_hook.h"
 
 namespace vellaro {
 namespace {

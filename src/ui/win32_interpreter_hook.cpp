@@ -1,4 +1,4 @@
-#include "script/win32_interpreter_hook.h"
+#include "ui/win32_interpreter_hook.h"
 
 #include "script/debug_menu.h"
 #include "script/host.h"

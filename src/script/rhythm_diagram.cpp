@@ -1,4 +1,4 @@
-#include "ui/rhythm_diagram.h"
+#include "script/rhythm_diagram.h"
 
 namespace vellaro {
 namespace {
