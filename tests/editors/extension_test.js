@@ -91,6 +91,8 @@ function checkProblemMatcher() {
   const manifest = JSON.parse(fs.readFileSync(path.join(extensionDir, 'package.json'), 'utf8'));
   const matcher = manifest.contributes.problemMatchers.find((m) => m.name === 'scnlint');
   assert.deepStrictEqual(matcher.fileLocation, ['relative', '${fileDirname}']);
+  // The player reads CR LF lines of single bytes; an editor's default LF would cut every line.
+  assert.deepStrictEqual(manifest.contributes.configurationDefaults['[scn]'], { 'files.eol': '\r\n', 'files.encoding': 'windows1252' });
   const pattern = new RegExp(matcher.pattern.regexp);
   let findings = 0;
   for (const lesson of ['words', 'load', 'variables', 'numbers']) {
