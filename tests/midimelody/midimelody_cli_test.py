@@ -314,7 +314,8 @@ def case_damaged(tools, work, kind):
 
 
 def case_track_count(tools, work):
-    """A format 1 file whose header announces one track fewer, then one more, than it holds."""
+    """A format 1 file whose header announces one track fewer, then one more, than it holds; tracks
+    asked for that are not there."""
     path = os.path.join(work, "tempo.mid")
     tempo_file(path)
     with open(path, "rb") as data:
@@ -325,6 +326,12 @@ def case_track_count(tools, work):
             out.write(original[:10] + count.to_bytes(2, "big") + original[12:])
         code, out, err = run([tools["midimelody"], "count.mid"], work)
         check((code, out, err) == (1, "", "count.mid: %s\n" % message), "%d tracks announced: %d %r" % (count, code, err))
+    mido.MidiFile(type=1).save(os.path.join(work, "empty.mid"))
+    for arguments, message in ((["--track", "5", "tempo.mid"], "tempo.mid: there is no track 5; the file has tracks 0 to 2"),
+                               (["--track", "0", "empty.mid"], "empty.mid: there is no track 0; the file has no tracks"),
+                               (["empty.mid"], "empty.mid: no track has note-ons")):
+        code, out, err = run([tools["midimelody"], *arguments], work)
+        check((code, out, err) == (1, "", message + "\n"), "%s: %d %r" % (arguments, code, err))
 
 
 def case_usage(tools, work):

@@ -118,8 +118,8 @@ int chooseTrack(const MidiFile& file, const Arguments& args) {
   std::string channel = args.melody.channel < 0 ? "" : " on channel " + std::to_string(args.melody.channel + 1);
   if (args.track >= 0) {
     if (static_cast<size_t>(args.track) >= file.tracks.size()) {
-      fail(args.path, "there is no track " + std::to_string(args.track) + "; the file has tracks 0 to " +
-                          std::to_string(file.tracks.size() - 1));
+      std::string tracks = file.tracks.empty() ? "no tracks" : "tracks 0 to " + std::to_string(file.tracks.size() - 1);
+      fail(args.path, "there is no track " + std::to_string(args.track) + "; the file has " + tracks);
       return -1;
     }
     if (hasNoteOns(file.tracks[args.track], args.melody.channel)) return args.track;
