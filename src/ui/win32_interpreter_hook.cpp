@@ -16,6 +16,7 @@ Interpreter* g_interpreter = nullptr;
 HWND g_mainWindow = nullptr;
 
 constexpr WPARAM kCtrlNKey = 'N';
+constexpr WPARAM kCtrlRKey = 'R';
 constexpr LPARAM kKeyWasDown = 1 << 30;  // bit 30 of a key message: an auto-repeated press
 
 // Replaces the main window's menu bar by a new one (or by none) and destroys the old one.
@@ -84,9 +85,18 @@ int onLeftButtonDown(Interpreter& in, HWND window) {
 
 void onKey(Interpreter& in, UINT message, WPARAM wParam, LPARAM lParam) {
   bool down = message == WM_KEYDOWN;
+  bool repeat = (lParam & kKeyWasDown) != 0;
   // GetKeyState's sign bit: the key was down when this message was posted.
-  if (down && wParam == kCtrlNKey && GetKeyState(VK_CONTROL) < 0) toggleDebugMenu(in);
-  playKey(in, KeyEvent{static_cast<unsigned>(wParam), down, (lParam & kKeyWasDown) != 0});
+  bool control = GetKeyState(VK_CONTROL) < 0;
+  if (down && wParam == kCtrlNKey && control) toggleDebugMenu(in);
+  // Ctrl+R is the menu's Reload lesson, and only while the menu is shown: a learner (who never
+  // opens the menu) keeps R as a piano key, with or without Ctrl. The press that reloads sounds
+  // no note; its release stops nothing that sounds.
+  if (down && wParam == kCtrlRKey && control && GetMenu(g_mainWindow)) {
+    if (!repeat) onCommand(in, kMenuReload);
+    return;
+  }
+  playKey(in, KeyEvent{static_cast<unsigned>(wParam), down, repeat});
 }
 
 }  // namespace
