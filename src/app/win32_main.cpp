@@ -5,23 +5,31 @@
 #include <new>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/win32_host.h"
 #include "script/interpreter.h"
 #include "sound/instrument_bank.h"
 #include "sound/win32_midi.h"
 #include "sound/win32_sound_engine.h"
+#include "ui/win32_lesson_watch.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_player_services.h"
 #include "ui/win32_screen_object.h"
 
 namespace {
 
-// Removes leading and trailing blanks (the space character only); quotes stay.
-std::string trimBlanks(const char* text) {
-  std::string line(text ? text : "");
-  size_t first = line.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  return line.substr(first, line.find_last_not_of(' ') - first + 1);
+// With --watch, the waits also watch the first scenario's folder; a saved .scn file there reloads
+// the running file as the debug menu's Reload lesson does.
+std::unique_ptr<vellaro::LessonWatch> watchLesson(const vellaro::CommandLine& line, vellaro::Interpreter& in,
+                                                  HWND mainWindow, vellaro::Host& host) {
+  if (!line.watch) return nullptr;
+  auto reload = [&in, mainWindow] {
+    if (in.requestReload()) vellaro::wakeWaiter(mainWindow);
+  };
+  auto watch = std::make_unique<vellaro::LessonWatch>(vellaro::folderOfPath(line.scenario), reload, host);
+  if (!watch->watching()) return nullptr;
+  vellaro::setWaitSource(watch.get());
+  return watch;
 }
 
 }  // namespace
@@ -48,8 +56,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   services.win32Screen().clickedObjectName = interpreter.objects.clickedObjectName;
   services.win32Screen().clickedNameSize = sizeof interpreter.objects.clickedObjectName;
   interpreter.reset();
-  std::string path = trimBlanks(commandLine);
-  interpreter.runScenario(path.empty() ? "index.scn" : path);
+  vellaro::CommandLine line = vellaro::parseCommandLine(commandLine);
+  std::unique_ptr<vellaro::LessonWatch> watch = watchLesson(line, interpreter, mainWindow, host);
+  interpreter.runScenario(line.scenario);
+  vellaro::setWaitSource(nullptr);
+  watch.reset();
   interpreter.services = nullptr;
   host.voices = nullptr;
   // Not the reverse of creation: the sound engine stops the mixer before the samples it borrows

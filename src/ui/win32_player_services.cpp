@@ -36,6 +36,7 @@ bool PlayerServices::mayWait() {
 
 void PlayerServices::pumpPending() {
   vellaro::pumpPending(nullptr);
+  serviceWaitSource();  // wait does not block, so the watched folder is looked at here
   mayWait();  // so that wait, which pumps until the sound ends, also ends with the window
 }
 
@@ -72,6 +73,7 @@ bool PlayerServices::switchDisplayMode(int width, int bits, int frequency) {
 
 bool PlayerServices::pumpWhileRunning() {
   if (pumpAllButMouse() == WM_QUIT) return false;
+  serviceWaitSource();
   return mayWait();  // false once the window was closed (the hook) or is gone
 }
 

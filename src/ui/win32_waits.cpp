@@ -1,5 +1,7 @@
 #include "ui/win32_waits.h"
 
+#include <algorithm>
+
 #include "script/host.h"
 #include "ui/win32_screen_object.h"
 
@@ -8,6 +10,8 @@ namespace {
 
 constexpr int kWakePostAttempts = 1000;
 
+WaitSource* g_source = nullptr;
+
 // Time left until durationMs after start; 0 once it has passed. Unsigned differences stay right
 // when the clock wraps at 2^32 during the wait.
 uint32_t remainingMs(Host& clock, uint32_t start, uint32_t durationMs) {
@@ -15,11 +19,16 @@ uint32_t remainingMs(Host& clock, uint32_t start, uint32_t durationMs) {
   return elapsed >= durationMs ? 0 : durationMs - elapsed;
 }
 
-// Sleeps until a new message arrives for this thread or timeoutMs pass. Only messages that came
-// after the last PeekMessage wake it, so queued messages that the caller leaves alone (thread
-// messages during pumpFor) do not make it spin.
-void blockUntilMessageOr(uint32_t timeoutMs) {
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, QS_ALLINPUT);
+// Sleeps until a new message arrives for this thread, the wait source's handle is signalled or its
+// moment comes, or timeoutMs pass (INFINITE for no limit). Only messages that came after the last
+// PeekMessage wake it, so queued messages that the caller leaves alone (thread messages during
+// pumpFor) do not make it spin.
+void blockUntilMessageOr(DWORD timeoutMs) {
+  WaitSource* source = g_source;
+  HANDLE handle = source ? source->handle() : nullptr;
+  DWORD timeout = source ? std::min(timeoutMs, source->msUntilDue()) : timeoutMs;
+  MsgWaitForMultipleObjects(handle ? 1 : 0, &handle, FALSE, timeout, QS_ALLINPUT);
+  if (source) source->service();
 }
 
 }  // namespace
@@ -40,12 +49,24 @@ UINT pumpAllButMouse() {
   return 0;
 }
 
+void setWaitSource(WaitSource* source) { g_source = source; }
+
+void serviceWaitSource() {
+  if (g_source) g_source->service();
+}
+
+// Blocks where GetMessage would, but also on the wait source; WM_QUIT ends it as GetMessage's 0 would.
 void waitForWake(HWND window) {
   ScreenObject* object = objectOf(window);
   if (!object) return;
   object->wakeFlag = 0;
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  for (;;) {
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      blockUntilMessageOr(INFINITE);
+      continue;
+    }
+    if (message.message == WM_QUIT) return;
     // The window may have been destroyed by the message before; read the flag through it again.
     object = objectOf(window);
     if (!object || object->wakeFlag) return;

@@ -13,6 +13,23 @@ namespace vellaro {
 
 class Host;
 
+// Something the waits watch beside the message queue (a watched lesson folder): a handle they also
+// block on, and a moment by which service() must run even if nothing arrives. service() runs
+// after every blocking of a wait; it may call wakeWaiter to end the wait.
+class WaitSource {
+ public:
+  virtual ~WaitSource() = default;
+  virtual HANDLE handle() = 0;
+  // Milliseconds until service() is due; INFINITE when nothing is.
+  virtual DWORD msUntilDue() = 0;
+  virtual void service() = 0;
+};
+
+// The one source the waits watch, or none (nullptr, the default).
+void setWaitSource(WaitSource* source);
+// Lets the source look at once, without blocking: for the loops that pump without waiting.
+void serviceWaitSource();
+
 // Dispatches the thread's pending messages except mouse messages, which stay queued in their order.
 // Returns WM_QUIT when it took one (not dispatched, posted again so that the program still quits).
 UINT pumpAllButMouse();
