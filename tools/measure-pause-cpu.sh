@@ -3,10 +3,13 @@
 #
 #   tools/measure-pause-cpu.sh [BUILD_DIR] [WINE_STATE_DIR]
 #   VELLARO_WAIT_LINE='input v' tools/measure-pause-cpu.sh ...
+#   VELLARO_WATCH=1 tools/measure-pause-cpu.sh ...
 #
 # VELLARO_WAIT_LINE measures another waiting line instead, typically one without a time limit:
 # vellaro_pause_cpu.exe ends it after 5 seconds through the debug menu (a navi.scn line that jumps
-# to the line writing the second store file).
+# to the line writing the second store file). VELLARO_WATCH=1 starts the player with --watch, so
+# the wait also sleeps on the change notice of the lesson's folder (the store files written there
+# signal it, as a saved picture would).
 #
 # BUILD_DIR (default build/win64) holds vellaro.exe and vellaro_pause_cpu.exe, which starts the
 # player the way the Wine tests do and answers its start-up box. The scenario writes a store file
@@ -23,6 +26,8 @@ ticks=$(getconf CLK_TCK)
 runs=${VELLARO_RUNS:-3}
 pause_ms=5000
 wait_line=${VELLARO_WAIT_LINE:-}
+watch=()
+[ -n "${VELLARO_WATCH:-}" ] && watch=(--watch)
 
 for program in vellaro.exe vellaro_pause_cpu.exe; do
   [ -f "$build/$program" ] || {
@@ -89,7 +94,7 @@ measure_once() {
   fi
   windows_folder="Z:$(echo "$folder" | tr / '\\')"
   server=$(our_process wineserver)
-  bash "$env_script" "$state" run "$build/vellaro_pause_cpu.exe" "$windows_folder" "${wake[@]}" >/dev/null 2>&1 &
+  bash "$env_script" "$state" run "$build/vellaro_pause_cpu.exe" "${watch[@]}" "$windows_folder" "${wake[@]}" >/dev/null 2>&1 &
   runner=$!
   while [ -z "$player" ]; do
     kill -0 "$runner" 2>/dev/null || { echo "the player did not start" >&2; return 1; }
@@ -124,7 +129,7 @@ total_player=0 total_first=0 total_server=0 total_wall=0 total_audio=0
 for run in $(seq $runs); do
   measure_once >"$state/run.txt"  # not in a pipe: the runs must not overlap
   read -r player first server wall audio <"$state/run.txt"
-  echo "run $run: ${wait_line:-pause ${pause_ms} ms} took ${wall} ms; player CPU $(ms "$player") ms:" \
+  echo "run $run: ${wait_line:-pause ${pause_ms} ms}${watch:+ with --watch} took ${wall} ms; player CPU $(ms "$player") ms:" \
        "main thread $(ms "$first") ms, player's other threads $(ms $((player - first - audio))) ms," \
        "Wine's audio threads $(ms "$audio") ms; wineserver CPU $(ms "$server") ms"
   total_player=$((total_player + player)) total_first=$((total_first + first)) total_audio=$((total_audio + audio))

@@ -1,5 +1,5 @@
-// vellaro_pause_cpu.exe FOLDER [WAKE_AFTER_MS]: runs the player in FOLDER (its index.scn written by
-// the caller) the way the Wine tests do, answering the start-up MIDI box, and waits up to 60
+// vellaro_pause_cpu.exe [--watch] FOLDER [WAKE_AFTER_MS]: runs the player in FOLDER (its index.scn
+// written by the caller; with --watch, watching that folder) the way the Wine tests do, answering the start-up MIDI box, and waits up to 60
 // seconds for it to exit. tools/measure-pause-cpu.sh uses it to time a wait while it reads the
 // player's processor time from Linux (Wine does not report another process's times through
 // GetProcessTimes).
@@ -35,12 +35,18 @@ bool wakeAfter(vellaro::wine::Player& player, const std::string& folder, DWORD d
 }  // namespace
 
 int main(int argc, char** argv) {
+  vellaro::wine::PlayerOptions options;
+  if (argc > 1 && std::string(argv[1]) == "--watch") {
+    options.arguments = "--watch";
+    --argc;
+    ++argv;
+  }
   if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: vellaro_pause_cpu.exe FOLDER [WAKE_AFTER_MS]\n");
+    std::fprintf(stderr, "usage: vellaro_pause_cpu.exe [--watch] FOLDER [WAKE_AFTER_MS]\n");
     return 2;
   }
   vellaro::wine::Player player;
-  if (!player.start(argv[1])) return 1;
+  if (!player.start(argv[1], options)) return 1;
   if (argc == 3 && !wakeAfter(player, argv[1], static_cast<DWORD>(std::atoi(argv[2])))) {
     player.kill();
     return 1;
