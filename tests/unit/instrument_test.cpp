@@ -315,12 +315,5 @@ TEST_F(InstrumentTest, StressTwoThreadsMeetStaleSamples) {
   EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST_F(InstrumentTest, MidiEntriesAreNotReadAgain) {
-  EXPECT_EQ(bank.instrumentFor("*5"), 0);
-  bank.markSamplesStale();
-  EXPECT_EQ(bank.instrumentFor("*5"), 0);
-  EXPECT_EQ(bank.entry(1), nullptr);
-}
-
 }  // namespace
 }  // namespace vellaro

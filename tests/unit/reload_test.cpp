@@ -81,28 +81,6 @@ TEST_F(ReloadRead, ReadsLikeTheLoaderOrNamesTheProblem) {
   EXPECT_EQ(readForReload(".").problem, ReloadProblem::CannotOpen) << "a folder";
 }
 
-TEST(ReloadProblemText, NamesTheFileAndTheReason) {
-  struct Case {
-    ReloadProblem problem;
-    int line;
-    const char* reason;
-  } const cases[] = {
-      {ReloadProblem::CannotOpen, 0, "it cannot be opened"},
-      {ReloadProblem::Empty, 0, "it is empty"},
-      {ReloadProblem::TooManyLines, 0, "it has more than 3000 lines"},
-      {ReloadProblem::LongLine, 7, "line 7 has more than 255 characters"},
-      {ReloadProblem::BareLineEnd, 0, "a line does not end with CR LF"},
-  };
-  for (const Case& c : cases) {
-    ReloadedText text;
-    text.problem = c.problem;
-    text.problemLine = c.line;
-    EXPECT_EQ(reloadProblemText("a\\b.scn", text),
-              std::string("Scenario file (a\\b.scn) cannot be reloaded: ") + c.reason +
-                  ". The lesson goes on with the text it had");
-  }
-}
-
 struct PlaceCase {
   int line;
   const char* label;  // labelAbove in the old text
@@ -158,24 +136,6 @@ TEST(ReloadWatch, ScenarioFilesByTheirEnding) {
       {"index.scnbak", false}, {"index.sto", false}, {"scn", false}, {"index.scn~", false}, {"", false},
   };
   for (const auto& [name, scenario] : cases) EXPECT_EQ(isScenarioFileName(name), scenario) << name;
-}
-
-TEST(ReloadWatch, StampsDifferInAnyFileTimeOrSizeButNotInOrder) {
-  const std::vector<FileStamp> before = {{"a.scn", 10, 5}, {"b.scn", 20, 7}};
-  struct Case {
-    const char* name;
-    std::vector<FileStamp> after;
-    bool differ;
-  } const cases[] = {
-      {"the same", {{"a.scn", 10, 5}, {"b.scn", 20, 7}}, false},
-      {"another order", {{"b.scn", 20, 7}, {"a.scn", 10, 5}}, false},
-      {"a later time", {{"a.scn", 11, 5}, {"b.scn", 20, 7}}, true},
-      {"another size", {{"a.scn", 10, 5}, {"b.scn", 20, 8}}, true},
-      {"a file gone", {{"a.scn", 10, 5}}, true},
-      {"a new file", {{"a.scn", 10, 5}, {"b.scn", 20, 7}, {"c.scn", 1, 1}}, true},
-      {"renamed", {{"a.scn", 10, 5}, {"c.scn", 20, 7}}, true},
-  };
-  for (const Case& c : cases) EXPECT_EQ(stampsDiffer(before, c.after), c.differ) << c.name;
 }
 
 struct DebounceStep {
