@@ -7,7 +7,12 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 xvfb xauth xdotool imagemagick python3 graphviz unzip
   clang libclang-rt-14-dev ncompress
+  python3-mido  # an independent MIDI file writer for midimelody's tests (Debian's /usr/bin/python3)
+  nodejs        # the editor support's grammar tests and its .vsix (editors/vscode)
 )
+# npm comes with some builds of nodejs (which then conflict with Debian's npm package): only the
+# command counts.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do

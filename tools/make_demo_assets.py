@@ -276,6 +276,15 @@ def draw_debug_icon(c):
     c.line(94, 78, 124, 106, 12, WHITE)
 
 
+def draw_timing_icon(c):
+    """A metronome: its body, the scale down the middle and the pendulum swung to one side."""
+    c.polygon([(62, 104), (106, 104), (94, 18), (74, 18)], WHITE)
+    c.rect(83, 30, 2, 64, (190, 150, 150))
+    c.line(84, 94, 112, 30, 5, INK)
+    c.disc(104, 48, 7, INK)
+    c.rect(56, 104, 56, 6, WHITE)
+
+
 def keys_picture():
     """One octave of the piano from C, with the keys Q, W and E written on C, D and E."""
     c = Canvas(340, 170).card((60, 50, 80), (40, 32, 56), radius=10)
@@ -384,6 +393,7 @@ def main():
         "menu-playalong.bmp": icon((150, 90, 180), (110, 60, 140), draw_piano_icon),
         "menu-library.bmp": icon((60, 150, 160), (30, 110, 120), draw_library_icon),
         "menu-debug.bmp": icon((120, 124, 140), (80, 84, 100), draw_debug_icon),
+        "menu-timing.bmp": icon((200, 90, 100), (150, 55, 65), draw_timing_icon),
     }
     for name, canvas in drawings.items():
         canvas.save(os.path.join(pictures, name))
@@ -395,6 +405,11 @@ def main():
     # so a lesson test that runs after this script sees the same count every time.
     with open(os.path.join(lesson, "visits.sto"), "wb") as f:
         f.write(b"$visits=0\r\r\n")
+    # The learner's measured lateness (Tune to your ears) is kept: only a missing file is made.
+    timing = os.path.join(lesson, "timing.sto")
+    if not os.path.exists(timing):
+        with open(timing, "wb") as f:
+            f.write(b"$lateness=0\r\r\n")
 
 
 if __name__ == "__main__":

@@ -68,42 +68,51 @@ click 312 384 1.5
 click 512 384 1
 click 512 724 1
 
-# Echo the rhythm: listen, then play Q W E Q on the four beats after the count-in.
-click 252 444 4.5
-click 392 404 1.85
+# Tune to your ears: tap along with the eight clicks after the count-in; the lateness is kept.
+click 122 444 1
+click 372 404 2.05
+for _ in 1 2 3 4 5 6 7 8; do xdotool key z; sleep 0.47; done
+sleep 1
+shot 05-timing
+click 652 454 1
+
+# Echo the rhythm: listen, then play Q W E Q on the four beats after the count-in, as late as the
+# taps above, which the allowance just measured takes off.
+click 382 444 4.5
+click 392 404 2.05
 for key in q w e q; do xdotool key "$key"; sleep 0.47; done
 sleep 1.2
-shot 05-playalong
+shot 06-playalong
 click 652 454 1
 
 # Note values from the image library: the quarter note, then the whole note.
-click 512 444 1.5
+click 642 444 1.5
 click 592 364 2.5
 click 272 364 1.2
-shot 06-library
+shot 07-library
 click 512 724 1
 
 # The debug menu: Ctrl+N opens it; Variables shows what the lessons hold, and Labels lists the
 # lines of navi.scn, whose "goto :objects" jumps to the lesson's third step.
-click 772 444 1.5
+click 902 444 1.5
 xdotool key ctrl+n
 sleep 0.8
 xdotool mousemove 110 10 click 1
 sleep 0.8
-shot 07-debug-variables
+shot 08-debug-variables
 xdotool key Escape key Escape mousemove 225 10 click 1
 sleep 0.8
-shot 08-debug-labels
+shot 09-debug-labels
 xdotool mousemove 250 64 click 1
 sleep 1.2
-shot 09-debug-jump
+shot 10-debug-jump
 xdotool key ctrl+n
 sleep 0.8
 click 652 724 1
 
 # Goodbye: the menu's last box shows the number of visits.
 click 512 724 1.2
-shot 10-goodbye
+shot 11-goodbye
 xdotool key Return
 for _ in $(seq 50); do xdotool search --name '^Vellaro$' >/dev/null 2>&1 || break; sleep 0.2; done
 

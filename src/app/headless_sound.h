@@ -29,6 +29,8 @@ class HeadlessVoices final : public VoicePlayer {
   int stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) override;
   void stopAllVoices() override;
   bool isSilent() const override { return !nextEnd(); }
+  // No device plays the voices: a sample is heard at the moment it starts.
+  uint32_t outputDelayMs() const override { return 0; }
   // The elapsed time at which the first sounding voice ends, none when all are silent.
   std::optional<uint64_t> nextEnd() const;
 

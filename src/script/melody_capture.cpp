@@ -10,9 +10,11 @@ bool timesAgree(uint32_t expected, uint32_t played, uint32_t accuracyMs) {
   return distance <= accuracyMs;
 }
 
-bool pairPasses(const NoteEvent& expected, const NoteEvent& played, uint8_t flags, uint32_t accuracyMs) {
+bool pairPasses(const NoteEvent& expected, const NoteEvent& played, uint8_t flags, uint32_t accuracyMs,
+                uint32_t latencyMs) {
   bool passed = true;
-  if (!(flags & CHECK_NO_TIMES) && !timesAgree(expected.time, played.time, accuracyMs)) passed = false;
+  uint32_t playedTime = compensatedTime(played.time, latencyMs);
+  if (!(flags & CHECK_NO_TIMES) && !timesAgree(expected.time, playedTime, accuracyMs)) passed = false;
   if ((flags & CHECK_PITCH_CLASS) && expected.note % 12 != played.note % 12) passed = false;
   if ((flags & CHECK_EXACT_NOTE) && expected.note != played.note) passed = false;
   return passed;
@@ -82,15 +84,37 @@ void MelodyCapture::recordSounded(uint32_t time, uint16_t note) {
   if (mode == CheckMode::All) recordExpected(time, note);
 }
 
-bool capturesMatch(const NoteSnapshot& expected, const NoteSnapshot& played, uint8_t flags, uint32_t accuracyMs) {
+bool capturesMatch(const NoteSnapshot& expected, const NoteSnapshot& played, uint8_t flags, uint32_t accuracyMs,
+                   uint32_t latencyMs) {
   bool passed = true;
   for (int i = 0; i < kCaptureSize; ++i) {
     const NoteEvent& wanted = expected.events[i];
     const NoteEvent& got = played.events[i];
     if (wanted.time == 0 && got.time == 0) break;
-    if (!pairPasses(wanted, got, flags, accuracyMs)) passed = false;  // the walk goes on after a failure
+    if (!pairPasses(wanted, got, flags, accuracyMs, latencyMs)) passed = false;  // the walk goes on after a failure
   }
   return passed && played.length() > 0;
+}
+
+uint32_t compensatedTime(uint32_t playedTime, uint32_t latencyMs) {
+  return playedTime == 0 ? 0 : playedTime - latencyMs;
+}
+
+int32_t meanOffsetMs(const NoteSnapshot& expected, const NoteSnapshot& played) {
+  int64_t sum = 0;
+  int64_t pairs = 0;
+  for (int i = 0; i < kCaptureSize; ++i) {
+    uint32_t wanted = expected.events[i].time;
+    uint32_t got = played.events[i].time;
+    if (wanted == 0 && got == 0) break;
+    if (wanted == 0 || got == 0) continue;
+    sum += static_cast<int32_t>(got - wanted);  // the 32-bit difference, as check result takes it
+    ++pairs;
+  }
+  if (pairs == 0) return 0;
+  // |sum| / pairs rounded half up, then the sign: halves go away from zero.
+  int64_t rounded = (2 * (sum < 0 ? -sum : sum) + pairs) / (2 * pairs);
+  return static_cast<int32_t>(sum < 0 ? -rounded : rounded);
 }
 
 }  // namespace vellaro

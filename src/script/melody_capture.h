@@ -19,6 +19,8 @@ namespace vellaro {
 
 constexpr int kCaptureSize = 500;
 constexpr uint32_t kDefaultAccuracyMs = 200;
+// The largest latency compensation check latency accepts, in milliseconds.
+constexpr uint32_t kMaxLatencyMs = 2000;
 
 // Which scenario notes count as expected while capture is on.
 enum class CheckMode : uint8_t {
@@ -88,6 +90,11 @@ class MelodyCapture {
   CheckMode mode = CheckMode::None;
   uint8_t flags = 0;
   uint32_t accuracyMs = kDefaultAccuracyMs;
+  // Milliseconds between the moment a sound is asked for and the moment the learner's answer to
+  // it is recorded (the sound's way out, the learner's reaction, the key's way in): subtracted
+  // from every played time before it is compared or drawn. 0, the start value, compares the
+  // times as they were recorded.
+  uint32_t latencyMs = 0;
 
  private:
   std::atomic<bool> on_{false};
@@ -95,7 +102,20 @@ class MelodyCapture {
 
 // The comparison of check result: true for passed. Pairs are taken by position, with no
 // alignment, as long as either side has an entry; a missing partner counts as time 0 with
-// whatever note its entry still holds. Nothing played always fails.
-bool capturesMatch(const NoteSnapshot& expected, const NoteSnapshot& played, uint8_t flags, uint32_t accuracyMs);
+// whatever note its entry still holds. Nothing played always fails. Each played time is taken
+// latencyMs earlier (compensatedTime) before it is compared.
+bool capturesMatch(const NoteSnapshot& expected, const NoteSnapshot& played, uint8_t flags, uint32_t accuracyMs,
+                   uint32_t latencyMs = 0);
+
+// A played time with the latency taken off, modulo 2^32 like the clock itself, so that a time just
+// past the clock's wrap stays close to the expected times just before it. An empty entry (time 0)
+// stays empty: a note that was not played is not moved.
+uint32_t compensatedTime(uint32_t playedTime, uint32_t latencyMs);
+
+// The mean of played time minus expected time, in milliseconds, over the pairs in which both
+// entries are present, without compensation; rounded to the nearest integer, halves away from
+// zero (so 2.5 gives 3 and -2.5 gives -3: early and late playing round alike). 0 when no pair has
+// both entries.
+int32_t meanOffsetMs(const NoteSnapshot& expected, const NoteSnapshot& played);
 
 }  // namespace vellaro

@@ -30,17 +30,18 @@ struct DiagramFill {
 };
 
 // The time drawn at x 0: the earliest expected note minus 80 ms. With no expected note the
-// earliest played one stands in, so that what the learner played is still shown; 0 when both
-// tables are empty.
-uint32_t diagramOrigin(const NoteSnapshot& expected, const NoteSnapshot& played);
+// earliest played one (latencyMs earlier) stands in, so that what the learner played is still
+// shown; 0 when both tables are empty.
+uint32_t diagramOrigin(const NoteSnapshot& expected, const NoteSnapshot& played, uint32_t latencyMs = 0);
 
 // x of a time: its distance after the origin divided by the scale (unsigned, so a time before the
 // origin lands far to the right). scaleMs must be at least 1.
 uint32_t diagramX(uint32_t time, uint32_t origin, uint32_t scaleMs);
 
 // The fills of a diagram width pixels wide, in painting order. Marks that start at or past the
-// right edge are left out (the window would cut them off anyway).
+// right edge are left out (the window would cut them off anyway). Played marks are drawn latencyMs
+// earlier than recorded, where check result compares them (compensatedTime).
 std::vector<DiagramFill> rhythmDiagramFills(const NoteSnapshot& expected, const NoteSnapshot& played,
-                                            uint32_t scaleMs, int width);
+                                            uint32_t scaleMs, int width, uint32_t latencyMs = 0);
 
 }  // namespace vellaro

@@ -406,4 +406,19 @@ uint32_t spanBytes(uint32_t writePosition, uint32_t playCursor) {
   return kBufferBytes - (writePosition - playCursor);
 }
 
+uint32_t writeAheadBytes(uint32_t writePosition, uint32_t playCursor, uint32_t writeCursor) {
+  writePosition %= kBufferBytes;
+  playCursor %= kBufferBytes;
+  writeCursor %= kBufferBytes;
+  uint32_t ahead = (writePosition + kBufferBytes - playCursor) % kBufferBytes;
+  if (ahead == 0) ahead = kBufferBytes;
+  uint32_t taken = (writeCursor + kBufferBytes - playCursor) % kBufferBytes;
+  return ahead < taken ? ahead + kBufferBytes : ahead;
+}
+
+uint32_t outputBytesToMs(uint32_t bytes) {
+  constexpr uint64_t kBytesPerSecond = uint64_t{kOutputRate} * 4;
+  return static_cast<uint32_t>((uint64_t{bytes} * 1000 + kBytesPerSecond / 2) / kBytesPerSecond);
+}
+
 }  // namespace vellaro

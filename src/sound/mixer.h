@@ -57,6 +57,10 @@ class VoicePlayer {
   virtual int stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) = 0;
   virtual void stopAllVoices() = 0;
   virtual bool isSilent() const = 0;
+  // Milliseconds from now until a voice started now is heard from the output device, as far as the
+  // player can measure it (its own buffer; not what the device and the system add after it). 0
+  // where nothing plays to a device: the bare mixer, a headless run, an engine without a device.
+  virtual uint32_t outputDelayMs() const { return 0; }
 };
 
 // What a voice plays in one tick as the mixer's stepped loop plays it: sample frame position >> 32,
@@ -142,5 +146,15 @@ class Mixer final : public VoicePlayer {
 // Bytes of the looping buffer that the play cursor has passed since the write position: the part a
 // tick refills. Equal positions mean the whole buffer.
 uint32_t spanBytes(uint32_t writePosition, uint32_t playCursor);
+
+// Bytes of output between the play cursor and the write position: how long the first frame of the
+// next tick waits before the device plays it. Equal positions mean a whole buffer (the tick has
+// just refilled everything behind the cursor). A write position inside the stretch the device has
+// already taken (from the play cursor up to the write cursor) is heard only one lap later.
+uint32_t writeAheadBytes(uint32_t writePosition, uint32_t playCursor, uint32_t writeCursor);
+
+// Milliseconds of output that bytes of the buffer hold (4 bytes a frame at 44100 Hz), rounded to
+// the nearest.
+uint32_t outputBytesToMs(uint32_t bytes);
 
 }  // namespace vellaro

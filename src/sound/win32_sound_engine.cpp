@@ -121,10 +121,11 @@ void SoundEngine::onTimer() {
     mixer_.mixFrames(mixBuffer_.data(), kTickFrames);
     return;
   }
-  uint32_t span = spanBytes(writePosition_, playCursor);
+  uint32_t position = writePosition_.load(std::memory_order_relaxed);
+  uint32_t span = spanBytes(position, playCursor);
   mixer_.mixFrames(mixBuffer_.data(), (span + 3) / 4);
-  writeBuffer(writePosition_, span);
-  writePosition_ = (writePosition_ + span) % kBufferBytes;  // also when the write failed
+  writeBuffer(position, span);
+  writePosition_.store((position + span) % kBufferBytes, std::memory_order_release);  // also when the write failed
 }
 
 void SoundEngine::writeBuffer(DWORD offset, DWORD bytes) {
@@ -166,5 +167,28 @@ int SoundEngine::stopVoice(const SampleView& sample, uint16_t note, uint16_t tag
 void SoundEngine::stopAllVoices() { mixer_.stopAllVoices(); }
 
 bool SoundEngine::isSilent() const { return !running_.load() || mixer_.isSilent(); }
+
+// The cursors and the write position are read apart; a tick that moved the write position in
+// between would pair a new position with old cursors, so the reading is taken again.
+bool SoundEngine::readCursors(Cursors* cursors) const {
+  if (!running_.load()) return false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    uint32_t position = writePosition_.load(std::memory_order_acquire);
+    DWORD playCursor = 0;
+    DWORD writeCursor = 0;
+    if (FAILED(buffer_->GetCurrentPosition(&playCursor, &writeCursor))) return false;
+    if (writePosition_.load(std::memory_order_acquire) == position) {
+      *cursors = Cursors{position, playCursor, writeCursor};
+      return true;
+    }
+  }
+  return false;  // three ticks in a row, 10 ms apart, cannot fall between two readings
+}
+
+uint32_t SoundEngine::outputDelayMs() const {
+  Cursors cursors{};
+  if (!readCursors(&cursors)) return 0;
+  return outputBytesToMs(writeAheadBytes(cursors.writePosition, cursors.play, cursors.write));
+}
 
 }  // namespace vellaro

@@ -32,6 +32,19 @@ class SoundEngine final : public VoicePlayer {
   int stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) override;
   void stopAllVoices() override;
   bool isSilent() const override;
+  // The write-ahead of the buffer at this moment, from the DirectSound cursors and the position
+  // the next tick writes at (writeAheadBytes): 60 to 70 ms while the timer keeps time. 0 without a
+  // playing buffer.
+  uint32_t outputDelayMs() const override;
+
+  // Byte offsets in the looping buffer, read together.
+  struct Cursors {
+    uint32_t writePosition;  // where the next tick starts to write
+    uint32_t play;           // what the device plays now
+    uint32_t write;          // the device has taken everything before this one
+  };
+  // False without a playing buffer or when DirectSound cannot tell its cursors.
+  bool readCursors(Cursors* cursors) const;
 
  private:
   struct Device {
@@ -57,7 +70,8 @@ class SoundEngine final : public VoicePlayer {
   ComPtr<IDirectSound> sound_;
   ComPtr<IDirectSoundBuffer> buffer_;  // released before the device that made it
   MultimediaTimer timer_;
-  DWORD writePosition_ = 0;         // touched by the timer thread only once it runs
+  // Written by the timer thread only once it runs; outputDelayMs reads it on another thread.
+  std::atomic<uint32_t> writePosition_{0};
   std::vector<int16_t> mixBuffer_;  // kMixBufferFrames stereo frames
   std::atomic<bool> running_{false};
 };

@@ -52,6 +52,62 @@ TEST(CaptureComparison, PairsByPositionWithFlagsAndAccuracy) {
   }
 }
 
+// Each played time is taken latency ms earlier, modulo 2^32 like the clock; an empty entry is
+// not moved. Latency 0 is the plain comparison above.
+TEST(CaptureComparison, LatencyMovesPlayedTimesAndFlipsExactlyAtTheAccuracyEdge) {
+  const uint32_t kMinus40 = 0xFFFFFFD8u;  // 40 ms before the clock's wrap
+  struct Case {
+    const char* fault;
+    std::vector<NoteEvent> expected, played;
+    uint32_t accuracy, latency;
+    bool passed;
+  } cases[] = {
+      {"latency 0 changes the three-note example at 200", {{10000, 24}, {10500, 26}, {11000, 28}},
+       {{10050, 24}, {10480, 26}, {11150, 28}}, 200, 0, true},
+      {"latency 0 changes the three-note example at 100", {{10000, 24}, {10500, 26}, {11000, 28}},
+       {{10050, 24}, {10480, 26}, {11150, 28}}, 100, 0, false},
+      {"a learner 70 ms late fails at accuracy 20 without latency", {{10000, 1}}, {{10070, 1}}, 20, 0, false},
+      {"the latency is not taken off", {{10000, 1}}, {{10070, 1}}, 20, 70, true},
+      {"20 ms late after compensation fails", {{10000, 1}}, {{10090, 1}}, 20, 70, true},
+      {"21 ms late after compensation passes", {{10000, 1}}, {{10091, 1}}, 20, 70, false},
+      {"20 ms early after compensation fails", {{10000, 1}}, {{10050, 1}}, 20, 70, true},
+      {"21 ms early after compensation passes", {{10000, 1}}, {{10049, 1}}, 20, 70, false},
+      {"the latency is added instead of taken off", {{10000, 1}}, {{9930, 1}}, 20, 70, false},
+      {"a compensated time below 0 is not wrapped", {{kMinus40, 1}}, {{30, 1}}, 0, 70, true},
+      {"a compensated time below 0 is clamped or made signed", {{kMinus40 - 20, 1}}, {{30, 1}}, 20, 70, true},
+      {"a compensated time below 0 is near a time after the wrap", {{50, 1}}, {{30, 1}}, 20, 70, false},
+      {"an empty played entry is moved by the latency", {{5000, 1}, {0xFFFFFFBAu, 1}}, {{5070, 1}}, 20, 70, false},
+      {"the largest latency overflows", {{1000, 1}}, {{3000, 1}}, 0, kMaxLatencyMs, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(capturesMatch(table(c.expected), table(c.played), 0, c.accuracy, c.latency), c.passed) << c.fault;
+  }
+}
+
+TEST(CaptureOffset, MeanLatenessOverThePairsWithBothEntries) {
+  struct Case {
+    const char* fault;
+    std::vector<NoteEvent> expected, played;
+    int32_t offset;
+  } cases[] = {
+      {"no pair at all", {}, {}, 0},
+      {"nothing played counts the empty entries", {{1000, 1}, {1500, 1}}, {}, 0},
+      {"nothing expected counts the empty entries", {}, {{1000, 1}}, 0},
+      {"missing pairs are counted", {{1000, 1}, {1500, 1}, {2000, 1}}, {{1070, 1}, {1580, 1}}, 75},
+      {"extra played notes are counted", {{1000, 1}}, {{1010, 1}, {1500, 1}, {2600, 1}}, 10},
+      {"playing early gives no negative mean", {{1000, 1}, {1500, 1}}, {{990, 1}, {1480, 1}}, -15},
+      {"70.75 is not rounded to the nearest", {{1000, 1}, {1500, 1}, {2000, 1}, {2500, 1}},
+       {{1070, 1}, {1575, 1}, {2068, 1}, {2570, 1}}, 71},
+      {"2.5 is not rounded away from zero", {{1000, 1}, {1500, 1}}, {{1002, 1}, {1503, 1}}, 3},
+      {"-2.5 is not rounded away from zero", {{1000, 1}, {1500, 1}}, {{998, 1}, {1497, 1}}, -3},
+      {"-1.4 is not rounded to the nearest", {{1000, 1}, {1500, 1}, {2000, 1}, {2500, 1}, {3000, 1}},
+       {{999, 1}, {1498, 1}, {1999, 1}, {2499, 1}, {2998, 1}}, -1},
+      {"times across the clock's wrap are far apart", {{0xFFFFFFF0u, 1}}, {{0x10, 1}}, 32},
+      {"the largest differences overflow the sum", {{1, 1}, {1, 1}}, {{0x7FFFFFFFu, 1}, {0x7FFFFFFFu, 1}}, 0x7FFFFFFE},
+  };
+  for (const Case& c : cases) EXPECT_EQ(meanOffsetMs(table(c.expected), table(c.played)), c.offset) << c.fault;
+}
+
 TEST(CaptureRecording, OnlyWhileOnAndStopClosesThePlayedTableOnly) {
   MelodyCapture capture;
   capture.recordPlayed(1000, 1);

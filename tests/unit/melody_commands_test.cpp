@@ -158,6 +158,73 @@ TEST_F(MelodyCommandsTest, CheckAndExpectMessages) {
   EXPECT_EQ(interpreter.capture.accuracyMs, kDefaultAccuracyMs);
 }
 
+// A sound engine that reports a fixed write-ahead, for check latency auto.
+struct DelayedVoices : VoicePlayer {
+  int startVoice(const SampleView&, uint16_t, uint16_t, uint8_t) override { return 1; }
+  int stopVoice(const SampleView&, uint16_t, uint16_t) override { return 0; }
+  void stopAllVoices() override {}
+  bool isSilent() const override { return true; }
+  uint32_t outputDelayMs() const override { return 65; }
+};
+
+// Each value starts from compensation 123, so that a refused value visibly keeps it.
+TEST_F(MelodyCommandsTest, CheckLatencyBoundsAndMessages) {
+  const std::string kRefused = "7: check latency  -- not a number from 0 to 2000.";
+  DelayedVoices engine;
+  struct Case {
+    const char* value;
+    bool withEngine;
+    uint32_t latency;
+    std::string message;
+  } cases[] = {
+      {"0", false, 0, ""},
+      {"2000", false, 2000, ""},
+      {"0070", false, 70, ""},
+      {"+15", false, 15, ""},
+      {"-0", false, 0, ""},
+      {"2001", false, 123, kRefused},
+      {"-1", false, 123, kRefused},
+      {"4294967366", false, 123, kRefused},  // 70 once it wraps modulo 2^32
+      {"70ms", false, 123, kRefused},
+      {"7.5", false, 123, kRefused},
+      {"", false, 123, kRefused},
+      {"$late", false, 70, ""},
+      {"$early", false, 123, kRefused},
+      {"$gone", false, 123, "7: check latency  -- Variable ($gone) Does not Exists"},
+      {"auto", false, 0, ""},  // no sound engine
+      {"auto", true, 65, ""},
+      {"$word", true, 65, ""},
+      {"Auto", true, 123, kRefused},
+  };
+  interpreter.variables.assign("late", "70");
+  interpreter.variables.assign("early", "-12");
+  interpreter.variables.assign("word", "auto");
+  interpreter.currentLine = 7;
+  for (const Case& c : cases) {
+    host.messages.clear();
+    interpreter.capture.latencyMs = 123;
+    services.voices = c.withEngine ? &engine : nullptr;
+    PictureCommandLine({"check", "latency", c.value}).run(interpreter, cmdCheck);
+    EXPECT_EQ(interpreter.capture.latencyMs, c.latency) << c.value;
+    EXPECT_EQ(host.messages, c.message.empty() ? Texts{} : Texts{c.message}) << c.value;
+  }
+}
+
+// A calibration round: a learner 70 ms late fails at accuracy 20; check offset measures the
+// lateness before compensation, so the second round, with check latency $o, passes and measures
+// the same lateness again.
+TEST_F(MelodyCommandsTest, CheckOffsetTurnsACalibrationRoundIntoTheCompensation) {
+  const std::string kRound = "melody ( *0 24 -500 24 -500 24 -500 24 -500 )";
+  services.plays = {noteOnAt(1070, 0), noteOnAt(1568, 0), noteOnAt(2073, 0), noteOnAt(2569, 0),
+                    noteOnAt(3070, 0), noteOnAt(3568, 0), noteOnAt(4073, 0), noteOnAt(4569, 0)};
+  writeScenario("index.scn", {"check mode all 0 20", kRound, "check result r", "check offset $o", "poke $r", "poke $o",
+                              "check latency $o", kRound, "check result r", "check offset o", "poke $r", "poke $o",
+                              "terminate"});
+  run();
+  EXPECT_EQ(host.messages, (Texts{"no", "70", "yes", "70"}));
+  EXPECT_EQ(interpreter.capture.latencyMs, 70u);
+}
+
 // Expected at 1000 and 1500, played at 1050, scale 10: origin 920, so x 8, 58 and 13.
 TEST_F(MelodyCommandsTest, RdiagramDrawsTheStripAndItsMarksAtTheScaledPositions) {
   interpreter.capture.mode = CheckMode::User;
@@ -172,6 +239,26 @@ TEST_F(MelodyCommandsTest, RdiagramDrawsTheStripAndItsMarksAtTheScaledPositions)
                                "fill #1 8 0 16 10 FF0000", "fill #1 13 20 21 30 00FF00",
                                "fill #1 58 0 66 10 FF0000", "invalidate #1", "shape #1 FF00FF", "show #1"}));
   EXPECT_EQ(interpreter.objects.findObject(screen, "strip"), FakePictureScreen::handle(1));
+}
+
+// The same capture with compensation 50: the played mark moves 5 pixels left, onto the beat.
+TEST_F(MelodyCommandsTest, RdiagramDrawsPlayedMarksAtTheirCompensatedTimes) {
+  interpreter.capture.start();
+  interpreter.capture.recordExpected(1000, 1);
+  interpreter.capture.recordPlayed(1050, 1);
+  interpreter.capture.stop();
+  PictureCommandLine({"check", "latency", "50"}).run(interpreter, cmdCheck);
+  PictureCommandLine({"rdiagram", "10", "strip"}).run(interpreter, cmdRdiagram);
+  EXPECT_EQ(screen.log.at(5), "fill #1 8 0 16 10 FF0000");
+  EXPECT_EQ(screen.log.at(6), "fill #1 8 20 16 30 00FF00");
+  // Nothing expected: the earliest compensated played time gives the origin, so the marks keep
+  // their places (an origin from the recorded time would put them 5 pixels to the left).
+  interpreter.capture.start();
+  interpreter.capture.recordPlayed(3000, 1);
+  interpreter.capture.recordPlayed(3200, 1);
+  PictureCommandLine({"rdiagram", "10", "other"}).run(interpreter, cmdRdiagram);
+  EXPECT_EQ(screen.log.at(15), "fill #2 8 20 16 30 00FF00");
+  EXPECT_EQ(screen.log.at(16), "fill #2 28 20 36 30 00FF00");
 }
 
 TEST_F(MelodyCommandsTest, RdiagramScaleRules) {

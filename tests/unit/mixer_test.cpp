@@ -300,6 +300,31 @@ INSTANTIATE_TEST_SUITE_P(Table, SpanTest,
                                            SpanCase{11760, 1176, 1764}, SpanCase{0, 0, 12348},
                                            SpanCase{5000, 5000, 12348}, SpanCase{4, 0, 12344}));
 
+// What check latency auto reports: bytes from the play cursor on to the next tick's write
+// position, a whole lap when they meet, one more lap when the device has already taken that spot.
+TEST(WriteAhead, FromThePlayCursorToTheWritePosition) {
+  struct Case {
+    const char* fault;
+    uint32_t write, play, writeCursor, bytes;
+  } cases[] = {
+      {"the distance is measured backwards", 5000, 1000, 1000, 4000},
+      {"the wrap at the buffer's end is missed", 1000, 11000, 11000, 2348},
+      {"meeting positions give 0 instead of a lap", 3000, 3000, 3000, 12348},
+      {"the device's stretch is not looked at", 2000, 1000, 2500, 1000 + 12348},
+      {"a position at the write cursor counts as taken", 2000, 1000, 2000, 1000},
+      {"a device stretch across the wrap is missed", 100, 12000, 500, 448 + 12348},
+      {"positions past the buffer are not wrapped", 12348 + 5000, 1000, 1000, 4000},
+  };
+  for (const Case& c : cases) EXPECT_EQ(writeAheadBytes(c.write, c.play, c.writeCursor), c.bytes) << c.fault;
+}
+
+TEST(WriteAhead, BytesAreMillisecondsAt176400BytesASecond) {
+  struct Case {
+    uint32_t bytes, ms;
+  } cases[] = {{0, 0}, {176, 1}, {88, 0}, {89, 1}, {1764, 10}, {12348, 70}, {2 * 12348, 140}, {0xFFFFFFFFu, 24347887}};
+  for (const Case& c : cases) EXPECT_EQ(outputBytesToMs(c.bytes), c.ms) << c.bytes;
+}
+
 
 // The whole position rule of one voice written out plainly: the frames a voice adds, for comparing
 // the mixer's stepped and cut-up loops with it.

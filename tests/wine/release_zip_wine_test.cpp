@@ -54,7 +54,7 @@ bool sayGoodbye(Player& player, Box& box) {
 TEST(ReleaseZipWine, UnpackedPlayerRunsTheDemoLesson) {
   std::string release = releaseFolder();
   if (release.empty()) GTEST_SKIP() << "VELLARO_RELEASE_DIR names no unpacked release (ctest sets it)";
-  for (const char* file : {"vellaro.exe", "scnlint.exe", "lessontest.exe", "README.md", "LICENSE",
+  for (const char* file : {"vellaro.exe", "scnlint.exe", "lessontest.exe", "midimelody.exe", "README.md", "LICENSE",
                            "lessons\\demo\\index.scn", "lessons\\demo\\navi.scn", "lessons\\demo\\library\\symbols.sli",
                            "lessons\\demo\\library\\values\\quarter.bmp"}) {
     EXPECT_NE(GetFileAttributesA((release + "\\" + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
@@ -73,12 +73,19 @@ TEST(ReleaseZipWine, UnpackedPlayerRunsTheDemoLesson) {
   EXPECT_EQ(exitCode, 0u);
 }
 
-// Runs a console program of the release in its folder and returns its exit code, or -1.
-long runTool(const std::string& folder, std::string commandLine) {
+// Runs a console program of the release in its folder and returns its exit code, or -1. With
+// output, its standard output goes to that file.
+long runTool(const std::string& folder, std::string commandLine, HANDLE output = nullptr) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  if (output) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info)) {
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, output != nullptr, 0, nullptr, folder.c_str(),
+                      &startup, &info)) {
     return -1;
   }
   CloseHandle(info.hThread);
@@ -100,7 +107,7 @@ TEST(ReleaseZipWine, UnpackedLessonTestsPass) {
   std::string release = releaseFolder();
   if (release.empty()) GTEST_SKIP() << "VELLARO_RELEASE_DIR names no unpacked release (ctest sets it)";
   std::string demo = release + "\\lessons\\demo";
-  for (std::string lesson : {"pictures", "text", "sound", "playalong", "library", "debug"}) {
+  for (std::string lesson : {"pictures", "text", "sound", "timing", "playalong", "library", "debug"}) {
     std::string command = "\"" + release + "\\lessontest.exe\" --expect " + lesson + ".expected " + lesson + ".scn " +
                           lesson + ".steps";
     EXPECT_EQ(runTool(demo, command), 0) << lesson;
@@ -126,6 +133,42 @@ TEST(ReleaseZipWine, UnpackedLessonTestMatchesTheDemoTranscript) {
   EXPECT_EQ(runTool(release, command), 0);
   // A second run starts as a new learner too: the first one wrote nothing beside the lesson.
   EXPECT_EQ(runTool(release, command), 0);
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+// midimelody.exe writes its lines with one CR LF each (a text-mode console stream would make it
+// CR CR LF, which the player reads as a line with a stray CR), and refuses a cut file.
+TEST(ReleaseZipWine, UnpackedMelodyToolWritesLessonLines) {
+  std::string release = releaseFolder();
+  if (release.empty()) GTEST_SKIP() << "VELLARO_RELEASE_DIR names no unpacked release (ctest sets it)";
+  // Format 0, 96 ticks a quarter at 120 BPM: middle C, then D a quarter later, each a quarter long.
+  const std::string track("\x00\x90\x3C\x64\x60\x80\x3C\x00\x00\x90\x3E\x64\x60\x80\x3E\x00\x00\xFF\x2F\x00", 20);
+  const std::string song = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x14", 22) + track;
+  ASSERT_TRUE(writeFile(release + "\\song.mid", song));
+  ASSERT_TRUE(writeFile(release + "\\cut.mid", song.substr(0, 30)));
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  std::string outPath = release + "\\song.txt";
+  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+  ASSERT_NE(out, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(runTool(release, "\"" + release + "\\midimelody.exe\" song.mid", out), 0);
+  CloseHandle(out);
+  HANDLE in = CreateFileA(outPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(in, INVALID_HANDLE_VALUE);
+  char text[200] = {};
+  DWORD got = 0;
+  ReadFile(in, text, sizeof text - 1, &got, nullptr);
+  CloseHandle(in);
+  EXPECT_EQ(std::string(text, got), "melody 24 -500 26 -500\r\n");
+  EXPECT_EQ(runTool(release, "\"" + release + "\\midimelody.exe\" cut.mid"), 1);
 }
 
 TEST(ReleaseZipWine, PlayerCarriesTheProjectVersion) {

@@ -5,6 +5,7 @@
 
 #include "linter.h"
 #include "script/commands/commands.h"
+#include "script/commands/melody.h"
 #include "script/text.h"
 
 namespace vellaro::lint {
@@ -120,12 +121,22 @@ void checkExpect(Linter& l, const Slots& s) {
   l.requireNumber(item(s, 1), "melody  -- parameter of EXPECT command is not a number");
 }
 
+void checkLatency(Linter& l, const std::string& value) {
+  if (!value.empty() && value[0] == '$') return l.readsArgument(value);
+  uint32_t ms = 0;
+  if (value != "auto" && !readLatencyMs(value.c_str(), &ms)) {
+    l.report(true, "check latency  -- not a number from 0 to 2000. (" + value + ")");
+  }
+}
+
 void checkCheck(Linter& l, const Slots& s) {
   const std::string& sub = item(s, 1);
   if (sub == "mode") {
     if (!isNumber(item(s, 3).c_str())) l.report(true, "check mode  -- mode is not a number. (" + item(s, 3) + ")");
     if (!isNumber(item(s, 4).c_str())) l.report(true, "check mode  -- accuracy is not a number. (" + item(s, 4) + ")");
-  } else if (sub == "count" || sub == "result") {
+  } else if (sub == "latency") {
+    checkLatency(l, item(s, 2));
+  } else if (sub == "count" || sub == "result" || sub == "offset") {
     l.setsVariable(item(s, 2));
   } else if (sub != "on" && sub != "off") {
     l.report(true, "check  -- Unknown command   <check " + sub + ">");

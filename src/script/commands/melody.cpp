@@ -13,6 +13,7 @@
 #include "script/text.h"
 #include "script/variables.h"
 #include "sound/instrument_bank.h"
+#include "sound/mixer.h"
 
 namespace vellaro {
 namespace {
@@ -129,8 +130,35 @@ void checkResult(Interpreter& in, const char* variable) {
   NoteSnapshot played;
   capture.expectedNotes.copyTo(expected);
   capture.playedNotes.copyTo(played);
-  bool passed = capturesMatch(expected, played, capture.flags, capture.accuracyMs);
+  bool passed = capturesMatch(expected, played, capture.flags, capture.accuracyMs, capture.latencyMs);
   in.variables.assign(resultVariableName(variable), passed ? "yes" : "no");
+}
+
+// check latency MS|$variable|auto: the compensation from then on. auto takes the sound engine's
+// write-ahead at this moment (0 where nothing plays to a device).
+void checkLatency(Interpreter& in, CommandArgs& args) {
+  const char* text = in.resolveArgument(args.item[2], "check latency");
+  if (!text) return;
+  if (std::strcmp(text, "auto") == 0) {
+    VoicePlayer* voices = in.services ? in.services->voices : nullptr;
+    in.capture.latencyMs = voices ? voices->outputDelayMs() : 0;
+    return;
+  }
+  uint32_t ms = 0;
+  if (!readLatencyMs(text, &ms)) {
+    in.scriptError("check latency  -- not a number from 0 to 2000.");
+    return;
+  }
+  in.capture.latencyMs = ms;
+}
+
+// check offset variable: the learner's mean lateness over the last capture, before compensation.
+void checkOffset(Interpreter& in, const char* variable) {
+  NoteSnapshot expected;
+  NoteSnapshot played;
+  in.capture.expectedNotes.copyTo(expected);
+  in.capture.playedNotes.copyTo(played);
+  in.variables.assign(resultVariableName(variable), format("%d", meanOffsetMs(expected, played)).c_str());
 }
 
 void drawDiagram(Interpreter& in, Screen& screen, ObjectHandle diagram, uint32_t scale, int width) {
@@ -138,12 +166,27 @@ void drawDiagram(Interpreter& in, Screen& screen, ObjectHandle diagram, uint32_t
   NoteSnapshot played;
   in.capture.expectedNotes.copyTo(expected);
   in.capture.playedNotes.copyTo(played);
-  for (const DiagramFill& fill : rhythmDiagramFills(expected, played, scale, width)) {
+  for (const DiagramFill& fill : rhythmDiagramFills(expected, played, scale, width, in.capture.latencyMs)) {
     screen.fillSurfaceRect(diagram, fill.rect, fill.colour);
   }
 }
 
 }  // namespace
+
+// The empty text is refused, although it counts as 0 elsewhere: a compensation nobody wrote is
+// more likely a slip than a 0.
+bool readLatencyMs(const char* text, uint32_t* ms) {
+  if (text[0] == '\0' || !isNumber(text)) return false;
+  const char* digit = text[0] == '-' || text[0] == '+' ? text + 1 : text;
+  uint32_t value = 0;
+  for (; *digit; ++digit) {
+    value = value * 10 + static_cast<uint32_t>(*digit - '0');
+    if (value > kMaxLatencyMs) return false;  // stops before the value could wrap
+  }
+  if (text[0] == '-' && value != 0) return false;
+  *ms = value;
+  return true;
+}
 
 std::vector<std::string> melodyTokens(const char* storedLine) {
   std::vector<std::string> tokens;
@@ -171,8 +214,9 @@ void cmdMelody(Interpreter& in, CommandArgs& args) {
 // expect note: a moment the learner should play at, in a user-mode capture; sounds nothing.
 void cmdExpect(Interpreter& in, CommandArgs& args) { expectNote(in, args.item[1]); }
 
-// check mode all|user [flags [accuracy]], check on, check off, check count var, check result var.
-// The items are used as written.
+// check mode all|user [flags [accuracy]], check on, check off, check count var, check result var,
+// check latency ms|auto, check offset var. The items are used as written, except the value of
+// check latency, which may be a $variable.
 void cmdCheck(Interpreter& in, CommandArgs& args) {
   const char* sub = args.item[1];
   if (std::strcmp(sub, "mode") == 0) {
@@ -186,6 +230,10 @@ void cmdCheck(Interpreter& in, CommandArgs& args) {
     in.variables.assign(resultVariableName(args.item[2]), format("%d", count).c_str());
   } else if (std::strcmp(sub, "result") == 0) {
     checkResult(in, args.item[2]);
+  } else if (std::strcmp(sub, "latency") == 0) {
+    checkLatency(in, args);
+  } else if (std::strcmp(sub, "offset") == 0) {
+    checkOffset(in, args.item[2]);
   } else {
     in.scriptError("check  -- Unknown command   <check %s>", sub);
   }

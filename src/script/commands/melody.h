@@ -1,6 +1,8 @@
-// The token rule of the melody command, shared with its tests.
+// The rules of the melody commands that the tests and scnlint share: melody's tokens and the
+// value of check latency.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -9,5 +11,9 @@ namespace vellaro {
 // The tokens of a stored melody line after its keyword: the line is cut at every single space, so
 // two spaces in a row or a space at the end give an empty token, and double quotes group nothing.
 std::vector<std::string> melodyTokens(const char* storedLine);
+
+// The value of check latency: an optional sign and decimal digits (leading zeros allowed) worth 0
+// to kMaxLatencyMs. False, and ms unchanged, for anything else, the empty text included.
+bool readLatencyMs(const char* text, uint32_t* ms);
 
 }  // namespace vellaro

@@ -1,0 +1,326 @@
+// midimelody's reader and line writer on files assembled here byte by byte. (The tool's runs on
+// files of an independent writer are in midimelody_cli_test.py.)
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "melody_lines.h"
+#include "midi_file.h"
+
+namespace vellaro::midimelody {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+Bytes be32(uint32_t v) { return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
+
+Bytes chunk(const char* type, const Bytes& body, int64_t announced = -1) {
+  Bytes out(type, type + 4);
+  return out + be32(announced < 0 ? static_cast<uint32_t>(body.size()) : static_cast<uint32_t>(announced)) + body;
+}
+
+Bytes header(int format, int tracks, int division) {
+  return chunk("MThd", {0, uint8_t(format), uint8_t(tracks >> 8), uint8_t(tracks), uint8_t(division >> 8),
+                        uint8_t(division)});
+}
+
+const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
+Bytes track(const Bytes& events) { return chunk("MTrk", events + kEnd); }
+Bytes file0(const Bytes& events, int division = 96) { return header(0, 1, division) + track(events); }
+
+// --- The reader: damaged files ---
+
+struct DamageCase {
+  const char* name;
+  Bytes file;
+  const char* message;
+};
+
+class DamageTest : public ::testing::TestWithParam<DamageCase> {};
+
+TEST_P(DamageTest, GivesOneLineAndNoFile) {
+  const DamageCase& c = GetParam();
+  MidiFile file;
+  std::string error;
+  ASSERT_FALSE(readMidiFile(c.file.data(), c.file.size(), &file, &error)) << c.name;
+  EXPECT_EQ(error, c.message) << c.name;
+}
+
+const Bytes kNote = {0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DamageTest,
+    ::testing::Values(
+        DamageCase{"no MThd", chunk("RIFF", {1, 2, 3, 4, 5, 6}), "not a MIDI file: it does not begin with MThd"},
+        DamageCase{"header cut", Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0}, "the header chunk is cut off or too short"},
+        DamageCase{"header too short", chunk("MThd", {0, 0, 0, 1}), "the header chunk is cut off or too short"},
+        DamageCase{"format 2", header(2, 1, 96) + track({}), "format 2; midimelody reads formats 0 and 1"},
+        DamageCase{"format 0, two tracks", header(0, 2, 96) + track({}) + track({}),
+                   "a format 0 file has one track; the header announces 2"},
+        DamageCase{"SMPTE", header(1, 1, 0xE728) + track({}),
+                   "the division counts SMPTE frames; midimelody reads only divisions in ticks per quarter note"},
+        DamageCase{"division 0", header(0, 1, 0) + track({}), "a division of 0 ticks per quarter note"},
+        DamageCase{"chunk cut", header(0, 1, 96) + chunk("MTrk", kNote + kEnd, 400),
+                   "the chunk at byte 14 announces 400 bytes; 12 follow (a cut file or a length that lies?)"},
+        DamageCase{"chunk header cut", file0(kNote) + Bytes{'M', 'T', 'r'}, "the chunk at byte 34 is cut off"},
+        DamageCase{"length too short", header(0, 1, 96) + chunk("MTrk", kNote + kEnd, 6),
+                   "track 0, byte 26: an event runs past the end of its chunk (a length that lies?)"},
+        DamageCase{"length too long", header(1, 2, 96) + chunk("MTrk", kNote + kEnd, 20) + Bytes{0, 0, 0, 0} + track({}),
+                   "track 0, byte 34: bytes after the end-of-track event (a length that lies?)"},
+        DamageCase{"no end of track", header(0, 1, 96) + chunk("MTrk", kNote),
+                   "track 0, byte 30: the track has no end-of-track event"},
+        DamageCase{"more tracks announced", header(1, 3, 96) + track(kNote) + track({}),
+                   "the header announces 3 tracks; the file holds 2"},
+        DamageCase{"fewer tracks announced", header(1, 1, 96) + track(kNote) + track({}),
+                   "the header announces 1 track; the file holds more"},
+        DamageCase{"running status with none", file0({0x00, 60, 100}),
+                   "track 0, byte 22: a data byte with no status byte before it"},
+        DamageCase{"system byte", file0({0x00, 0xF4}), "track 0, byte 22: status byte F4 has no place in a MIDI file"},
+        DamageCase{"five-byte delta", file0({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 60, 100}),
+                   "track 0, byte 22: a variable-length number longer than four bytes"},
+        DamageCase{"tempo of two bytes", file0({0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}),
+                   "track 0, byte 22: a tempo event of 2 bytes; it has 3"},
+        DamageCase{"message cut by status", file0({0x00, 0x90, 60, 0x90, 62, 100}),
+                   "track 0, byte 22: a channel message is cut short by a status byte"},
+        DamageCase{"meta longer than chunk", file0({0x00, 0xFF, 0x01, 0x7F, 'a'}),
+                   "track 0, byte 22: a meta event runs past the end of its chunk (a length that lies?)"},
+        DamageCase{"SysEx longer than chunk", file0({0x00, 0xF0, 0x8F, 0x7F, 0x7E}),
+                   "track 0, byte 22: a SysEx event runs past the end of its chunk (a length that lies?)"}));
+
+// --- The reader: what it keeps and what it skips ---
+
+TEST(MidiReader, RunningStatusMetaAndSysExAndForeignChunks) {
+  // Running status across a meta and a SysEx event, a note-on of velocity 0 as note-off, a header
+  // longer than six bytes and a chunk of an unknown type.
+  Bytes events = {0x00, 0x91, 60, 100, 0x10, 64, 90,          // C and E on channel 2, E in running status
+                  0x00, 0xFF, 0x01, 0x02, 'h', 'i',           // a text event
+                  0x00, 0xF0, 0x02, 0x7E, 0xF7,               // a SysEx event
+                  0x20, 60, 0,                                // C released by running status
+                  0x00, 0xC1, 5, 0x10, 0x81, 64, 0};          // a program change, then E released
+  Bytes file = chunk("MThd", {0, 0, 0, 1, 0, 96, 9, 9}) + chunk("XYZW", {1, 2, 3}) + track(events);
+  MidiFile midi;
+  std::string error;
+  ASSERT_TRUE(readMidiFile(file.data(), file.size(), &midi, &error)) << error;
+  ASSERT_EQ(midi.tracks.size(), 1u);
+  const std::vector<NoteOn>& notes = midi.tracks[0].notes;
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[0].key, 60);
+  EXPECT_EQ(notes[0].channel, 1);
+  EXPECT_EQ(notes[0].tick, 0u);
+  EXPECT_EQ(notes[0].endTick, 0x30u);
+  EXPECT_EQ(notes[1].key, 64);
+  EXPECT_EQ(notes[1].tick, 0x10u);
+  EXPECT_EQ(notes[1].endTick, 0x40u);
+  EXPECT_EQ(midi.tracks[0].endTick, 0x40u);
+}
+
+TEST(MidiReader, TempoChangesOfAllTracksInOneMap) {
+  Bytes tempoTrack = {0x60, 0xFF, 0x51, 3, 0x0F, 0x42, 0x40};  // at tick 96: 1 s a quarter
+  Bytes noteTrack = {0x30, 0xFF, 0x51, 3, 0x03, 0xD0, 0x90,    // at tick 48: 250 ms a quarter
+                     0x00, 0x90, 60, 100};
+  Bytes file = header(1, 2, 96) + track(tempoTrack) + track(noteTrack);
+  MidiFile midi;
+  std::string error;
+  ASSERT_TRUE(readMidiFile(file.data(), file.size(), &midi, &error)) << error;
+  ASSERT_EQ(midi.tempos.size(), 2u);
+  EXPECT_EQ(midi.tempos[0].tick, 48u);
+  EXPECT_EQ(midi.tempos[0].microsPerQuarter, 250000u);
+  EXPECT_EQ(midi.tempos[1].tick, 96u);
+  EXPECT_EQ(midi.tracks[1].notes.size(), 1u);
+  EXPECT_EQ(midi.tracks[1].notes[0].endTick, 48u);  // never released: it ends with its track
+}
+
+// --- Times ---
+
+struct TimeCase {
+  const char* name;
+  uint16_t division;
+  std::vector<TempoChange> tempos;
+  uint64_t tick;
+  uint64_t ms;
+};
+
+class TimeTest : public ::testing::TestWithParam<TimeCase> {};
+
+TEST_P(TimeTest, PlacesTheTick) {
+  const TimeCase& c = GetParam();
+  MidiFile file;
+  file.ticksPerQuarter = c.division;
+  file.tempos = c.tempos;
+  EXPECT_EQ(TempoMap(file).ms(c.tick), c.ms) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TimeTest,
+    ::testing::Values(
+        TimeCase{"120 BPM before any tempo", 480, {}, 960, 1000},
+        TimeCase{"a third of a quarter rounds down", 3, {}, 1, 167},  // 166.67
+        TimeCase{"two thirds round up", 3, {}, 2, 333},               // 333.33
+        TimeCase{"half a millisecond rounds up", 1000, {}, 1, 1},     // 0.5 ms
+        TimeCase{"after a change", 96, {{96, 1000000}}, 144, 1000},   // 500 ms + 500 ms
+        TimeCase{"at the change", 96, {{96, 1000000}}, 96, 500},
+        TimeCase{"the later of two changes at one tick", 96, {{0, 1000000}, {0, 250000}}, 96, 250},
+        TimeCase{"an odd tempo kept exact over many quarters", 7, {{0, 333333}}, 7 * 3000, 999999},
+        TimeCase{"past what a rest can name", 1, {{0, 0xFFFFFF}}, 1ull << 28, kLongestTimeMs + 1}));
+
+// --- Lines ---
+
+MidiFile notesFile(uint16_t division, std::vector<NoteOn> notes) {
+  MidiFile file;
+  file.ticksPerQuarter = division;
+  file.tracks.push_back(MidiTrack{std::move(notes), 0});
+  return file;
+}
+
+NoteOn note(uint64_t tick, uint8_t key, uint64_t length = 0, uint8_t channel = 0) {
+  return NoteOn{tick, tick + length, channel, key};
+}
+
+struct LineCase {
+  const char* name;
+  MelodyOptions options;
+  uint16_t division;
+  std::vector<NoteOn> notes;
+  std::vector<std::string> lines;
+};
+
+class LineTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(LineTest, WritesTheLines) {
+  const LineCase& c = GetParam();
+  MidiFile file = notesFile(c.division, c.notes);
+  Melody melody;
+  std::string error;
+  ASSERT_TRUE(makeMelody(file, file.tracks[0], c.options, &melody, &error)) << c.name << ": " << error;
+  EXPECT_EQ(melody.lines, c.lines) << c.name;
+}
+
+MelodyOptions expecting() {
+  MelodyOptions options;
+  options.expect = true;
+  return options;
+}
+
+MelodyOptions withInstrument(const char* token) {
+  MelodyOptions options;
+  options.instrument = token;
+  return options;
+}
+
+MelodyOptions onChannel(int channel, int transpose = 0) {
+  MelodyOptions options;
+  options.channel = channel;
+  options.transpose = transpose;
+  return options;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LineTest,
+    ::testing::Values(
+        // 60 is note 24; a leading rest keeps the file's first moment; the line ends with the last note.
+        LineCase{"notes and rests", {}, 96, {note(96, 60, 48), note(192, 62, 48)}, {"melody -500 24 -500 26 -250"}},
+        // Triplets of 166.67 ms: each onset placed on its own rounded time, so no drift.
+        LineCase{"rounding does not add up", {}, 3, {note(0, 60), note(1, 62), note(2, 64), note(3, 65)},
+                 {"melody 24 -167 26 -166 28 -167 29"}},
+        LineCase{"a chord, its unison once", {}, 96, {note(0, 60, 96), note(0, 64, 96), note(0, 60, 96, 1)},
+                 {"melody 24 28 -500"}},
+        LineCase{"onsets on one millisecond are a chord", {}, 9600, {note(0, 60), note(9, 67)}, {"melody 24 31"}},
+        LineCase{"the instrument opens the line", withInstrument("*40"), 96, {note(0, 72, 96)}, {"melody *40 36 -500"}},
+        LineCase{"one channel", onChannel(1), 96, {note(0, 60, 0, 0), note(96, 62, 0, 1)}, {"melody -500 26"}},
+        LineCase{"transposed", onChannel(-1, -12), 96, {note(0, 60)}, {"melody 12"}},
+        LineCase{"expected notes", expecting(), 96, {note(96, 60, 48), note(144, 62, 192)},
+                 {"melody ( -500 (24) -250 (26) -1000 )"}},
+        // The capture stays open at least 200 ms after the last expected note.
+        LineCase{"the last capture stays open", expecting(), 96, {note(0, 48, 1)}, {"melody ( (12) -200 )"}},
+        LineCase{"expected notes of any MIDI key", expecting(), 96, {note(0, 0), note(0, 127)},
+                 {"melody ( (-36) (91) -200 )"}}));
+
+// 120 notes, each 250 ms, do not fit one line: every line is at most 255 characters, starts with
+// the instrument and then a note, and the rests add up to the onsets' times.
+TEST(MelodyLines, LongMelodiesBreakAtRests) {
+  std::vector<NoteOn> notes;
+  for (int i = 0; i < 120; ++i) notes.push_back(note(static_cast<uint64_t>(i) * 48, static_cast<uint8_t>(60 + i % 20), 48));
+  MidiFile file = notesFile(96, notes);
+  for (bool expect : {false, true}) {
+    MelodyOptions options = expect ? expecting() : withInstrument("+piano.wav");
+    Melody melody;
+    std::string error;
+    ASSERT_TRUE(makeMelody(file, file.tracks[0], options, &melody, &error)) << error;
+    ASSERT_GT(melody.lines.size(), 3u);
+    uint64_t elapsed = 0;
+    std::vector<uint64_t> onsets;
+    for (const std::string& line : melody.lines) {
+      EXPECT_LE(line.size(), kMaxLineLength);
+      std::string opening = expect ? "melody ( " : "melody +piano.wav ";
+      ASSERT_EQ(line.rfind(opening, 0), 0u) << line;
+      if (expect) {
+        EXPECT_EQ(line.substr(line.size() - 2), " )") << line;
+      }
+      size_t at = opening.size();
+      while (at < line.size()) {
+        size_t space = line.find(' ', at);
+        std::string token = line.substr(at, space == std::string::npos ? std::string::npos : space - at);
+        at = space == std::string::npos ? line.size() : space + 1;
+        if (token[0] == '-') elapsed += std::stoull(token.substr(1));
+        if (token[0] != '-' && token != ")") onsets.push_back(elapsed);
+      }
+      if (!expect) {
+        EXPECT_NE(line.substr(opening.size(), 1), "-") << "a line begins with a note: " << line;
+      }
+    }
+    ASSERT_EQ(onsets.size(), 120u);
+    for (size_t i = 0; i < onsets.size(); ++i) EXPECT_EQ(onsets[i], i * 250) << i;
+    EXPECT_EQ(elapsed, 120 * 250u);  // the last note's length follows it
+  }
+}
+
+// Notes the player cannot name are left out with their times, by the instrument's range.
+TEST(MelodyLines, NotesOutsideTheRangeAreLeftOut) {
+  MidiFile file = notesFile(96, {note(0, 35), note(96, 36), note(192, 107), note(288, 108), note(384, 115), note(480, 116)});
+  struct Case {
+    MelodyOptions options;
+    std::string line;
+    std::vector<int> leftOutKeys;
+  };
+  std::vector<Case> cases = {
+      {MelodyOptions{}, "melody -500 0 -500 71 -500 72 -500 79", {35, 116}},
+      {withInstrument("+a.wav"), "melody +a.wav -500 0 -500 71", {35, 108, 115, 116}},
+      {onChannel(-1, 12), "melody 11 -500 12", {119, 120, 127, 128}},  // transposed first
+  };
+  for (const Case& c : cases) {
+    Melody melody;
+    std::string error;
+    ASSERT_TRUE(makeMelody(file, file.tracks[0], c.options, &melody, &error)) << error;
+    ASSERT_EQ(melody.lines.size(), 1u);
+    EXPECT_EQ(melody.lines[0], c.line);
+    std::vector<int> keys;
+    for (const LeftOutNote& left : melody.leftOut) keys.push_back(left.key);
+    EXPECT_EQ(keys, c.leftOutKeys) << c.line;
+  }
+  Melody melody;
+  std::string error;
+  ASSERT_TRUE(makeMelody(file, file.tracks[0], withInstrument("+a.wav"), &melody, &error));
+  EXPECT_EQ(melody.leftOut[1].ms, 1500u);
+}
+
+TEST(MelodyLines, RefusesWhatNoLineCanCarry) {
+  std::vector<NoteOn> chord;
+  for (int key = 0; key < 128; ++key) chord.push_back(note(96, static_cast<uint8_t>(key)));
+  MidiFile big = notesFile(96, chord);
+  MidiFile late = notesFile(1, {note(0, 60), note(1ull << 40, 60)});
+  Melody melody;
+  std::string error;
+  EXPECT_FALSE(makeMelody(big, big.tracks[0], expecting(), &melody, &error));
+  EXPECT_EQ(error, "at 500 ms, 128 notes start together: more than a melody line can hold");
+  EXPECT_FALSE(makeMelody(late, late.tracks[0], MelodyOptions{}, &melody, &error));
+  EXPECT_EQ(error, "a note starts at tick 1099511627776, after 2147483647 ms (24 days): longer than a melody can rest");
+}
+
+}  // namespace
+}  // namespace vellaro::midimelody

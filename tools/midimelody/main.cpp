@@ -1,0 +1,173 @@
+// midimelody: prints melody lines that play a track of a Standard MIDI File, for pasting into a
+// lesson (the lines end with CR LF, as scenario files do, so "midimelody song.mid >> lesson.scn"
+// works too).
+//   midimelody [--track N] [--channel N] [--instrument *P|+FILE] [--transpose N] [--expect] FILE.mid
+// Notes the player cannot name are reported on standard error with their times and left out.
+// Exit code 0 on success, 1 with a one-line message for a file that cannot be read, is damaged or
+// holds no melody to print, 2 for a usage error.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "melody_lines.h"
+#include "midi_file.h"
+
+using namespace vellaro::midimelody;
+
+namespace {
+
+constexpr std::streamoff kLargestFile = 64 << 20;  // no melody file comes near; a larger one is no MIDI file
+
+struct Arguments {
+  MelodyOptions melody;
+  int track = -1;  // -1: the first track that has note-ons
+  std::string path;
+};
+
+int usage(const std::string& problem) {
+  std::fprintf(stderr, "midimelody: %s\n", problem.c_str());
+  std::fputs("usage: midimelody [--track N] [--channel N] [--instrument *P|+FILE] [--transpose N] [--expect] "
+             "FILE.mid\n",
+             stderr);
+  return 2;
+}
+
+int fail(const std::string& path, const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", path.c_str(), message.c_str());
+  return 1;
+}
+
+// A whole decimal number within [lowest, highest], with an optional sign.
+bool number(const char* text, int lowest, int highest, int* value) {
+  char* end = nullptr;
+  long parsed = std::strtol(text, &end, 10);
+  if (*text == '\0' || *end != '\0' || parsed < lowest || parsed > highest) return false;
+  *value = static_cast<int>(parsed);
+  return true;
+}
+
+// *P with P from 0 to 127, or +FILE with a name the melody line can carry (no blank).
+bool instrumentToken(const std::string& token) {
+  int program = 0;
+  if (token.size() > 1 && token[0] == '*') return number(token.c_str() + 1, 0, 127, &program);
+  return token.size() > 1 && token[0] == '+' && token.find(' ') == std::string::npos;
+}
+
+// 0 when the arguments are usable, else the usage error's exit code.
+int parseArguments(int argc, char** argv, Arguments* args) {
+  for (int i = 1; i < argc; ++i) {
+    std::string option = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    bool takesValue = option == "--track" || option == "--channel" || option == "--instrument" || option == "--transpose";
+    if (takesValue && !value) return usage(option + " needs a value");
+    int channel = 0;
+    if (option == "--expect") {
+      args->melody.expect = true;
+      continue;
+    } else if (option == "--track") {
+      if (!number(value, 0, 65535, &args->track)) return usage("--track takes a track number from 0");
+    } else if (option == "--channel") {
+      if (!number(value, 1, 16, &channel)) return usage("--channel takes a MIDI channel from 1 to 16");
+      args->melody.channel = channel - 1;
+    } else if (option == "--instrument") {
+      if (!instrumentToken(value)) return usage("--instrument takes *P (a MIDI program 0 to 127) or +FILE (a WAV sample)");
+      args->melody.instrument = value;
+    } else if (option == "--transpose") {
+      if (!number(value, -127, 127, &args->melody.transpose)) return usage("--transpose takes semitones from -127 to 127");
+    } else if (option.rfind("--", 0) == 0 || !args->path.empty()) {
+      return usage("unknown argument " + option);
+    } else {
+      args->path = option;
+      continue;
+    }
+    ++i;
+  }
+  if (args->path.empty()) return usage("no MIDI file given");
+  if (args->melody.expect && !args->melody.instrument.empty()) {
+    return usage("--instrument has no use with --expect: expected notes sound nothing");
+  }
+  return 0;
+}
+
+bool readFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) {
+    *error = "cannot open the file";
+    return false;
+  }
+  if (in.tellg() > kLargestFile) {
+    *error = "larger than 64 MB: not a melody's MIDI file";
+    return false;
+  }
+  in.seekg(0);
+  bytes->assign(std::istreambuf_iterator<char>(in), {});
+  if (in.bad()) *error = "cannot read the file";
+  return !in.bad();
+}
+
+// The chosen track's index, or -1 after the message.
+int chooseTrack(const MidiFile& file, const Arguments& args) {
+  std::string channel = args.melody.channel < 0 ? "" : " on channel " + std::to_string(args.melody.channel + 1);
+  if (args.track >= 0) {
+    if (static_cast<size_t>(args.track) >= file.tracks.size()) {
+      std::string tracks = file.tracks.empty() ? "no tracks" : "tracks 0 to " + std::to_string(file.tracks.size() - 1);
+      fail(args.path, "there is no track " + std::to_string(args.track) + "; the file has " + tracks);
+      return -1;
+    }
+    if (hasNoteOns(file.tracks[args.track], args.melody.channel)) return args.track;
+    fail(args.path, "track " + std::to_string(args.track) + " has no note-ons" + channel);
+    return -1;
+  }
+  for (size_t i = 0; i < file.tracks.size(); ++i) {
+    if (hasNoteOns(file.tracks[i], args.melody.channel)) return static_cast<int>(i);
+  }
+  fail(args.path, "no track has note-ons" + channel);
+  return -1;
+}
+
+const char* rangeName(const MelodyOptions& options) {
+  if (options.expect) return "as expected notes";
+  return !options.instrument.empty() && options.instrument[0] == '+' ? "on a sample" : "on a MIDI instrument";
+}
+
+void reportLeftOut(const std::string& path, const Melody& melody, const MelodyOptions& options) {
+  KeyRange range = playerRange(options);
+  for (const LeftOutNote& note : melody.leftOut) {
+    std::fprintf(stderr, "%s: %u ms: MIDI note %d is outside MIDI %d to %d (notes %d to %d) %s; left out\n",
+                 path.c_str(), note.ms, note.key, range.lowest, range.highest, range.lowest - kKeyOfNote0,
+                 range.highest - kKeyOfNote0, rangeName(options));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);  // the lines carry their own CR LF
+#endif
+  Arguments args;
+  if (int code = parseArguments(argc, argv, &args)) return code;
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!readFile(args.path, &bytes, &error)) return fail(args.path, error);
+  MidiFile file;
+  if (!readMidiFile(bytes.data(), bytes.size(), &file, &error)) return fail(args.path, error);
+  int track = chooseTrack(file, args);
+  if (track < 0) return 1;
+  Melody melody;
+  if (!makeMelody(file, file.tracks[track], args.melody, &melody, &error)) return fail(args.path, error);
+  reportLeftOut(args.path, melody, args.melody);
+  if (melody.lines.empty()) {
+    return fail(args.path, "no note of track " + std::to_string(track) + " is one the player can name");
+  }
+  for (const std::string& line : melody.lines) std::printf("%s\r\n", line.c_str());
+  return 0;
+}
