@@ -51,8 +51,14 @@ class QuietHost : public CoderHost {
   CoderHost& host_;
 };
 
-// Reads one directory entry; returns the problem as text, empty when the entry is sound.
-std::string readEntry(std::FILE* file, uint64_t librarySize, CoderHost& host, LibraryRecord* record) {
+std::string damageLine(const std::string& path, const std::string& what) {
+  return "SLI: Damaged library (" + path + "): " + what;
+}
+
+// Reads one directory record. Returns what keeps the rest of the directory from being read (the
+// record is then lost), empty otherwise; damage of the entry's data goes into the record.
+std::string readEntry(std::FILE* file, const std::string& path, uint64_t librarySize, CoderHost& host,
+                      LibraryRecord* record) {
   uint8_t fixed[kLibraryEntryFixedSize];
   if (!readBytes(file, fixed, sizeof fixed)) return "the directory ends early";
   record->dataOffset = readU32(fixed);
@@ -67,19 +73,12 @@ std::string readEntry(std::FILE* file, uint64_t librarySize, CoderHost& host, Li
   if (name.damaged) return "a name cannot be unpacked";
   record->name.assign(name.bytes.begin(), name.bytes.end());
   if (static_cast<uint64_t>(record->dataOffset) + record->packedSize > librarySize) {
-    return "the data of " + record->name + " lies outside the file";
-  }
-  if (record->unpackedSize > kLibraryLargestEntry || record->unpackedSize > lzwLargestUnpackedSize(record->packedSize)) {
-    return "the size of " + record->name + " cannot be true";
+    record->problem = damageLine(path, "the data of " + record->name + " lies outside the file");
+  } else if (record->unpackedSize > kLibraryLargestEntry ||
+             record->unpackedSize > lzwLargestUnpackedSize(record->packedSize)) {
+    record->problem = damageLine(path, "the size of " + record->name + " cannot be true");
   }
   return "";
-}
-
-LibraryDirectory damaged(const std::string& path, const std::string& what) {
-  LibraryDirectory directory;
-  directory.status = LibraryStatus::Damaged;
-  directory.problem = "SLI: Damaged library (" + path + "): " + what;
-  return directory;
 }
 
 std::vector<uint8_t> readBlock(std::FILE* file, uint32_t offset, uint32_t size) {
@@ -149,7 +148,7 @@ std::string refusal(const std::string& path, const LibraryDirectory& directory, 
                     const std::string& key) {
   if (directory.status == LibraryStatus::Missing) return "SLI: Cannot open library (" + path + ")";
   if (directory.status == LibraryStatus::NotLibrary) return "SLI: Not an image library (" + path + ")";
-  if (directory.status == LibraryStatus::Damaged) return directory.problem;
+  if (directory.status == LibraryStatus::Damaged) return libraryProblems(directory).front();
   if (key.size() > kLibraryNameLength || added.packedKey.size() > 255) {
     return "SLI: The name " + key + " is too long for the library directory";
   }
@@ -180,35 +179,54 @@ LibraryDirectory readLibraryDirectory(const std::string& path, CoderHost& host) 
     directory.status = LibraryStatus::NotLibrary;
     return directory;
   }
+  directory.status = LibraryStatus::Ok;
   unsigned count = header[4] | header[5] << 8;
   for (unsigned i = 0; i < count; ++i) {
     LibraryRecord record;
-    std::string problem = readEntry(file.get(), librarySize, host, &record);
-    if (!problem.empty()) return damaged(path, problem);
+    std::string cut = readEntry(file.get(), path, librarySize, host, &record);
+    if (!cut.empty()) {
+      directory.problem = damageLine(path, cut);
+      directory.status = LibraryStatus::Damaged;
+      break;
+    }
+    if (!record.intact()) directory.status = LibraryStatus::Damaged;
     directory.size += static_cast<uint32_t>(kLibraryEntryFixedSize + record.packedNameSize);
     directory.entries.push_back(std::move(record));
   }
-  directory.status = LibraryStatus::Ok;
   return directory;
+}
+
+std::vector<std::string> libraryProblems(const LibraryDirectory& directory) {
+  std::vector<std::string> problems;
+  for (const LibraryRecord& record : directory.entries) {
+    if (!record.intact()) problems.push_back(record.problem);
+  }
+  if (!directory.problem.empty()) problems.push_back(directory.problem);
+  return problems;
 }
 
 LibraryEntryData loadLibraryEntry(const std::string& path, const std::string& group, const std::string& file,
                                   CoderHost& host) {
   LibraryEntryData result;
   LibraryDirectory directory = readLibraryDirectory(path, host);
-  if (directory.status == LibraryStatus::Damaged) host.showMessage(directory.problem);
   std::string key = libraryKey(group, file);
-  for (const LibraryRecord& record : directory.entries) {
-    if (record.name != key) continue;
-    File library = openFile(path, "rb");
-    if (!library) return result;
-    std::vector<uint8_t> block = readBlock(library.get(), record.dataOffset, record.packedSize);
-    library.reset();
-    if (block.size() != record.packedSize) return result;
-    result.found = true;
-    result.bytes = lzwUnpack(block.data(), block.size(), record.unpackedSize, host).bytes;
+  auto record = std::find_if(directory.entries.begin(), directory.entries.end(),
+                             [&key](const LibraryRecord& r) { return r.name == key; });
+  if (record == directory.entries.end()) {
+    if (!directory.problem.empty()) host.showMessage(directory.problem);  // the cut may have taken it
     return result;
   }
+  if (!record->intact()) {
+    host.showMessage(record->problem);
+    return result;
+  }
+  File library = openFile(path, "rb");
+  if (!library) return result;
+  std::vector<uint8_t> block = readBlock(library.get(), record->dataOffset, record->packedSize);
+  library.reset();
+  if (block.size() != record->packedSize) return result;
+  result.found = true;
+  result.bytes = lzwUnpack(block.data(), block.size(), record->unpackedSize, host).bytes;
   return result;
 }
 

@@ -29,20 +29,31 @@ struct LibraryRecord {
   uint32_t unpackedSize = 0;
   uint8_t packedNameSize = 0;
   std::string name;
+  // Empty when the entry's data lies inside the file and its sizes can be true; otherwise the
+  // damage as one message line, and no reader touches the entry's data.
+  std::string problem;
+  bool intact() const { return problem.empty(); }
 };
 
 enum class LibraryStatus { Ok, Missing, NotLibrary, Damaged };
 
 struct LibraryDirectory {
   LibraryStatus status = LibraryStatus::Missing;
+  // Every directory record that could be read, damaged ones included, in directory order.
   std::vector<LibraryRecord> entries;
-  uint32_t size = 0;    // header plus every directory entry, in bytes
-  std::string problem;  // for Damaged: what is wrong, one line
+  uint32_t size = 0;    // header plus every directory entry read, in bytes
+  std::string problem;  // when the directory itself is cut or garbled: what is wrong, one line
 };
 
-// The directory. A library whose directory, names or data blocks run past the end of the file, or
-// whose sizes cannot be true, is Damaged with no entries, so no lookup trusts any of it.
+// The directory, read like a damaged archive: a record whose data runs past the end of the file
+// or whose sizes cannot be true is kept with its problem; a directory that is cut, or whose name
+// cannot be read or unpacked, keeps the records before that point and says so in `problem`. The
+// status is Damaged when anything was damaged.
 LibraryDirectory readLibraryDirectory(const std::string& path, CoderHost& host);
+
+// Every damage of a directory, one message line each: the damaged records in directory order,
+// then the directory's own problem.
+std::vector<std::string> libraryProblems(const LibraryDirectory& directory);
 
 // The entry key: group ":" file, or file alone when the group is empty.
 std::string libraryKey(const std::string& group, const std::string& file);
@@ -51,8 +62,9 @@ struct LibraryEntryData {
   bool found = false;
   std::vector<uint8_t> bytes;  // what could be unpacked; shorter than the entry when damaged
 };
-// The entry's bytes; not found when the library is missing, damaged (its message is shown) or has
-// no entry of that name.
+// The entry's bytes; not found when the library is missing or has no entry of that name. Damage
+// is shown only where it concerns this entry: a damaged entry is not found, with its message; an
+// entry not among the records of a cut directory is not found, with the directory's message.
 LibraryEntryData loadLibraryEntry(const std::string& path, const std::string& group, const std::string& file,
                                   CoderHost& host);
 
@@ -66,7 +78,7 @@ bool isLibrary(const std::string& path);
 // into the directory, the library would pass 4 GB, or a file cannot be written.
 bool addLibraryEntry(const std::string& path, const std::string& group, const std::string& file, const uint8_t* data,
                      size_t length, CoderHost& host);
-// The entry names in directory order (empty for a missing or damaged library).
+// The names of every directory record that could be read, in directory order.
 std::vector<std::string> libraryNames(const std::string& path, CoderHost& host);
 
 }  // namespace vellaro

@@ -119,11 +119,6 @@ class Mixer final : public VoicePlayer {
     int index;
     uint32_t counter;
   };
-  // Frames that every lane mixes before the next lane's turn: few, so that sample data that
-  // several voices read is still in the nearest cache when the next of them reads it (64 frames
-  // mixed faster than 32, 128 or 256).
-  static constexpr uint32_t kSpanFrames = 64;
-
   static Layout layoutOf(bool mono, bool eightBit);
   // Reads the active voices into tickVoices_; returns how many there are.
   int collectVoices();
@@ -131,8 +126,8 @@ class Mixer final : public VoicePlayer {
   // play them.
   void planVoice(TickVoice& voice, uint32_t frames);
   void mixAlone(TickVoice& voice, uint32_t frames);
-  // Mixes the lanes over the span of length frames from output frame start.
-  void mixLanes(uint32_t start, uint32_t length);
+  // Mixes every lane over the whole tick, a group of lanes at a time.
+  void mixLanes(uint32_t frames);
   // Keeps the voice's progress and frees it when it reached its end.
   void finishVoice(const TickVoice& voice);
 

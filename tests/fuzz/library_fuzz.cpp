@@ -1,7 +1,8 @@
 // The image library reader and the LZW coder on arbitrary bytes. The input is read three ways:
 // as a whole library file (directory, then every entry), as a packed block with an expected
-// length from its first four bytes, and as data that must come back unchanged through pack and
-// unpack. Sanitizer reports and the round-trip check are the findings.
+// length from its first four bytes (which must unpack exactly as the chain-walking reference
+// unpacker does it), and as data that must come back unchanged through pack and unpack. Sanitizer
+// reports and the two checks are the findings.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include "image/image_library.h"
+#include "lzw_reference.h"
 
 namespace {
 
@@ -44,7 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   readAsLibrary(data, size, host);
   if (size >= 4) {
     uint32_t expected = (data[0] | data[1] << 8 | data[2] << 16 | static_cast<uint32_t>(data[3]) << 24) % (1u << 16);
-    vellaro::lzwUnpack(data + 4, size - 4, expected, host);
+    vellaro::UnpackResult fast = vellaro::lzwUnpack(data + 4, size - 4, expected, host);
+    vellaro::UnpackResult reference = vellaro::referenceLzwUnpack(data + 4, size - 4, expected, host);
+    if (fast.damaged != reference.damaged || fast.bytes != reference.bytes) std::abort();
   }
   std::vector<uint8_t> packed = vellaro::lzwPack(data, size, host);
   vellaro::UnpackResult unpacked = vellaro::lzwUnpack(packed.data(), packed.size(), size, host);

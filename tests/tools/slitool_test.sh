@@ -60,11 +60,49 @@ slitool: refusing a\\b:one.bmp: it would be written outside out" "$tool" unpack 
   [ ! -e one.bmp.out ] && [ "$(find . -newer lib.sli -name one.bmp | grep -v '^./out/good/')" = "" ] ||
     die "an entry escaped the folder"
   ;;
-damaged_library)
-  expect 0 "" "$tool" pack lib.sli noise.bmp
-  head -c 40 lib.sli >cut.sli
-  expect 1 "SLI: Damaged library (cut.sli): the data of noise.bmp lies outside the file" "$tool" list cut.sli
-  expect 1 "SLI: Damaged library (cut.sli): the data of noise.bmp lies outside the file" "$tool" unpack cut.sli out
+cut_in_last_entry)
+  # A download cut in the middle of the last entry's data: the others are listed and unpacked.
+  expect 0 "" "$tool" pack lib.sli one.bmp ok:pics/ok1.bmp noise.bmp
+  packed=$("$tool" list lib.sli | awk -F'\t' '$1 == "noise.bmp" { print $3 }')
+  head -c $(($(wc -c <lib.sli) - packed / 2)) lib.sli >cut.sli
+  damage="SLI: Damaged library (cut.sli): the data of noise.bmp lies outside the file"
+  expect 1 "$damage" "$tool" list cut.sli
+  [ "$(cut -f1 out.txt | tr '\n' ' ')" = "one.bmp ok:ok1.bmp noise.bmp " ] || die "list: $(cat out.txt)"
+  expect 1 "$damage" "$tool" unpack cut.sli out
+  cmp one.bmp out/one.bmp && cmp pics/ok1.bmp out/ok/ok1.bmp || die "intact entries differ"
+  [ ! -e out/noise.bmp ] || die "the damaged entry was written"
+  expect 1 "$damage" "$tool" pack cut.sli one.bmp
+  ;;
+size_past_end)
+  # The last record's packed size (at 4 in its record, after the first record of 14 + P bytes)
+  # claims 1 MB: the entry is named, the first one still unpacks.
+  expect 0 "" "$tool" pack lib.sli one.bmp noise.bmp
+  first_name=$(od -An -tu1 -j18 -N1 lib.sli | tr -d ' ')
+  printf '\000\000\020\000' | dd of=lib.sli bs=1 seek=$((6 + 14 + first_name + 4)) conv=notrunc 2>/dev/null
+  damage="SLI: Damaged library (lib.sli): the data of noise.bmp lies outside the file"
+  expect 1 "$damage" "$tool" list lib.sli
+  [ "$(cut -f1,3 out.txt | tail -n 1 | tr '\t' ' ')" = "noise.bmp 1048576" ] || die "list: $(cat out.txt)"
+  expect 1 "$damage" "$tool" unpack lib.sli out
+  cmp one.bmp out/one.bmp || die "the intact entry differs"
+  [ ! -e out/noise.bmp ] || die "the damaged entry was written"
+  ;;
+directory_cut)
+  # Cut inside the second directory record: the first record is kept, but its data went with
+  # the cut; a directory that claims a record more than it holds keeps the intact entry before.
+  expect 0 "" "$tool" pack lib.sli one.bmp noise.bmp
+  first_name=$(od -An -tu1 -j18 -N1 lib.sli | tr -d ' ')
+  head -c $((6 + 14 + first_name + 5)) lib.sli >cut.sli
+  damage="SLI: Damaged library (cut.sli): the data of one.bmp lies outside the file
+SLI: Damaged library (cut.sli): the directory ends early"
+  expect 1 "$damage" "$tool" list cut.sli
+  [ "$(cut -f1 out.txt)" = "one.bmp" ] || die "list: $(cat out.txt)"
+  expect 1 "$damage" "$tool" unpack cut.sli out
+  [ ! -e out ] || die "unpack wrote $(find out)"
+  printf 'BM' >tiny.bmp  # its 3 packed bytes cannot hold another record
+  expect 0 "" "$tool" pack more.sli tiny.bmp
+  printf '\002' | dd of=more.sli bs=1 seek=4 conv=notrunc 2>/dev/null
+  expect 1 "SLI: Damaged library (more.sli): the directory ends early" "$tool" unpack more.sli out
+  cmp tiny.bmp out/tiny.bmp || die "the entry before the cut differs"
   ;;
 *) die "no case $2" ;;
 esac

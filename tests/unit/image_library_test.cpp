@@ -2,6 +2,7 @@
 // restart, the library layout after one and two entries, and every kind of damaged input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -286,10 +287,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedAddCase{"name whose packed form passes 255 bytes", true, noise(240),
                                      "SLI: The name " + noise(240) + " is too long for the library directory"}));
 
-// A library with one entry "g:a.bmp" of known bytes, then changed byte by byte.
+// A library with one entry "g:a.bmp" of known bytes, then changed byte by byte. Damage of the
+// entry's data keeps its record (listed, with its problem); damage of the directory loses it.
 struct DamagedLibraryCase {
   const char* what;
   std::vector<uint8_t> (*damage)(std::vector<uint8_t>);
+  bool recordKept;
   std::string problem;
 };
 
@@ -301,10 +304,21 @@ TEST_P(ImageLibraryDamage, ReportsTheDamageAndFindsNothing) {
   writeFile(GetParam().damage(fileBytes()));
   LibraryDirectory directory = readLibraryDirectory(path, host);
   EXPECT_EQ(directory.status, LibraryStatus::Damaged);
-  EXPECT_TRUE(directory.entries.empty());
   std::string expected = "SLI: Damaged library (" + path + "): " + GetParam().problem;
-  EXPECT_EQ(directory.problem, expected);
+  if (GetParam().recordKept) {
+    ASSERT_EQ(directory.entries.size(), 1u);
+    EXPECT_EQ(directory.entries[0].name, "g:a.bmp");
+    EXPECT_EQ(directory.entries[0].problem, expected);
+    EXPECT_EQ(directory.problem, "");
+  } else {
+    EXPECT_TRUE(directory.entries.empty());
+    EXPECT_EQ(directory.problem, expected);
+  }
+  EXPECT_EQ(libraryProblems(directory), std::vector<std::string>{expected});
   EXPECT_FALSE(loadLibraryEntry(path, "g", "a.bmp", host).found);
+  EXPECT_EQ(host.messages, std::vector<std::string>{expected});
+  host.messages.clear();
+  EXPECT_FALSE(add("", "new.bmp", bytesOf("new")));  // nothing is added to a damaged library
   EXPECT_EQ(host.messages, std::vector<std::string>{expected});
 }
 
@@ -315,23 +329,96 @@ void putU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ImageLibraryDamage,
     ::testing::Values(
-        DamagedLibraryCase{"directory cut short", [](std::vector<uint8_t> b) { return b.resize(12), b; },
+        DamagedLibraryCase{"directory cut short", [](std::vector<uint8_t> b) { return b.resize(12), b; }, false,
                            "the directory ends early"},
         DamagedLibraryCase{"name runs past the end", [](std::vector<uint8_t> b) { return b.resize(6 + 14 + 2), b; },
-                           "a name runs past the end of the file"},
-        DamagedLibraryCase{"name with a code past next", [](std::vector<uint8_t> b) { return b[20] = 0xFF, b; },
+                           false, "a name runs past the end of the file"},
+        DamagedLibraryCase{"name with a code past next", [](std::vector<uint8_t> b) { return b[20] = 0xFF, b; }, false,
                            "a name cannot be unpacked"},
         DamagedLibraryCase{"data offset past the end", [](std::vector<uint8_t> b) { return putU32(b, 6, 0x7FFFFFF0), b; },
-                           "the data of g:a.bmp lies outside the file"},
+                           true, "the data of g:a.bmp lies outside the file"},
         DamagedLibraryCase{"packed size past the end", [](std::vector<uint8_t> b) { return putU32(b, 10, 0xFFFFFFFF), b; },
-                           "the data of g:a.bmp lies outside the file"},
-        DamagedLibraryCase{"data block cut off", [](std::vector<uint8_t> b) { return b.resize(b.size() - 1), b; },
+                           true, "the data of g:a.bmp lies outside the file"},
+        DamagedLibraryCase{"data block cut off", [](std::vector<uint8_t> b) { return b.resize(b.size() - 1), b; }, true,
                            "the data of g:a.bmp lies outside the file"},
         DamagedLibraryCase{"unpacked size of 4 GB", [](std::vector<uint8_t> b) { return putU32(b, 14, 0xFFFFFFFF), b; },
-                           "the size of g:a.bmp cannot be true"},
+                           true, "the size of g:a.bmp cannot be true"},
         DamagedLibraryCase{"unpacked size more than the block could give",
-                           [](std::vector<uint8_t> b) { return putU32(b, 14, 200u * 1024u * 1024u), b; },
+                           [](std::vector<uint8_t> b) { return putU32(b, 14, 200u * 1024u * 1024u), b; }, true,
                            "the size of g:a.bmp cannot be true"}));
+
+// Libraries of three entries (the last one large) damaged the way a cut download or a full disk
+// leaves them: what is intact is found without a word, what is damaged says so when asked for.
+struct PartlyDamagedCase {
+  const char* what;
+  std::vector<uint8_t> (*damage)(std::vector<uint8_t>, const LibraryDirectory&);
+  std::vector<std::string> intact;   // found byte-exact, no message
+  std::vector<std::string> damaged;  // not found, each with this problem
+  std::string problem;
+};
+
+class ImageLibraryPartlyDamaged : public ImageLibraryTest, public ::testing::WithParamInterface<PartlyDamagedCase> {};
+
+TEST_P(ImageLibraryPartlyDamaged, KeepsTheIntactEntries) {
+  const PartlyDamagedCase& c = GetParam();
+  ASSERT_TRUE(createLibrary(path));
+  std::vector<std::vector<uint8_t>> data = {bytesOf("BM"), pictureLike(3000, 8), pictureLike(20000, 9)};
+  const char* names[] = {"a.bmp", "b.bmp", "c.bmp"};
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(add("g", names[i], data[i]));
+  writeFile(c.damage(fileBytes(), readLibraryDirectory(path, host)));
+  std::string expected = "SLI: Damaged library (" + path + "): " + c.problem;
+  EXPECT_EQ(libraryProblems(readLibraryDirectory(path, host)), std::vector<std::string>{expected});
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(names[i]);
+    host.messages.clear();
+    LibraryEntryData entry = loadLibraryEntry(path, "g", names[i], host);
+    bool intact = std::find(c.intact.begin(), c.intact.end(), names[i]) != c.intact.end();
+    bool damaged = std::find(c.damaged.begin(), c.damaged.end(), names[i]) != c.damaged.end();
+    EXPECT_EQ(entry.found, intact);
+    if (intact) {
+      EXPECT_EQ(entry.bytes, data[i]);
+    }
+    EXPECT_EQ(host.messages, damaged ? std::vector<std::string>{expected} : std::vector<std::string>{});
+  }
+}
+
+// The record of entry i: 6 header bytes, then 14 plus the packed name size for each one before.
+size_t recordAt(const LibraryDirectory& directory, size_t i) {
+  size_t at = 6;
+  for (size_t k = 0; k < i; ++k) at += 14 + directory.entries[k].packedNameSize;
+  return at;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ImageLibraryPartlyDamaged,
+    ::testing::Values(
+        PartlyDamagedCase{"cut in the middle of the last entry's data",
+                          [](std::vector<uint8_t> b, const LibraryDirectory& d) {
+                            return b.resize(d.entries[2].dataOffset + d.entries[2].packedSize / 2), b;
+                          },
+                          {"a.bmp", "b.bmp"}, {"c.bmp"}, "the data of g:c.bmp lies outside the file"},
+        PartlyDamagedCase{"the last entry's packed size runs past the end",
+                          [](std::vector<uint8_t> b, const LibraryDirectory& d) {
+                            return putU32(b, recordAt(d, 2) + 4, d.entries[2].packedSize + 1), b;
+                          },
+                          {"a.bmp", "b.bmp"}, {"c.bmp"}, "the data of g:c.bmp lies outside the file"},
+        PartlyDamagedCase{"the middle entry's sizes cannot be true",
+                          [](std::vector<uint8_t> b, const LibraryDirectory& d) {
+                            return putU32(b, recordAt(d, 1) + 8, 0xFFFFFFFF), b;
+                          },
+                          {"a.bmp", "c.bmp"}, {"b.bmp"}, "the size of g:b.bmp cannot be true"},
+        PartlyDamagedCase{"a count that claims more records: those read before the end are kept",
+                          [](std::vector<uint8_t> b, const LibraryDirectory& d) {
+                            // One record and the first data block right after it: "BM" packed into
+                            // 3 bytes, too short for the second record the count claims.
+                            std::vector<uint8_t> shorter(b.begin(), b.begin() + recordAt(d, 1));
+                            shorter[4] = 2;
+                            shorter.insert(shorter.end(), b.begin() + d.entries[0].dataOffset,
+                                           b.begin() + d.entries[0].dataOffset + d.entries[0].packedSize);
+                            putU32(shorter, 6, static_cast<uint32_t>(recordAt(d, 1)));
+                            return shorter;
+                          },
+                          {"a.bmp"}, {"b.bmp", "c.bmp"}, "the directory ends early"}));
 
 TEST_F(ImageLibraryTest, ADamagedDataBlockGivesItsMessageAndThePartialBytes) {
   ASSERT_TRUE(createLibrary(path));

@@ -143,6 +143,29 @@ TEST_F(LibraryPictureWine, AMissingLibraryFallsBackLikeAMissingEntry) {
   DeleteObject(picture);
 }
 
+TEST_F(LibraryPictureWine, ALibraryCutInItsLastEntryShowsTheIntactPictureAndNamesTheDamagedOne) {
+  addEntry("ok", "ok1.bmp", testing_bmp::makeBmp(twoColourPicture(), BmpForm::Rgb24));
+  addEntry("ok", "ok2.bmp", testing_bmp::makeBmp(twoColourPicture(), BmpForm::EightBit));
+  QuietCoderHost coder;
+  const LibraryRecord last = readLibraryDirectory("pics.sli", coder).entries.at(1);
+  folder.writeFile("pics.sli", folder.readFile("pics.sli").substr(0, last.dataOffset + last.packedSize / 2));
+  folder.writeFile("_pics.sli\\ok\\ok2.bmp", solidBmp(3, 3, kRed));
+
+  HBITMAP intact = loadBitmap(host, "pics.sli", "ok", "ok1.bmp");
+  ASSERT_NE(intact, nullptr);
+  EXPECT_EQ(pixelOf(intact, 29, 4), kCut);
+  EXPECT_EQ(pixelOf(intact, 29, 19), kShown);
+  EXPECT_EQ(host.messages, Texts{});
+  DeleteObject(intact);
+
+  HBITMAP fallback = loadBitmap(host, "pics.sli", "ok", "ok2.bmp");
+  ASSERT_NE(fallback, nullptr);
+  EXPECT_EQ(pixelOf(fallback, 0, 0), (ProductRgb{255, 0, 0}));
+  EXPECT_EQ(host.messages, (Texts{"SLI: Damaged library (pics.sli): the data of ok:ok2.bmp lies outside the file",
+                                  "Image (ok:ok2.bmp) not found in library (pics.sli). Loading from plain file"}));
+  DeleteObject(fallback);
+}
+
 TEST_F(LibraryPictureWine, ABmpThatCannotBeShownSaysWhy) {
   std::vector<uint8_t> bmp = testing_bmp::makeBmp(twoColourPicture(), BmpForm::Rgb24);
   bmp[30] = 4;  // JPEG inside a BMP

@@ -2,8 +2,10 @@
 //   slitool pack LIB FILE...   adds each FILE (group:path puts it under group); creates LIB if missing
 //   slitool list LIB           one line per entry: name, tab, unpacked size, tab, packed size
 //   slitool unpack LIB DIR     writes every entry below DIR, a group as a subfolder
-// Exit code 0 on success; otherwise 1 with a one-line message on stderr. pack works on a copy and
-// renames it over LIB at the end, so an interrupted or refused pack leaves LIB as it was.
+// Exit code 0 on success; otherwise 1 with a one-line message on stderr per problem. A damaged
+// library is read as far as it goes: list and unpack keep every intact entry and name each damaged
+// one (and a cut directory) on stderr; pack refuses it. pack works on a copy and renames it over
+// LIB at the end, so an interrupted or refused pack leaves LIB as it was.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -43,15 +45,22 @@ bool readFile(const std::string& path, std::vector<uint8_t>* bytes) {
   return !in.bad();
 }
 
-// 0 for a directory the tool can use; otherwise 1 after its message (the library's own for damage).
-int directoryProblem(const std::string& path, const LibraryDirectory& directory) {
+// 0 for a library the tool can read; otherwise 1 after its message.
+int openProblem(const std::string& path, const LibraryDirectory& directory) {
   switch (directory.status) {
-    case LibraryStatus::Ok: return 0;
+    case LibraryStatus::Ok:
+    case LibraryStatus::Damaged: return 0;
     case LibraryStatus::Missing: return fail("cannot open library " + path);
     case LibraryStatus::NotLibrary: return fail(path + " is not an image library");
-    case LibraryStatus::Damaged: std::cerr << directory.problem << '\n'; return 1;
   }
   return 0;
+}
+
+// Names each damage of the directory on stderr; 1 when there was any.
+int reportDamage(const LibraryDirectory& directory) {
+  std::vector<std::string> problems = vellaro::libraryProblems(directory);
+  for (const std::string& problem : problems) std::cerr << problem << '\n';
+  return problems.empty() ? 0 : 1;
 }
 
 struct PackItem {
@@ -78,7 +87,8 @@ int pack(const std::string& library, const std::vector<std::string>& arguments) 
   std::error_code error;
   bool exists = fs::exists(library, error);
   if (exists) {
-    if (directoryProblem(library, vellaro::readLibraryDirectory(library, host)) != 0) return 1;
+    LibraryDirectory directory = vellaro::readLibraryDirectory(library, host);
+    if (openProblem(library, directory) != 0 || reportDamage(directory) != 0) return 1;
     fs::copy_file(library, work, fs::copy_options::overwrite_existing, error);
   } else if (!vellaro::createLibrary(work)) {
     error = std::make_error_code(std::errc::io_error);
@@ -104,11 +114,11 @@ int pack(const std::string& library, const std::vector<std::string>& arguments) 
 int list(const std::string& library) {
   ToolHost host;
   LibraryDirectory directory = vellaro::readLibraryDirectory(library, host);
-  if (directoryProblem(library, directory) != 0) return 1;
+  if (openProblem(library, directory) != 0) return 1;
   for (const vellaro::LibraryRecord& record : directory.entries) {
     std::cout << record.name << '\t' << record.unpackedSize << '\t' << record.packedSize << '\n';
   }
-  return 0;
+  return reportDamage(directory);
 }
 
 // A group or file name that stays inside the target folder: one plain component.
@@ -137,9 +147,14 @@ bool writeEntry(const fs::path& target, const std::vector<uint8_t>& bytes) {
 int unpack(const std::string& library, const std::string& dir) {
   ToolHost host;
   LibraryDirectory directory = vellaro::readLibraryDirectory(library, host);
-  if (directoryProblem(library, directory) != 0) return 1;
+  if (openProblem(library, directory) != 0) return 1;
   int result = 0;
   for (const vellaro::LibraryRecord& record : directory.entries) {
+    if (!record.intact()) {  // its data is not in the file: nothing of it is written
+      std::cerr << record.problem << '\n';
+      result = 1;
+      continue;
+    }
     fs::path target = entryPath(dir, record.name);
     if (target.empty()) {
       result = fail("refusing " + record.name + ": it would be written outside " + dir);
@@ -152,6 +167,10 @@ int unpack(const std::string& library, const std::string& dir) {
     vellaro::UnpackResult bytes = vellaro::lzwUnpack(block.data(), block.size(), record.unpackedSize, host);
     if (!in || bytes.damaged) result = fail(record.name + " is damaged; wrote what could be unpacked");
     if (!writeEntry(target, bytes.bytes)) result = fail("cannot write " + target.string());
+  }
+  if (!directory.problem.empty()) {
+    std::cerr << directory.problem << '\n';
+    result = 1;
   }
   return result;
 }
