@@ -311,6 +311,7 @@ Interpreter::Flow Interpreter::dispatch() {
   const char* word = argument(0);
   const char* stored = lines.at(currentLine);
   char (*slot)[kArgumentSize] = arguments_.slot;
+  static_assert(kHandlerSlots == 6, "a handler gets the slots listed here");
   CommandArgs args{{slot[0], slot[1], slot[2], slot[3], slot[4], slot[5]}, stored ? stored : ""};
   for (const Command& command : kCommandTable) {
     if (isWord(word, command.name)) {

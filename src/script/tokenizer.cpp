@@ -19,7 +19,9 @@ void store(ArgumentSlots& arguments, const char* text) {
 }  // namespace
 
 void ArgumentSlots::clear() {
-  for (auto& text : slot) text[0] = '\0';
+  int used = count > kHandlerSlots ? count : kHandlerSlots;
+  if (used > kArgumentSlots) used = kArgumentSlots;
+  for (int i = 0; i < used; ++i) slot[i][0] = '\0';
   count = 0;
 }
 

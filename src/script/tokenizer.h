@@ -8,11 +8,16 @@ class Host;
 constexpr int kArgumentSlots = 100;
 constexpr int kArgumentSize = 256;  // a whole 255-character line fits one slot
 
-// Slot 0 is the command word, slots 1 to 99 the arguments; every slot is writable by handlers.
+// Handlers see, and may write, the first six slots: the command word and five arguments.
+constexpr int kHandlerSlots = 6;
+
+// Slot 0 is the command word, slots 1 to 99 the arguments.
 struct ArgumentSlots {
   char slot[kArgumentSlots][kArgumentSize];
   int count;
 
+  // Empties every slot. Only the slots that the last line filled, and the ones handlers may write,
+  // can hold text: the rest are still empty from the clear before, so only those are touched.
   void clear();
 };
 

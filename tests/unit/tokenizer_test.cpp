@@ -73,5 +73,25 @@ TEST(Tokenize, OverlongArgumentBeepsAndIsCutToItsSlot) {
   EXPECT_TRUE(quiet.beeps.empty());
 }
 
+// Clearing touches only the slots that can hold text; whatever a long line, a short one and the
+// handlers wrote in between, every slot reads empty afterwards.
+TEST(Tokenize, ClearEmptiesEverySlotThatALineOrAHandlerFilled) {
+  FakeHost host;
+  static ArgumentSlots arguments;
+  std::string longLine = "w";
+  for (int i = 0; i < 60; ++i) longLine += " " + std::to_string(i);
+  const char* lines[] = {longLine.c_str(), "a b", "c", ""};
+  for (const char* line : lines) {
+    char buffer[1024] = {};
+    copyText(buffer, sizeof buffer, line);
+    arguments.clear();
+    tokenize(buffer, arguments, host);
+    copyText(arguments.slot[kHandlerSlots - 1], kArgumentSize, "written by a handler");
+  }
+  arguments.clear();
+  for (int i = 0; i < kArgumentSlots; ++i) EXPECT_STREQ(arguments.slot[i], "") << "slot " << i;
+  EXPECT_EQ(arguments.count, 0);
+}
+
 }  // namespace
 }  // namespace vellaro

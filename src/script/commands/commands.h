@@ -3,6 +3,8 @@
 
 #include <iterator>
 
+#include "script/tokenizer.h"
+
 namespace vellaro {
 
 class Interpreter;
@@ -10,7 +12,7 @@ class Interpreter;
 // What a handler receives: argument slots 1 to 5 of the line (writable, possibly empty) and the
 // whole stored text of the current line, which only melody uses.
 struct CommandArgs {
-  char* item[6];  // item[0] is the command word
+  char* item[kHandlerSlots];  // item[0] is the command word
   const char* storedLine;
 };
 
