@@ -12,17 +12,10 @@
 #include <vector>
 
 #include "image/image_library.h"
+#include "recording_coder_host.h"
 
 namespace vellaro {
 namespace {
-
-class RecordingHost : public CoderHost {
- public:
-  void showMessage(const std::string& text) override { messages.push_back(text); }
-  void pumpMessages() override { ++pumps; }
-  std::vector<std::string> messages;
-  int pumps = 0;
-};
 
 std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
@@ -72,7 +65,7 @@ std::vector<uint8_t> pictureLike(size_t size, unsigned seed) {
 }
 
 TEST(LzwCoder, ThreeLettersPackToTheDocumentedBytes) {
-  RecordingHost host;
+  RecordingCoderHost host;
   EXPECT_EQ(lzwPack(bytesOf("abc").data(), 3, host), (std::vector<uint8_t>{0x30, 0x98, 0x8C, 0x60}));
   EXPECT_EQ(host.pumps, 3);  // once after every code
 }
@@ -85,7 +78,7 @@ struct RoundTripCase {
 class LzwRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(LzwRoundTrip, PacksLikeTheLinearSearchAndUnpacksToTheInput) {
-  RecordingHost host;
+  RecordingCoderHost host;
   const std::vector<uint8_t>& data = GetParam().data;
   std::vector<uint8_t> packed = lzwPack(data.data(), data.size(), host);
   EXPECT_EQ(packed, referencePack(data));
@@ -143,7 +136,7 @@ struct DamagedBlockCase {
 class LzwDamagedBlock : public ::testing::TestWithParam<DamagedBlockCase> {};
 
 TEST_P(LzwDamagedBlock, StopsWithItsMessageAndKeepsWhatCameBefore) {
-  RecordingHost host;
+  RecordingCoderHost host;
   const DamagedBlockCase& c = GetParam();
   UnpackResult result = lzwUnpack(c.packed.data(), c.packed.size(), c.expected, host);
   EXPECT_TRUE(result.damaged);
@@ -163,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "SLI: Unpacking ERROR: code 400 leads round in a circle"}));
 
 TEST(LzwCoder, StopsAtTheExpectedLengthInsideAString) {
-  RecordingHost host;
+  RecordingCoderHost host;
   std::vector<uint8_t> packed = lzwPack(std::vector<uint8_t>(100, 'x').data(), 100, host);
   UnpackResult result = lzwUnpack(packed.data(), packed.size(), 10, host);
   EXPECT_EQ(result.bytes, std::vector<uint8_t>(10, 'x'));
@@ -198,7 +191,7 @@ class ImageLibraryTest : public ::testing::Test {
 
   std::string folder;
   std::string path;
-  RecordingHost host;
+  RecordingCoderHost host;
 };
 
 TEST_F(ImageLibraryTest, EmptyLibraryIsTheMagicAndACountOfZero) {

@@ -11,21 +11,14 @@
 
 #include "image/image_library.h"
 #include "lzw_reference.h"
+#include "recording_coder_host.h"
 
 namespace vellaro {
 namespace {
 
-class RecordingHost : public CoderHost {
- public:
-  void showMessage(const std::string& text) override { messages.push_back(text); }
-  void pumpMessages() override { ++pumps; }
-  std::vector<std::string> messages;
-  int pumps = 0;
-};
-
 // Unpacks with both loops and compares everything they give; the label names the case that failed.
 void expectSameAsReference(const std::vector<uint8_t>& packed, size_t expected, const std::string& label) {
-  RecordingHost newHost, oldHost;
+  RecordingCoderHost newHost, oldHost;
   UnpackResult now = lzwUnpack(packed.data(), packed.size(), expected, newHost);
   UnpackResult before = referenceLzwUnpack(packed.data(), packed.size(), expected, oldHost);
   ASSERT_EQ(now.bytes.size(), before.bytes.size()) << label;
@@ -89,7 +82,7 @@ TEST(LzwUnpackAgainstChainWalk, PackedPicturesOfEverySizeAndCut) {
   for (int round = 0; round < 60; ++round) {
     size_t size = round < 10 ? static_cast<size_t>(round) : random() % 300000;
     std::vector<uint8_t> data = randomPicture(random, size);
-    RecordingHost host;
+    RecordingCoderHost host;
     std::vector<uint8_t> packed = lzwPack(data.data(), data.size(), host);
     std::string label = "round " + std::to_string(round);
     expectSameAsReference(packed, size, label);
@@ -127,7 +120,7 @@ TEST(LzwUnpackAgainstChainWalk, BlocksOfRandomLibrariesWithChangedBytes) {
   std::string path = ::testing::TempDir() + "vellaro_lzw_compare.sli";
   std::mt19937 random(4);
   for (int round = 0; round < 6; ++round) {
-    RecordingHost host;
+    RecordingCoderHost host;
     ASSERT_TRUE(createLibrary(path));
     std::vector<size_t> sizes;
     for (int entry = 0; entry < 4; ++entry) {
