@@ -346,10 +346,11 @@ TEST_F(HeardWine, KeyQPlaysTheUserInstrumentAnOctaveDown) {
 }
 
 // mute right after play: at most what one tick mixed before it is heard, nothing of the rest of
-// the second-long note in the following second.
+// the second-long note in the following second. That tick's lap may be heard twice when the next
+// tick comes late on a busy machine, so the limit is two laps, far below the note's second.
 TEST_F(HeardWine, NothingIsHeardAfterMute) {
   std::vector<Sound> sounds = hear({"play sine.wav 24", "mute", "pause 1000 ms", "terminate"});
-  EXPECT_LE(totalMs(sounds), kLapMs) << ::testing::PrintToString(sounds);
+  EXPECT_LE(totalMs(sounds), 2 * kLapMs) << ::testing::PrintToString(sounds);
 }
 
 // Without MIDI ports the input device cannot open at start-up, and a MIDI note is refused by the
