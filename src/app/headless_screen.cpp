@@ -1,5 +1,7 @@
 #include "app/headless_screen.h"
 
+#include "base/messages.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -41,17 +43,17 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
 PictureHandle HeadlessScreen::loadPicture(const std::string& path) {
   std::vector<uint8_t> bytes;
   if (!readWholeFile(path, &bytes)) {
-    messages_.showMessage("Plain BMP Image not found");
+    messages_.showMessage(kPlainPictureMissing);
     messages_.showMessage(path);
     return nullptr;
   }
   BmpDecodeResult decoded = decodeBmp(bytes.data(), bytes.size());
   if (decoded.status == BmpStatus::Unsupported) {
-    messages_.showMessage("Cannot show the BMP picture " + path + ": " + decoded.problem);
+    messages_.showMessage(format(kPictureUnusable, path.c_str(), decoded.problem.c_str()));
     return nullptr;
   }
   if (decoded.status != BmpStatus::Ok) {
-    messages_.showMessage("Plain BMP Image not found");
+    messages_.showMessage(kPlainPictureMissing);
     messages_.showMessage(path);
     return nullptr;
   }

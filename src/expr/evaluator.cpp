@@ -1,5 +1,7 @@
 #include "expr/evaluator.h"
 
+#include "base/messages.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -136,7 +138,7 @@ float Evaluator::divide(const char* start, const char* slash, const char* end) {
   if (right < -1e-10 || right > 1e-10) return evaluateSpan(start, slash, false) / right;
   // The excerpt is the slash, the right operand and the character after the span.
   size_t length = static_cast<size_t>(end - slash) + (end < textEnd_ ? 1 : 0);
-  recordError("Math Error: Divide by 0 near '%.*s'\n", slash, length, kDivideErrorValue);
+  recordError(kMathDivideByZero, slash, length, kDivideErrorValue);
   return kDivideErrorValue;
 }
 
@@ -152,7 +154,7 @@ float Evaluator::readOperand(const char* start, const char* end) {
 float Evaluator::syntaxError(const char* start, const char* end) {
   const char* from = start > textBegin_ ? start - 1 : start;
   const char* to = end < textEnd_ ? end + 1 : end;
-  recordError("Math Error: Syntax error near '%.*s'\n", from, static_cast<size_t>(to - from), kSyntaxErrorValue);
+  recordError(kMathSyntaxError, from, static_cast<size_t>(to - from), kSyntaxErrorValue);
   return kSyntaxErrorValue;
 }
 

@@ -1,5 +1,8 @@
 #include "image/bmp_decoder.h"
 
+#include "base/messages.h"
+#include "base/text_format.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -167,20 +170,20 @@ std::string readHeader(const Bytes& file, Header* header) {
     header->compression = u32(h + 16);
     header->paletteCount = u32(h + 32);
   } else {
-    return "a header of " + std::to_string(headerSize) + " bytes";
+    return format(kBmpHeaderSize, static_cast<unsigned>(headerSize));
   }
   header->topDown = header->height < 0;
   header->height = header->height < 0 ? -header->height : header->height;
   if (header->width <= 0 || header->height <= 0 ||
       static_cast<uint64_t>(header->width) * static_cast<uint64_t>(header->height) > kLargestPicturePixels) {
-    return "a picture of " + std::to_string(header->width) + " x " + std::to_string(header->height) + " pixels";
+    return format(kBmpPictureSize, static_cast<int>(header->width), static_cast<int>(header->height));
   }
   uint32_t c = header->compression;
   unsigned bits = header->bits;
   bool known = (c == kRgb && (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
                (c == kRle8 && bits == 8) || (c == kRle4 && bits == 4) || (c == kBitFields && (bits == 16 || bits == 32));
-  if (!known) return std::to_string(bits) + "-bit pixels with compression " + std::to_string(c);
-  if ((c == kRle8 || c == kRle4) && header->topDown) return "top-down rows with run-length coding";
+  if (!known) return format(kBmpCompression, static_cast<unsigned>(bits), static_cast<unsigned>(c));
+  if ((c == kRle8 || c == kRle4) && header->topDown) return kBmpTopDownRunLength;
   return "";
 }
 

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "base/text_format.h"
+#include "base/messages.h"
 #include "base/file_replace.h"
 
 namespace vellaro {
@@ -52,7 +54,7 @@ class QuietHost : public CoderHost {
 };
 
 std::string damageLine(const std::string& path, const std::string& what) {
-  return "SLI: Damaged library (" + path + "): " + what;
+  return format(kLibraryDamaged, path.c_str(), what.c_str());
 }
 
 // Reads one directory record. Returns what keeps the rest of the directory from being read (the
@@ -60,23 +62,23 @@ std::string damageLine(const std::string& path, const std::string& what) {
 std::string readEntry(std::FILE* file, const std::string& path, uint64_t librarySize, CoderHost& host,
                       LibraryRecord* record) {
   uint8_t fixed[kLibraryEntryFixedSize];
-  if (!readBytes(file, fixed, sizeof fixed)) return "the directory ends early";
+  if (!readBytes(file, fixed, sizeof fixed)) return kLibraryDirectoryEnds;
   record->dataOffset = readU32(fixed);
   record->packedSize = readU32(fixed + 4);
   record->unpackedSize = readU32(fixed + 8);
   record->packedNameSize = fixed[12];
   uint8_t nameLength = fixed[13];
   uint8_t packedName[255];
-  if (!readBytes(file, packedName, record->packedNameSize)) return "a name runs past the end of the file";
+  if (!readBytes(file, packedName, record->packedNameSize)) return kLibraryNameCut;
   QuietHost quiet(host);
   UnpackResult name = lzwUnpack(packedName, record->packedNameSize, nameLength, quiet);
-  if (name.damaged) return "a name cannot be unpacked";
+  if (name.damaged) return kLibraryNameDamaged;
   record->name.assign(name.bytes.begin(), name.bytes.end());
   if (static_cast<uint64_t>(record->dataOffset) + record->packedSize > librarySize) {
-    record->problem = damageLine(path, "the data of " + record->name + " lies outside the file");
+    record->problem = damageLine(path, format(kLibraryDataOutside, record->name.c_str()));
   } else if (record->unpackedSize > kLibraryLargestEntry ||
              record->unpackedSize > lzwLargestUnpackedSize(record->packedSize)) {
-    record->problem = damageLine(path, "the size of " + record->name + " cannot be true");
+    record->problem = damageLine(path, format(kLibrarySizeImpossible, record->name.c_str()));
   }
   return "";
 }
@@ -146,17 +148,17 @@ bool writeRebuilt(std::FILE* out, std::FILE* old, const LibraryDirectory& direct
 // Everything addLibraryEntry refuses before touching a file; empty when the entry can be added.
 std::string refusal(const std::string& path, const LibraryDirectory& directory, const NewEntry& added,
                     const std::string& key) {
-  if (directory.status == LibraryStatus::Missing) return "SLI: Cannot open library (" + path + ")";
-  if (directory.status == LibraryStatus::NotLibrary) return "SLI: Not an image library (" + path + ")";
+  if (directory.status == LibraryStatus::Missing) return format(kLibraryCannotOpen, path.c_str());
+  if (directory.status == LibraryStatus::NotLibrary) return format(kLibraryNotLibrary, path.c_str());
   if (directory.status == LibraryStatus::Damaged) return libraryProblems(directory).front();
   if (key.size() > kLibraryNameLength || added.packedKey.size() > 255) {
-    return "SLI: The name " + key + " is too long for the library directory";
+    return format(kLibraryNameTooLong, key.c_str());
   }
-  if (directory.entries.size() >= 0xFFFF) return "SLI: The library is full (" + path + ")";
-  if (added.dataLength > kLibraryLargestEntry) return "SLI: " + key + " is too large for the library";
+  if (directory.entries.size() >= 0xFFFF) return format(kLibraryFull, path.c_str());
+  if (added.dataLength > kLibraryLargestEntry) return format(kLibraryEntryTooLarge, key.c_str());
   uint64_t total = directory.size + kLibraryEntryFixedSize + added.packedKey.size() + added.packedData.size();
   for (const LibraryRecord& record : directory.entries) total += record.packedSize;
-  if (total > 0x7FFFFFFF) return "SLI: The library would grow past 2 GB (" + path + ")";
+  if (total > 0x7FFFFFFF) return format(kLibraryTooLarge, path.c_str());
   return "";
 }
 
@@ -257,7 +259,7 @@ bool addLibraryEntry(const std::string& path, const std::string& group, const st
   std::string temporary = temporaryPathFor(path);
   File out = openFile(temporary, "w+b");
   if (!old || !out) {
-    host.showMessage("SLI: Cannot write " + (old ? temporary : path));
+    host.showMessage(format(kLibraryCannotWriteFile, (old ? temporary : path).c_str()));
     return false;
   }
   bool written = writeRebuilt(out.get(), old.get(), directory, added, host);
@@ -265,7 +267,7 @@ bool addLibraryEntry(const std::string& path, const std::string& group, const st
   written = std::fclose(out.release()) == 0 && written;
   if (!written || !host.replaceFile(temporary, path)) {
     std::remove(temporary.c_str());
-    host.showMessage("SLI: Cannot write the library (" + path + ")");
+    host.showMessage(format(kLibraryCannotWrite, path.c_str()));
     return false;
   }
   return true;

@@ -1,5 +1,7 @@
 #include "image/lzw_coder.h"
 
+#include "base/messages.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -241,13 +243,13 @@ bool Unpacker::step() {
   if (afterRestart) next_ = kLzwFirstFreeCode;
   uint32_t code = 0;
   if (!reader_.read(&code)) {
-    report("SLI: Unpacking ERROR: the data ends after %u of %u bytes", static_cast<unsigned>(size_),
+    report(kUnpackDataEnds, static_cast<unsigned>(size_),
            static_cast<unsigned>(expected_));
     return false;
   }
   host_.pumpMessages();
   if (code > next_) {
-    report("SLI: Unpacking ERROR %u>%u", code, next_);
+    report(kUnpackCodeAhead, code, next_);
     return false;
   }
   size_t start = size_;
@@ -270,7 +272,7 @@ bool Unpacker::step() {
   previous_ = code;
   previousStart_ = start;
   firstCode_ = false;
-  if (!whole) report("SLI: Unpacking ERROR: code %u leads round in a circle", code, 0);
+  if (!whole) report(kUnpackCodeCircle, code, 0);
   return whole;
 }
 

@@ -1,5 +1,8 @@
 #include "image/win32_picture_loader.h"
 
+#include "base/text_format.h"
+#include "base/messages.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -68,7 +71,7 @@ HBITMAP loadFile(const char* path, BmpStatus* status, std::string* problem) {
 }
 
 std::string cannotShow(const std::string& path, const std::string& problem) {
-  return "Cannot show the BMP picture " + path + ": " + problem;
+  return format(kPictureUnusable, path.c_str(), problem.c_str());
 }
 
 HBITMAP loadPlainFile(MessageSink& host, const char* path) {
@@ -78,7 +81,7 @@ HBITMAP loadPlainFile(MessageSink& host, const char* path) {
   if (status == BmpStatus::Unsupported) {
     host.showMessage(cannotShow(path, problem));
   } else if (!picture) {
-    host.showMessage("Plain BMP Image not found");
+    host.showMessage(kPlainPictureMissing);
     host.showMessage(path);
   }
   return picture;
@@ -100,9 +103,10 @@ HBITMAP loadFromLibrary(MessageSink& host, const std::string& library, const std
     std::string problem;
     // A damaged entry still shows what could be unpacked; the rest of the picture stays black.
     if (HBITMAP picture = pictureFromBytes(entry.bytes, &status, &problem)) return picture;
-    host.showMessage(cannotShow(libraryKey(group, file) + " in " + library, problem.empty() ? "no BMP" : problem));
+    host.showMessage(cannotShow(format(kLibraryPictureIn, libraryKey(group, file).c_str(), library.c_str()),
+                                problem.empty() ? kPictureNotBmp : problem));
   }
-  host.showMessage("Image (" + group + ":" + file + ") not found in library (" + library + "). Loading from plain file");
+  host.showMessage(format(kLibraryPictureMissing, group.c_str(), file.c_str(), library.c_str()));
   std::string path = fallbackPath(library, group, file);
   BmpStatus status;
   std::string problem;
@@ -110,7 +114,7 @@ HBITMAP loadFromLibrary(MessageSink& host, const std::string& library, const std
   if (status == BmpStatus::Unsupported) {
     host.showMessage(cannotShow(path, problem));
   } else if (!picture) {
-    host.showMessage("Image not found AT ALL");
+    host.showMessage(kPictureMissingEverywhere);
     host.showMessage(path);
   }
   return picture;

@@ -1,5 +1,7 @@
 #include "script/debug_menu.h"
 
+#include "base/messages.h"
+
 #include <cstdio>
 
 #include "script/commands/commands.h"
@@ -105,28 +107,28 @@ std::string objectInformationText(int kind, int x, int y, const char* name) {
   switch (kind) {
     case 1:
     case 2:
-      type = "TEXT Label";
+      type = kInspectorLabel;
       break;
     case 3:
-      type = "DIAGRAM";
+      type = kInspectorDiagram;
       break;
     case 6:
-      type = "PICTURE";
+      type = kInspectorPicture;
       break;
     case 7:
-      type = "ANIMATION";
+      type = kInspectorAnimation;
       break;
     case 8:
-      type = "BUTTON";
+      type = kInspectorButton;
       break;
     case 9:
-      type = "TEXT";
+      type = kInspectorField;
       break;
     default:
-      type = format("unsupported type (%d)", kind);
+      type = format(kInspectorUnknownKind, kind);
       break;
   }
-  return format("OBJECT:%s\r\nX:%d\r\nY:%d\r\nVALUE:%s", type.c_str(), x, y, name);
+  return format(kInspectorText, type.c_str(), x, y, name);
 }
 
 MenuEffect runDebugMenuCommand(Interpreter& in, unsigned id) {

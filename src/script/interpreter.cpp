@@ -1,5 +1,7 @@
 #include "script/interpreter.h"
 
+#include "base/messages.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -38,8 +40,6 @@ void appendLimited(std::string& result, const char* text, size_t count) {
   result.append(text, count < room ? count : room);
 }
 
-bool isWord(const char* text, const char* word) { return std::strcmp(text, word) == 0; }
-
 }  // namespace
 
 Interpreter::Interpreter(Host& hostRef) : host(hostRef), variables(hostRef) {}
@@ -69,7 +69,7 @@ void Interpreter::scriptError(const char* fmt, ...) {
 }
 
 void Interpreter::reportMissingVariable(const char* context, const char* name) {
-  scriptError("%s  -- Variable (%s) Does not Exists", context, name);
+  scriptError(kVariableMissing, context, name);
 }
 
 const char* Interpreter::resolveArgument(char* argument, const char* context) {
@@ -78,6 +78,12 @@ const char* Interpreter::resolveArgument(char* argument, const char* context) {
   const char* value = variables.getVariable(text + 1);
   if (!value) reportMissingVariable(context, text);
   return value;
+}
+
+const char* Interpreter::resolveItem(CommandArgs& args, int i) {
+  const Command* command = args.command ? args.command : findCommand(args.item[0]);
+  const char* label = command ? command->items[i - 1].label : "";
+  return resolveArgument(args.item[i], label[0] != '\0' ? label : args.item[0]);
 }
 
 std::string Interpreter::expandReferences(char* argument, const char* context) {
@@ -131,7 +137,7 @@ bool Interpreter::loadScenario(const std::string& path) {
   }
   std::fclose(file);
   if (cut) {
-    showMessage(format("Scenario file (%s) has more than %d lines; the lines after line %d are ignored",
+    showMessage(format(kScenarioTooLong,
                        path.c_str(), kMaxLines, kMaxLines - 1));
   }
   return true;
@@ -139,18 +145,18 @@ bool Interpreter::loadScenario(const std::string& path) {
 
 void Interpreter::pushReturn(const std::string& path, int line) {
   if (!callStack.push(path, static_cast<uint16_t>(line)) || callStack.depth() == kMaxCallDepth) {
-    scriptError("STACK OVERFLOW");
+    scriptError(kStackOverflow);
   }
 }
 
 int Interpreter::popReturn() {
   if (callStack.empty()) {
-    scriptError("CANNOT RETURN FROM TOP_LEVEL FUNCTION");
+    scriptError(kReturnFromTop);
     return 0;
   }
   CallEntry entry = callStack.pop();
   if (entry.file != scenarioPath && !loadScenario(entry.file)) {
-    showMessage("exit: Cannot found parent scenario file");
+    showMessage(kParentScenarioMissing);
   }
   scenarioPath = entry.file;
   return entry.line;
@@ -160,7 +166,7 @@ int Interpreter::runScenario(const std::string& path) {
   scenarioPath = path;
   attachPlatform();
   if (!loadScenario(scenarioPath)) {
-    scriptError("Cannot found Scenario file (%s)", scenarioPath.c_str());
+    scriptError(kScenarioMissing, scenarioPath.c_str());
     detachPlatform();
     return 0;
   }
@@ -186,7 +192,7 @@ bool Interpreter::letMessagesThrough() {
   return true;
 }
 
-Interpreter::Flow Interpreter::runCycle() {
+Flow Interpreter::runCycle() {
   if (pendingReload) applyReload();
   // A navigation line taken while line 0 or 1 waited moves the line number below 0.
   if (currentLine < 0) currentLine = 0;
@@ -194,7 +200,7 @@ Interpreter::Flow Interpreter::runCycle() {
   std::memset(lineBuffer_, 0, sizeof lineBuffer_);
 
   while (!lines.at(currentLine)) {
-    scriptError("WARNING: end of scenario - exit assumed");
+    scriptError(kEndOfScenario);
     if (callStack.empty()) return Flow::Stop;
     currentLine = popReturn();
   }
@@ -215,29 +221,30 @@ Interpreter::Flow Interpreter::runCycle() {
     ++currentLine;
     return Flow::Continue;
   }
-  // The flow words (listed in commands.h); every other word goes to the command table.
-  if (isWord(word, "goto") || isWord(word, "gosub")) return jump();
-  // A false condition, or sound still playing, passes the line like a command that did nothing.
-  if (isWord(word, "ifsilent")) return host.isSilent() ? jump() : finishLine();
-  if (isWord(word, "if")) return runIf() ? Flow::Continue : finishLine();
-  if (isWord(word, "load")) return loadCommand();
-  if (isWord(word, "exit")) return exitCommand();
-  if (isWord(word, "return")) return returnCommand();
-  if (isWord(word, "terminate")) return Flow::Stop;
-  return dispatch();
+  const Command* command = findCommand(word);
+  // An unknown word finds no entry and only passes the line.
+  if (!command) return finishLine();
+  if (command->kind == WordKind::Flow) return command->flow(*this);
+  return dispatch(*command);
 }
 
-Interpreter::Flow Interpreter::jump() {
+// Sound still playing passes the line like a command that did nothing.
+Flow Interpreter::jumpWhenSilent() { return host.isSilent() ? jump() : finishLine(); }
+
+// A false condition passes the line like a command that did nothing.
+Flow Interpreter::ifCommand() { return runIf() ? Flow::Continue : finishLine(); }
+
+Flow Interpreter::jump() {
   const char* target = argument(1);
   if (target[0] == '&') pushReturn(scenarioPath, currentLine + 1);
   if (target[0] == '$') {
     // A numbered jump that cannot choose its label reports why and goes on with the next line.
     const char* value = variables.getVariable(target + 1);
-    const char* problem = !value ? "does not exists" : !isNumber(value) ? "is not a NUMBER" : nullptr;
+    const char* problem = !value ? kJumpVariableMissing : !isNumber(value) ? kJumpVariableNotNumber : nullptr;
     int32_t n = problem ? 0 : textToInt(value);
-    if (!problem && (n < 1 || n + 1 >= kArgumentSlots || argument(n + 1)[0] == '\0')) problem = "is out of range";
+    if (!problem && (n < 1 || n + 1 >= kArgumentSlots || argument(n + 1)[0] == '\0')) problem = kJumpVariableOutOfRange;
     if (problem) {
-      scriptError("goto N. Variable %s", problem);
+      scriptError(kNumberedJumpFailed, problem);
       ++currentLine;
       return Flow::Continue;
     }
@@ -248,9 +255,9 @@ Interpreter::Flow Interpreter::jump() {
     currentLine = line;
     return Flow::Continue;
   }
-  std::string question = format("Label (%s) not found. %s:%d Load it from begin?", argument(1),
+  std::string question = format(kLabelMissingAskRestart, argument(1),
                                 scenarioPath.c_str(), currentLine);
-  if (!host.askOkCancel(question, "Message")) return Flow::Stop;
+  if (!host.askOkCancel(question, kMessageCaption)) return Flow::Stop;
   currentLine = 0;
   return Flow::Continue;
 }
@@ -268,62 +275,55 @@ bool Interpreter::runIf() {
   return true;
 }
 
-Interpreter::Flow Interpreter::loadCommand() {
+Flow Interpreter::loadCommand() {
   // A file that loads itself, directly or round a circle, would go on loading for ever once the
   // CallStack is full: no entry is left to come back to, so the run stops there.
   if (callStack.depth() == kMaxCallDepth) {
-    scriptError("STACK OVERFLOW");
+    scriptError(kStackOverflow);
     return Flow::Stop;
   }
   pushReturn(scenarioPath, currentLine + 1);
   scenarioPath = pathInBaseDir(argument(1));
   // A path longer than the interpreter holds is refused like a file that cannot be opened.
   if (scenarioPath.size() > kMaxPathLength || !loadScenario(scenarioPath)) {
-    scriptError("Cannot load Scenario File (%s)", scenarioPath.c_str());
+    scriptError(kScenarioCannotLoad, scenarioPath.c_str());
     currentLine = popReturn();
     return Flow::Continue;
   }
   const char* label = argument(2);
   int line = label[0] != '\0' ? lines.findLabel(label) : 0;
   if (line < 0) {
-    showMessage(format("Label (%s) not found in line %d. Execute scenario from begining", label, currentLine));
+    showMessage(format(kLoadLabelMissing, label, currentLine));
     line = 0;
   }
   currentLine = line;
   return Flow::Continue;
 }
 
-Interpreter::Flow Interpreter::exitCommand() {
+Flow Interpreter::exitCommand() {
   if (callStack.empty()) return Flow::Stop;
   const std::string leaving = scenarioPath;
   while (!callStack.empty() && scenarioPath == leaving) currentLine = popReturn();
   return Flow::Continue;
 }
 
-Interpreter::Flow Interpreter::returnCommand() {
+Flow Interpreter::returnCommand() {
   if (callStack.empty()) return Flow::Stop;
   currentLine = popReturn();
   return Flow::Continue;
 }
 
-// An unknown word finds no handler and only passes the line.
-Interpreter::Flow Interpreter::dispatch() {
-  const char* word = argument(0);
+Flow Interpreter::dispatch(const Command& command) {
   const char* stored = lines.at(currentLine);
   char (*slot)[kArgumentSize] = arguments_.slot;
   static_assert(kHandlerSlots == 6, "a handler gets the slots listed here");
-  CommandArgs args{{slot[0], slot[1], slot[2], slot[3], slot[4], slot[5]}, stored ? stored : ""};
-  for (const Command& command : kCommandTable) {
-    if (isWord(word, command.name)) {
-      command.handler(*this, args);
-      break;
-    }
-  }
+  CommandArgs args{{slot[0], slot[1], slot[2], slot[3], slot[4], slot[5]}, stored ? stored : "", &command};
+  command.handler(*this, args);
   return finishLine();
 }
 
 // The debug log's entry for the line, then the next line unless a handler asked to quit.
-Interpreter::Flow Interpreter::finishLine() {
+Flow Interpreter::finishLine() {
   // After tokenizing, the line buffer reads as the command word alone.
   if (debugLogOn) appendDebugLog(scenarioPath, currentLine, lineBuffer_);
   ++currentLine;
@@ -354,7 +354,7 @@ void Interpreter::applyReload() {
   ifFlag_ = false;
   int line = reload.label.empty() ? 0 : lines.findLabel(reload.label.c_str());
   if (line < 0) {
-    showMessage(format("Label (%s) is not in %s any more after the reload; the lesson goes on from line 0",
+    showMessage(format(kReloadLabelGone,
                        reload.label.c_str(), scenarioPath.c_str()));
     line = 0;
   }
@@ -381,5 +381,17 @@ void Interpreter::detachPlatform() {
   if (services->midiIn) removeLiveMidiHandler(*services->midiIn);
   services->runStopped(*this);
 }
+
+}  // namespace vellaro
+
+namespace vellaro {
+
+Flow flowGoto(Interpreter& in) { return in.jump(); }
+Flow flowIfsilent(Interpreter& in) { return in.jumpWhenSilent(); }
+Flow flowIf(Interpreter& in) { return in.ifCommand(); }
+Flow flowLoad(Interpreter& in) { return in.loadCommand(); }
+Flow flowExit(Interpreter& in) { return in.exitCommand(); }
+Flow flowReturn(Interpreter& in) { return in.returnCommand(); }
+Flow flowTerminate(Interpreter&) { return Flow::Stop; }
 
 }  // namespace vellaro

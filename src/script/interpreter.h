@@ -8,6 +8,7 @@
 
 #include "expr/evaluator.h"
 #include "expr/random_table.h"
+#include "script/commands/commands.h"
 #include "script/melody_capture.h"
 #include "script/object_registry.h"
 #include "script/reload.h"
@@ -47,6 +48,8 @@ class Interpreter {
   // "$name" gives the variable's value; enclosing quotes are removed in place. nullptr (after a
   // message naming context) when the variable is missing.
   const char* resolveArgument(char* argument, const char* context);
+  // resolveArgument for item i (1 to 5) of a command line, under the name the command table gives it.
+  const char* resolveItem(CommandArgs& args, int i);
   // Replaces every $name inside text by its value ($$ drops both characters); at most 254 characters.
   std::string expandReferences(char* text, const char* context);
 
@@ -91,18 +94,21 @@ class Interpreter {
   uint64_t executedLines = 0;
   bool debugLogOn = false;
 
- private:
-  enum class Flow { Continue, Stop };
-
-  Flow runCycle();
-  bool letMessagesThrough();
+  // The flow words' work (the command table's flow handlers call these).
   Flow jump();
-  bool runIf();
+  Flow jumpWhenSilent();
+  Flow ifCommand();
   Flow loadCommand();
   Flow exitCommand();
   Flow returnCommand();
-  Flow dispatch();
+  // A line that passes: its debug log entry, then the next line unless a quit was asked for.
   Flow finishLine();
+
+ private:
+  Flow runCycle();
+  bool letMessagesThrough();
+  bool runIf();
+  Flow dispatch(const Command& command);
   void stopRun();
   void applyReload();
   void reportMissingVariable(const char* context, const char* name);

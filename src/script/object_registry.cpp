@@ -1,5 +1,7 @@
 #include "script/object_registry.h"
 
+#include "base/messages.h"
+
 #include <cstring>
 
 #include "base/message_sink.h"
@@ -18,7 +20,7 @@ int ObjectRegistry::registerObject(Screen& screen, MessageSink& messages, Object
     slots_[slot] = object;
     return slot;
   }
-  messages.showMessage("MAX number of objects reached!");
+  messages.showMessage(kTooManyObjects);
   return -1;
 }
 

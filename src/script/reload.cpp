@@ -1,5 +1,7 @@
 #include "script/reload.h"
 
+#include "base/messages.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -65,22 +67,22 @@ std::string reloadProblemText(const std::string& path, const ReloadedText& text)
     case ReloadProblem::None:
       return "";
     case ReloadProblem::CannotOpen:
-      reason = "it cannot be opened";
+      reason = kReloadCannotOpen;
       break;
     case ReloadProblem::Empty:
-      reason = "it is empty";
+      reason = kReloadEmpty;
       break;
     case ReloadProblem::TooManyLines:
-      reason = format("it has more than %d lines", kMaxLines);
+      reason = format(kReloadTooManyLines, kMaxLines);
       break;
     case ReloadProblem::LongLine:
-      reason = format("line %d has more than %d characters", text.problemLine, kMaxLineLength);
+      reason = format(kReloadLineTooLong, text.problemLine, kMaxLineLength);
       break;
     case ReloadProblem::BareLineEnd:
-      reason = "a line does not end with CR LF";
+      reason = kReloadBareLineFeed;
       break;
   }
-  return format("Scenario file (%s) cannot be reloaded: %s. The lesson goes on with the text it had",
+  return format(kReloadRefused,
                 path.c_str(), reason.c_str());
 }
 

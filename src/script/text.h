@@ -6,11 +6,9 @@
 #include <cstdint>
 #include <string>
 
-namespace vellaro {
+#include "base/text_format.h"
 
-// printf into a std::string.
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string formatList(const char* fmt, va_list args);
+namespace vellaro {
 
 // Copies at most capacity - 1 characters and always terminates; returns false when src was cut.
 bool copyText(char* dst, size_t capacity, const char* src);

@@ -1,5 +1,7 @@
 #include "script/tokenizer.h"
 
+#include "base/messages.h"
+
 #include <cstring>
 
 #include "script/host.h"
@@ -36,7 +38,7 @@ void tokenize(char* line, ArgumentSlots& arguments, Host& host) {
     }
   }
   if (line[0] != '\0') {
-    if (std::strlen(line) > kMaxCommandWordLength) host.showMessage("Overflow parsing arguments");
+    if (std::strlen(line) > kMaxCommandWordLength) host.showMessage(kArgumentOverflow);
     store(arguments, line);
   }
   // Every separator starts the next argument, unless it was the line's last character.

@@ -1,5 +1,7 @@
 #include "script/variables.h"
 
+#include "base/messages.h"
+
 #include <cstring>
 
 #include "base/message_sink.h"
@@ -30,7 +32,7 @@ int VariableTable::createVariable(const char* name) {
       return i;
     }
   }
-  messages_.showMessage("TOO MANY VARIABLES!");
+  messages_.showMessage(kTooManyVariables);
   return -1;
 }
 

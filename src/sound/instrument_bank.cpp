@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/text_format.h"
+#include "base/messages.h"
 #include "base/message_sink.h"
 #include "sound/midi.h"
 #include "sound/sample_convert.h"
@@ -148,11 +150,11 @@ bool InstrumentBank::readSample(const char* path, WavSample& sample) {
     case WavResult::Loaded:
       break;
     case WavResult::CannotOpen:
-      messages_.showMessage(std::string("Cannot open WAV file ") + path);
+      messages_.showMessage(format(kWavCannotOpen, path));
       return false;
     case WavResult::NotWave:
     case WavResult::NoData:  // a file that ends before its sound is no WAV file we can use
-      messages_.showMessage(std::string("It is not WAV file ") + path);
+      messages_.showMessage(format(kWavNotWav, path));
       return false;
   }
   SampleProblem problem = prepareSample(sample);

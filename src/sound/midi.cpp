@@ -1,5 +1,7 @@
 #include "sound/midi.h"
 
+#include "base/messages.h"
+
 #include <algorithm>
 
 #include "base/message_sink.h"
@@ -40,16 +42,16 @@ void MidiOutput::allNotesOff() {
 
 void MidiOutput::report(MidiResult result) {
   if (result == MidiResult::Ok) return;
-  messages_.showMessage("midi Out Error");
+  messages_.showMessage(kMidiOutError);
   switch (result) {
     case MidiResult::BadOpenMode:
-      messages_.showMessage("No status byte");
+      messages_.showMessage(kMidiNoStatusByte);
       break;
     case MidiResult::NotReady:
-      messages_.showMessage("Midi dev is not ready");
+      messages_.showMessage(kMidiNotReady);
       break;
     case MidiResult::InvalidHandle:
-      messages_.showMessage("Invalid handle");
+      messages_.showMessage(kMidiInvalidHandle);
       break;
     default:
       break;

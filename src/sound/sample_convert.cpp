@@ -6,6 +6,8 @@
 #include <memory>
 #include <new>
 
+#include "base/text_format.h"
+#include "base/messages.h"
 #include "sound/mixer.h"
 
 namespace vellaro {
@@ -149,25 +151,29 @@ SampleProblem prepareSample(WavSample& sample) {
 }
 
 std::string sampleProblemText(SampleProblem problem, const char* path, const WavFormat& format) {
-  std::string head = std::string("Cannot play WAV file ") + path + ": ";
+  std::string reason;
   switch (problem) {
     case SampleProblem::None:
-      break;
+      return "";
     case SampleProblem::Compressed:
-      return head + "format " + std::to_string(encodingTag(format) ? encodingTag(format) : format.formatTag) +
-             " is compressed or unknown; only PCM and float samples can be played";
+      reason = vellaro::format(kWavEncodingUnknown, static_cast<unsigned>(encodingTag(format) ? encodingTag(format) : format.formatTag));
+      break;
     case SampleProblem::NoChannels:
-      return head + "it has no channels";
+      reason = kWavNoChannels;
+      break;
     case SampleProblem::SampleBits:
-      return head + std::to_string(format.bitsPerSample) +
-             (encodingOf(format) == Encoding::Float ? "-bit float" : "-bit") + " samples cannot be played";
+      reason = vellaro::format(encodingOf(format) == Encoding::Float ? kWavFloatBitsUnplayable : kWavBitsUnplayable,
+                      static_cast<unsigned>(format.bitsPerSample));
+      break;
     case SampleProblem::SampleRate:
-      return head + "its sample rate of " + std::to_string(format.sampleRate) + " Hz is outside " +
-             std::to_string(kLowestSampleRate) + " to " + std::to_string(kHighestSampleRate) + " Hz";
+      reason = vellaro::format(kWavRateOutside, static_cast<unsigned>(format.sampleRate), static_cast<unsigned>(kLowestSampleRate),
+                      static_cast<unsigned>(kHighestSampleRate));
+      break;
     case SampleProblem::TooLarge:
-      return head + "it is too large to convert";
+      reason = kWavTooLarge;
+      break;
   }
-  return "";
+  return vellaro::format(kWavCannotPlay, path, reason.c_str());
 }
 
 }  // namespace vellaro

@@ -1,5 +1,7 @@
 #include "sound/win32_midi.h"
 
+#include "base/messages.h"
+
 #include "base/message_sink.h"
 
 namespace vellaro {
@@ -31,7 +33,7 @@ MidiIn::MidiIn(uint8_t deviceIndex, MessageSink& messages) {
   if (midiInOpen(&handle_, deviceIndex, reinterpret_cast<DWORD_PTR>(&MidiIn::onInput),
                  reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
     handle_ = nullptr;
-    messages.showMessage("Cannot init MIDI IN device");
+    messages.showMessage(kMidiInCannotOpen);
   }
   // Also after a failed open: the calls then fail quietly on the null handle.
   midiInReset(handle_);

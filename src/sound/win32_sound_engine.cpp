@@ -1,5 +1,7 @@
 #include "sound/win32_sound_engine.h"
 
+#include "base/messages.h"
+
 #include <dsound.h>
 
 #include <algorithm>
@@ -57,7 +59,7 @@ BOOL CALLBACK SoundEngine::onDevice(GUID* guid, const char* description, const c
 void SoundEngine::enumerateDevices() {
   deviceCount_ = 0;
   if (FAILED(DirectSoundEnumerateA(&SoundEngine::onDevice, this))) {
-    messages_.showMessage("Direct Sound Enumeration failed");
+    messages_.showMessage(kSoundEnumerationFailed);
   }
 }
 
@@ -68,17 +70,17 @@ void SoundEngine::createDevice(uint8_t deviceIndex, HWND window) {
   if (deviceIndex < deviceCount_ && !devices_[deviceIndex].primary) guid = &devices_[deviceIndex].guid;
   IDirectSound* created = nullptr;
   if (FAILED(DirectSoundCreate(guid, &created, nullptr))) {
-    messages_.showMessage("Direct Sound Creation failed");
+    messages_.showMessage(kSoundCreationFailed);
   } else {
     sound_.reset(created);
   }
   if (!sound_ || FAILED(sound_->SetCooperativeLevel(window, DSSCL_PRIORITY))) {
-    messages_.showMessage("SetCooperativeLevel failed");
+    messages_.showMessage(kSoundCooperativeLevelFailed);
   }
   DSCAPS caps{};
   caps.dwSize = sizeof caps;  // 96; the capabilities are not used further
   if (!sound_ || FAILED(sound_->GetCaps(&caps))) {
-    messages_.showMessage("Direct Sound Retrieve Parameters Failed");
+    messages_.showMessage(kSoundParametersFailed);
   }
 }
 
@@ -91,7 +93,7 @@ void SoundEngine::createBuffer() {
   description.lpwfxFormat = &format;
   IDirectSoundBuffer* created = nullptr;
   if (!sound_ || FAILED(sound_->CreateSoundBuffer(&description, &created, nullptr))) {
-    messages_.showMessage("Init Direct Sound Buffer Failed");
+    messages_.showMessage(kSoundBufferFailed);
   } else {
     buffer_.reset(created);
   }
@@ -99,11 +101,11 @@ void SoundEngine::createBuffer() {
 
 void SoundEngine::startPlaying() {
   // The buffer loops from now until shutdown, also while nothing sounds.
-  if (!buffer_ || FAILED(buffer_->Play(0, 0, DSBPLAY_LOOPING))) messages_.showMessage("Cannot Start Play");
+  if (!buffer_ || FAILED(buffer_->Play(0, 0, DSBPLAY_LOOPING))) messages_.showMessage(kSoundCannotPlay);
   if (!buffer_) return;  // without a buffer there is nothing to fill
   writePosition_ = 0;    // before the first tick can run
   if (!timer_.start(kTickMs, kTimerResolutionMs, &SoundEngine::onTimerTick, this)) {
-    messages_.showMessage("Cannot Init Timer");
+    messages_.showMessage(kSoundTimerFailed);
     return;
   }
   running_.store(true);
@@ -140,7 +142,7 @@ void SoundEngine::writeBuffer(DWORD offset, DWORD bytes) {
     result = buffer_->Lock(offset, bytes, &first, &firstBytes, &second, &secondBytes, 0);
   }
   if (FAILED(result)) {
-    messages_.showMessage("Cannot Lock Sound Buffer");
+    messages_.showMessage(kSoundCannotLock);
     return;
   }
   const auto* mix = reinterpret_cast<const uint8_t*>(mixBuffer_.data());
@@ -151,7 +153,7 @@ void SoundEngine::writeBuffer(DWORD offset, DWORD bytes) {
     std::memcpy(second, mix + from, std::min<size_t>(secondBytes, mixBytes - from));
   }
   if (FAILED(buffer_->Unlock(first, firstBytes, second, secondBytes))) {
-    messages_.showMessage("Cannot UnLock Sound Buffer");
+    messages_.showMessage(kSoundCannotUnlock);
   }
 }
 

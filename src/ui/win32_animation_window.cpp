@@ -1,5 +1,7 @@
 #include "ui/win32_animation_window.h"
 
+#include "base/messages.h"
+
 #include <mmsystem.h>
 
 #include "base/message_sink.h"
@@ -70,7 +72,7 @@ void animate(MessageSink& host, HWND window, int on) {
   if (!object) return;
   if (on == 1 && object->timer == 0) {
     object->timer = timeSetEvent(kAnimationPeriodMs, 0, timerTick, reinterpret_cast<DWORD_PTR>(window), TIME_PERIODIC);
-    if (object->timer == 0) host.showMessage("Animation Window: Cannot Init Timer");
+    if (object->timer == 0) host.showMessage(kAnimationTimerFailed);
     object->currentFrame = 0;
   } else if (on == 0 && object->timer != 0) {
     stopAnimationTimer(object);

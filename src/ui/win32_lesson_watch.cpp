@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "base/text_format.h"
+#include "base/messages.h"
 #include "script/host.h"
 
 namespace vellaro {
@@ -17,7 +19,7 @@ LessonWatch::LessonWatch(std::string folder, std::function<void()> onChange, Hos
     : folder_(std::move(folder)), onChange_(std::move(onChange)), host_(host) {
   change_ = FindFirstChangeNotificationA(folder_.c_str(), FALSE, kWatchedChanges);
   if (!watching()) {
-    host_.showMessage("Cannot watch the folder (" + folder_ + ") for changed lessons");
+    host_.showMessage(format(kFolderWatchFailed, folder_.c_str()));
     return;
   }
   stamps_ = stampFolder();

@@ -1,5 +1,7 @@
 #include "ui/win32_object_windows.h"
 
+#include "base/messages.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -260,7 +262,7 @@ HWND createPictureWindow(HWND parent, HBITMAP picture) {
 HWND createTextWindow(MessageSink& messages, HWND parent, HBITMAP background, DWORD style) {
   BITMAP info{};
   if (background && GetObjectA(background, sizeof info, &info) && !info.bmBits) {
-    messages.showMessage("AAAAA!!! (2) DIB section of Bitmap is empty");
+    messages.showMessage(kDibSectionEmpty);
   }
   registerObjectClass(kTextClass, true);
   HWND window = CreateWindowExA(0, kTextClass, "", style ? style : WS_POPUP, 0, 0, kTextWindowWidth,

@@ -1,5 +1,7 @@
 #include "ui/win32_shapes.h"
 
+#include "base/messages.h"
+
 #include "base/message_sink.h"
 #include "base/win32_gdi.h"
 #include "image/transparent_runs.h"
@@ -36,7 +38,7 @@ int shapeWindowByColour(MessageSink& messages, HWND window, Rgb colour, int fram
   }
   HBITMAP bitmap = object ? object->surfaceBitmap : nullptr;
   if (!bitmap) {
-    messages.showMessage("Window contains no bitmap");
+    messages.showMessage(kShapeWithoutBitmap);
     return 0;
   }
   applyRegion(window, regionFromColour(bitmap, colour));

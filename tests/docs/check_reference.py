@@ -1,32 +1,39 @@
 #!/usr/bin/env python3
 """Checks that the lesson author's reference (docs/scenario-language.md) keeps up with the player.
 
-    check_reference.py commands SOURCE_DIR REFERENCE
-    check_reference.py messages SOURCE_DIR REFERENCE
-    check_reference.py list SOURCE_DIR            (prints every message pattern it found)
+    check_reference.py commands LANGUAGE REFERENCE
+    check_reference.py messages LANGUAGE REFERENCE
+    check_reference.py stray SOURCE_DIR        (fails on a message text written outside the catalogue)
+    check_reference.py list SOURCE_DIR         (prints every message literal the sources still hold)
 
-commands: every command word of the command table (kCommandTable in
-script/commands/commands.h) and every flow word the main loop tests (isWord(word, "...") in
-script/interpreter.cpp) has a section whose heading line is exactly ### `word`.
+LANGUAGE is the language description that `scnlint --language` prints: the path of scnlint (the
+script runs it) or of a saved .json file.
 
-messages: every message text the code can show appears in the reference. The texts are found in
-the sources, with comments removed, by four simple rules; each string literal they pick is one
-message text or a piece of one:
+commands: every word of the language, table commands and flow words, has a section whose heading
+line is exactly ### `word`.
+
+messages: every message text of the catalogue (src/base/messages.h) and every item name that the
+missing-variable message gives appears in the reference. A text is split at printf conversions
+(%d, %s, %.*s, ...), which the reference may write as any placeholder (NAME, <number>, ...), and at
+line breaks (\\r, \\n); each piece that holds a letter must appear on one line of the reference, in
+order, with anything in place of the conversions.
+
+stray: the catalogue is complete. The sources (with comments removed) are searched for message
+texts by four simple rules; each string literal they pick outside the catalogue is reported:
   1. literals inside the parentheses of a call that ends in a message box or a message text:
      showMessage, scriptError, askOkCancel, report (MIDI output, image library coder) and
      recordError (the math command's error text);
   2. literals in the statements of the same function that set a variable passed to such a call
-     (name = ..., name += ...), e.g. the three reasons of "goto N. Variable %s";
+     (name = ..., name += ...);
   3. literals in statements that set something named problem (the reason a message adds), and in
      the bodies of the functions called in the calls of rule 1 and in those statements: the helpers
-     that build message texts, such as the reason of a picture that cannot be shown;
+     that build message texts;
   4. the second argument of resolveArgument and expandReferences: the label that the
      missing-variable message names.
-A literal is split at printf conversions (%d, %s, %.*s, ...), which the reference may write as any
-placeholder (NAME, <number>, ...), and at line breaks (\\r, \\n); each piece that holds a letter must
-appear on one line of the reference, in order, with anything in place of the conversions.
 """
+import json
 import re
+import subprocess
 import sys
 from pathlib import Path
 
@@ -185,47 +192,79 @@ def all_patterns(source_dir):
     return patterns
 
 
-def command_words(source_dir):
-    table = (Path(source_dir) / "script/commands/commands.h").read_text(encoding="utf-8")
-    body = table[table.index("kCommandTable"):]
-    words = re.findall(r'\{\s*"([^"]+)"\s*,\s*cmd\w+\s*\}', body[:body.index("};")])
-    loop = (Path(source_dir) / "script/interpreter.cpp").read_text(encoding="utf-8")
-    flow = re.findall(r'isWord\(word,\s*"([^"]+)"\)', loop)
+def load_language(source):
+    """The language description: run scnlint --language, or read a saved .json file."""
+    if str(source).endswith(".json"):
+        return json.loads(Path(source).read_text(encoding="utf-8"))
+    output = subprocess.run([str(source), "--language"], check=True, capture_output=True, text=True).stdout
+    return json.loads(output)
+
+
+def command_words(language):
+    """(table commands, flow words) of the language description."""
+    words = [w["word"] for w in language["words"] if w["kind"] == "command"]
+    flow = [w["word"] for w in language["words"] if w["kind"] == "flow"]
     return words, flow
 
 
-def check_commands(source_dir, reference):
-    words, flow = command_words(source_dir)
+def check_commands(language, reference):
+    words, flow = command_words(language)
     if len(words) < 30 or len(flow) < 8:
-        return ["found only %d command words and %d flow words: has the table moved?" % (len(words), len(flow))]
+        return ["the language has only %d command words and %d flow words" % (len(words), len(flow))]
     headings = set(re.findall(r"^### `([^`]+)`\s*$", reference, re.M))
     return ["no section ### `%s`" % w for w in words + flow if w not in headings]
 
 
-def check_messages(source_dir, reference):
-    patterns = all_patterns(source_dir)
+def catalogue_patterns(language):
+    patterns = {}
+    for entry in language["messages"] + language["itemNames"]:
+        for piece, pattern in patterns_of(entry["text"]):
+            patterns.setdefault(pattern, (piece, entry["name"]))
+    return patterns
+
+
+def check_messages(language, reference):
+    patterns = catalogue_patterns(language)
     if len(patterns) < 50:
-        return ["found only %d message texts: has the extraction broken?" % len(patterns)]
+        return ["the language lists only %d message texts" % len(patterns)]
     lines = reference.splitlines()
     missing = []
-    for pattern, (piece, where) in sorted(patterns.items(), key=lambda p: str(p[1][1])):
+    for pattern, (piece, name) in sorted(patterns.items(), key=lambda p: p[1][1]):
         regex = re.compile(pattern)
         if not any(regex.search(line) for line in lines):
-            missing.append("%s: %r" % (where, piece))
+            missing.append("%s: %r" % (name, piece))
     return missing
 
 
+# Texts that the rules pick but that are no message of the player: lessontest's own step errors.
+NOT_THE_PLAYERS = re.compile(r"(^|/)headless_steps\.cpp$")
+
+
+def stray_texts(source_dir):
+    """[(piece, file)] of the message texts written outside the catalogue."""
+    found = []
+    for pattern, (piece, where) in sorted(all_patterns(source_dir).items(), key=lambda p: str(p[1][1])):
+        if str(where) != "base/messages.h" and not NOT_THE_PLAYERS.search(str(where)):
+            found.append((piece, where))
+    return found
+
+
 def main(argv):
-    if len(argv) == 3 and argv[1] == "list":
-        for pattern, (piece, where) in sorted(all_patterns(argv[2]).items(), key=lambda p: str(p[1][1])):
+    if len(argv) == 3 and argv[1] in ("list", "stray"):
+        texts = stray_texts(argv[2]) if argv[1] == "stray" else [(p, w) for _, (p, w) in all_patterns(argv[2]).items()]
+        for piece, where in texts:
             print("%s: %r" % (where, piece))
+        if argv[1] == "stray":
+            print("message texts outside the catalogue: %d" % len(texts))
+            return 1 if texts else 0
         return 0
     if len(argv) != 4 or argv[1] not in ("commands", "messages"):
         print(__doc__.split("\n\n")[1], file=sys.stderr)
         return 2
+    language = load_language(argv[2])
     reference = Path(argv[3]).read_text(encoding="utf-8")
     check = check_commands if argv[1] == "commands" else check_messages
-    problems = check(argv[2], reference)
+    problems = check(language, reference)
     for problem in problems:
         print("%s: %s" % (argv[3], problem))
     what = "command sections" if argv[1] == "commands" else "message texts"

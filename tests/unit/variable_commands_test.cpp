@@ -24,6 +24,9 @@ class VariableCommands : public ScenarioTest {
     char slots[6][kArgumentSize] = {};
     for (size_t i = 0; i < items.size(); ++i) copyText(slots[i + 1], kArgumentSize, items[i].c_str());
     CommandArgs args{{slots[0], slots[1], slots[2], slots[3], slots[4], slots[5]}, ""};
+    for (const Command& entry : kCommandTable) {
+      if (entry.handler == handler) args.command = &entry;  // the item names of its messages
+    }
     handler(in, args);
   }
   void command(CommandHandler handler, const std::vector<std::string>& items) { command(interpreter, handler, items); }

@@ -1,11 +1,13 @@
-// What the checker knows about each command word: which items are numbers, files, variables read
-// and variables written. The messages repeat the player's own texts where the player has one.
+// The checks of a command line, derived from the player's command table: each item is checked by
+// its kind, with the message the table gives it. Only melody, if and check have rules of their own,
+// and those go through the player's own functions.
 #include <cstring>
-#include <iterator>
 
 #include "linter.h"
 #include "script/commands/commands.h"
 #include "script/commands/melody.h"
+#include "script/commands/text.h"
+#include "script/conditions.h"
 #include "script/text.h"
 
 namespace vellaro::lint {
@@ -18,210 +20,50 @@ const std::string& item(const Slots& slots, size_t i) {
   return i < slots.size() ? slots[i] : kEmpty;
 }
 
-void checkNothing(Linter&, const Slots&) {}
+std::string withoutQuotes(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
+  return text;
+}
 
-void checkRead1(Linter& l, const Slots& s) { l.readsArgument(item(s, 1)); }
+bool hasMessage(const ItemSpec& spec) { return spec.message[0] != '\0'; }
 
-void checkClear(Linter& l, const Slots& s) {
-  l.readsArgument(item(s, 1));
-  const std::string& background = item(s, 1);
-  if (background.empty() || background[0] == '$') return;
-  if (background[0] != '*') {
-    l.requireFile(background, "picture");
-  } else if (background.size() != 7) {
-    l.report(true, "Background color is invalid (" + background + ")");
+// The table's message for a written value: the value takes the place of a %s, or follows in brackets.
+std::string messageFor(const ItemSpec& spec, const std::string& value) {
+  if (std::strstr(spec.message, "%s")) return format(spec.message, value.c_str());
+  return std::string(spec.message) + " (" + value + ")";
+}
+
+bool inWords(const WordList& words, const std::string& value) {
+  for (size_t i = 0; i < words.count; ++i) {
+    if (value == words.words[i]) return true;
   }
+  return false;
 }
 
-void checkPreshow(Linter& l, const Slots& s) {
-  for (size_t i = 1; i <= 4; ++i) l.readsArgument(item(s, i));
-  l.requireFile(item(s, 3), "picture");
-  const std::string& colour = item(s, 5);
-  if (!colour.empty() && colour.size() != 6) l.report(true, "Transparent color is invalid (" + colour + ")");
+void checkNumber(Linter& l, const ItemSpec& spec, const std::string& value) {
+  if (hasMessage(spec) && !isNumber(value.c_str())) l.report(true, messageFor(spec, value));
 }
 
-void checkShow(Linter& l, const Slots& s) {
-  bool picture = false;
-  for (size_t i = 2; i <= 5; ++i) picture = picture || !item(s, i).empty();
-  if (picture) {
-    checkPreshow(l, s);
-  } else {
-    l.readsArgument(item(s, 1));
-  }
-}
-
-void checkPrint(Linter& l, const Slots& s) {
-  for (size_t i = 1; i <= 4; ++i) l.readsArgument(item(s, i));
-}
-
-void checkText(Linter& l, const Slots& s) {
-  checkPrint(l, s);
-  const std::string& text = item(s, 3);
-  size_t secondStar = text.size() > 1 && text[0] == '*' ? text.find('*', 1) : std::string::npos;
-  if (secondStar != std::string::npos && !isNumber(text.substr(1, secondStar - 1).c_str())) {
-    l.report(true, "text: additional text size is not a number (" + text.substr(1, secondStar - 1) + ")");
-  }
-}
-
-void checkFont(Linter& l, const Slots& s) {
-  l.readsArgument(item(s, 3));
-  l.requireNumber(item(s, 1), "Font size is not a number");
-  l.readsArgument(item(s, 2));
-  const std::string& colour = item(s, 2);
-  if (!colour.empty() && colour[0] != '$' && colour.size() != 6) l.report(true, "Font color is invalid (" + colour + ")");
-  l.requireNumber(item(s, 5), "Codepage is not a number");
-}
-
-void checkGettext(Linter& l, const Slots& s) {
-  l.readsArgument(item(s, 1));
-  l.setsVariable(item(s, 2));
-}
-
-void checkInput(Linter& l, const Slots& s) {
-  l.requireNumber(item(s, 2), "input  -- time is not a number");
-  l.setsVariable(item(s, 1));
-}
-
-void checkInstrument(Linter& l, const std::string& instrument) {
-  if (!instrument.empty() && instrument[0] != '*' && instrument[0] != '$') l.requireFile(instrument, "sound");
-}
-
-void checkPlay(Linter& l, const Slots& s) {
-  l.readsArgument(item(s, 1));
-  checkInstrument(l, item(s, 1));
-  l.requireNumber(item(s, 2), "melody: parameter of PLAY command is not a number");
-}
-
-void checkPause(Linter& l, const Slots& s) {
-  l.readsArgument(item(s, 2));
-  const std::string& value = item(s, 1);
-  l.requireNumber(value, "pause: parameter 1 is not a number");
-  const std::string& mode = item(s, 2);
-  if (value.empty() || value[0] == '$' || !isNumber(value.c_str()) || mode == "ms" || mode == "old" || mode[0] == '$') return;
+// pause's length is a note value from 1 to 128 unless its mode item asks for ms or old.
+void checkBeats(Linter& l, const ItemSpec& spec, const std::string& value, const std::string& mode) {
+  if (!isNumber(value.c_str())) return l.report(true, messageFor(spec, value));
+  if (value.empty() || mode[0] == '$' || mode == "ms" || mode == "old") return;
   int32_t n = textToInt(value.c_str());
-  if (n < 1 || n > 128) l.report(true, "pause -- parameter is out of range (" + value + ")");
+  if (n < 1 || n > 128) l.report(true, std::string(kPauseOutOfRange) + " (" + value + ")");
 }
 
-// melody takes the stored line and splits it at every single blank, quotes or not.
-void checkMelody(Linter& l, const std::string& line) {
-  size_t begin = line.find(' ');
-  while (begin != std::string::npos) {
-    size_t end = line.find(' ', begin + 1);
-    std::string token = line.substr(begin + 1, end == std::string::npos ? std::string::npos : end - begin - 1);
-    l.readsArgument(token);
-    if (!token.empty() && token[0] == '+') l.requireFile(token.substr(1), "sound");
-    if (token.size() > 1 && token[0] == '(') {
-      l.requireNumber(token.substr(1, token.size() - 2), "melody  -- parameter of EXPECT command is not a number");
-    }
-    begin = end;
-  }
+void checkSizedText(Linter& l, const ItemSpec& spec, const std::string& value) {
+  WidthForm form = parseWidthForm(value.c_str());
+  if (!form.present || form.widthIsNumber) return;
+  size_t second = value.find('*', 1);
+  l.report(true, messageFor(spec, value.substr(1, second - 1)));
 }
 
-void checkExpect(Linter& l, const Slots& s) {
-  l.requireNumber(item(s, 1), "melody  -- parameter of EXPECT command is not a number");
+void checkBackground(Linter& l, const ItemSpec& spec, const std::string& value) {
+  if (value.empty()) return;
+  if (value[0] != '*') return l.requireFile(value, "picture");
+  if (value.size() != 7) l.report(true, messageFor(spec, value));
 }
-
-void checkLatency(Linter& l, const std::string& value) {
-  if (!value.empty() && value[0] == '$') return l.readsArgument(value);
-  uint32_t ms = 0;
-  if (value != "auto" && !readLatencyMs(value.c_str(), &ms)) {
-    l.report(true, "check latency  -- not a number from 0 to 2000. (" + value + ")");
-  }
-}
-
-void checkCheck(Linter& l, const Slots& s) {
-  const std::string& sub = item(s, 1);
-  if (sub == "mode") {
-    if (!isNumber(item(s, 3).c_str())) l.report(true, "check mode  -- mode is not a number. (" + item(s, 3) + ")");
-    if (!isNumber(item(s, 4).c_str())) l.report(true, "check mode  -- accuracy is not a number. (" + item(s, 4) + ")");
-  } else if (sub == "latency") {
-    checkLatency(l, item(s, 2));
-  } else if (sub == "count" || sub == "result" || sub == "offset") {
-    l.setsVariable(item(s, 2));
-  } else if (sub != "on" && sub != "off") {
-    l.report(true, "check  -- Unknown command   <check " + sub + ">");
-  }
-}
-
-void checkAssign(Linter& l, const Slots& s) {
-  l.readsArgument(item(s, 2));
-  l.setsVariable(item(s, 1));
-}
-
-void checkExpand(Linter& l, const Slots& s) {
-  l.readsReferences(item(s, 2));
-  l.setsVariable(item(s, 1));
-}
-
-void checkInc(Linter& l, const Slots& s) {
-  if (!item(s, 2).empty()) l.requireNumber(item(s, 2), "inc  -- add value is not number");
-  // inc never creates its variable: some other line must set it first.
-  const std::string& target = item(s, 1);
-  l.readsVariable(target[0] == '$' ? target.substr(1) : target);
-}
-
-void checkList(Linter& l, const Slots& s, bool writes) {
-  l.readsArgument(item(s, 1));
-  const std::string& list = item(s, 2);
-  size_t begin = 0;
-  while (begin <= list.size()) {
-    size_t end = list.find(',', begin);
-    if (end == std::string::npos) end = list.size();
-    std::string entry = list.substr(begin, end - begin);
-    if (entry.size() > 1 && writes) l.setsVariable(entry);
-    if (entry.size() > 1 && !writes) l.readsVariable(entry.substr(1));
-    begin = end + 1;
-  }
-}
-
-void checkStore(Linter& l, const Slots& s) { checkList(l, s, false); }
-void checkRestore(Linter& l, const Slots& s) { checkList(l, s, true); }
-
-void checkMove(Linter& l, const Slots& s) {
-  for (size_t i = 1; i <= 3; ++i) l.readsArgument(item(s, i));
-}
-
-void checkGetcoord(Linter& l, const Slots& s) {
-  l.readsArgument(item(s, 1));
-  l.setsVariable(item(s, 2));
-  l.setsVariable(item(s, 3));
-}
-
-void checkSetdir(Linter& l, const Slots& s) {
-  l.readsArgument(item(s, 1));
-  l.setBaseDir(item(s, 1));
-}
-
-void checkUserinstrument(Linter& l, const Slots& s) { checkInstrument(l, item(s, 1)); }
-
-void checkDebug(Linter& l, const Slots& s) {
-  if (item(s, 1) != "on" && item(s, 1) != "off") l.report(true, "debug  -- unknown mode (" + item(s, 1) + ")");
-}
-
-void checkScreen(Linter& l, const Slots& s) {
-  l.requireNumber(item(s, 1), "screen: width is not a number");
-  l.requireNumber(item(s, 2), "screen: color is not a number");
-  l.requireNumber(item(s, 3), "screen: frequency is not a number");
-}
-
-struct CommandCheck {
-  const char* name;
-  void (*check)(Linter&, const Slots&);
-};
-
-// One entry for every word of the player's command table (melody is checked on its whole line).
-constexpr CommandCheck kCommandChecks[] = {
-    {"poke", checkRead1},         {"clear", checkClear},       {"remove", checkRead1},     {"show", checkShow},
-    {"preshow", checkPreshow},    {"hide", checkRead1},        {"print", checkPrint},      {"text", checkText},
-    {"font", checkFont},          {"gettext", checkGettext},   {"input", checkInput},      {"play", checkPlay},
-    {"pause", checkPause},        {"wait", checkNothing},      {"melody", checkNothing},   {"expect", checkExpect},
-    {"rdiagram", checkNothing},   {"check", checkCheck},       {"let", checkAssign},       {"math", checkExpand},
-    {"eval", checkExpand},        {"random", checkAssign},     {"init", checkAssign},      {"inc", checkInc},
-    {"exec", checkRead1},         {"move", checkMove},         {"drag", checkRead1},       {"getcoord", checkGetcoord},
-    {"getsize", checkGetcoord},   {"mute", checkNothing},      {"setdir", checkSetdir},    {"userinstrument", checkUserinstrument},
-    {"debug", checkDebug},        {"store", checkStore},       {"restore", checkRestore},  {"screen", checkScreen},
-};
-static_assert(std::size(kCommandChecks) == std::size(kCommandTable), "a check for every command word");
 
 void checkJump(Linter& l, const Slots& s) {
   const std::string& target = item(s, 1);
@@ -233,31 +75,112 @@ void checkJump(Linter& l, const Slots& s) {
   for (size_t i = 2; i < s.size() && !s[i].empty(); ++i) l.requireJumpTarget(s[i], s[0].c_str());
 }
 
-void checkNumericIf(Linter& l, const Slots& s, char op) {
-  const std::string& a = item(s, 1);
-  const std::string& b = item(s, 3);
-  if (op == 'd') {
-    if (!a.empty() && a[0] != '$' && !isNumber(a.c_str())) l.report(true, "if(diapazone): variable is not number");
-    if (b.empty() || b[0] == '$') return;
-    size_t comma = b.find(',');
-    if (comma == std::string::npos) {
-      l.report(true, "if(diapazone): diapazone contains no separator(,)");
-    } else if (!isNumber(b.substr(0, comma).c_str()) || !isNumber(b.substr(comma + 1).c_str())) {
-      l.report(true, "if(diap): bound of " + b + " is not number");
-    }
-    return;
+void checkList(Linter& l, const std::string& list, bool writes) {
+  size_t begin = 0;
+  while (begin <= list.size()) {
+    size_t end = list.find(',', begin);
+    if (end == std::string::npos) end = list.size();
+    std::string entry = list.substr(begin, end - begin);
+    if (entry.size() > 1 && writes) l.setsVariable(entry);
+    if (entry.size() > 1 && !writes) l.readsVariable(entry.substr(1));
+    begin = end + 1;
   }
-  if (!a.empty() && a[0] != '$' && !isNumber(a.c_str())) l.report(true, format("if(%c): variable 1 is not  number", op));
-  if (!b.empty() && b[0] != '$' && !isNumber(b.c_str())) l.report(true, format("if(%c): variable 2 is not  number", op));
+}
+
+// Item i of the line, by its kind. A resolved item's $variable is a read whatever its kind, and
+// then its value is unknown here.
+void checkItem(Linter& l, const Slots& s, const ItemSpec& spec, size_t i) {
+  const std::string& raw = item(s, i);
+  bool resolved = spec.label[0] != '\0';
+  std::string value = resolved ? withoutQuotes(raw) : raw;
+  // These read their $ their own way: a numbered jump, a folder unknown from here on, references.
+  bool ownReference = spec.kind == ItemKind::JumpTarget || spec.kind == ItemKind::Directory ||
+                      spec.kind == ItemKind::Expression || spec.kind == ItemKind::WholeLine;
+  if (resolved && !ownReference && !value.empty() && value[0] == '$') return l.readsArgument(raw);
+  switch (spec.kind) {
+    case ItemKind::Number: return checkNumber(l, spec, value);
+    case ItemKind::Beats: return checkBeats(l, spec, value, withoutQuotes(item(s, i + 1)));
+    case ItemKind::Colour:
+      if (!value.empty() && value.size() != 6) l.report(true, messageFor(spec, value));
+      return;
+    case ItemKind::Background: return checkBackground(l, spec, value);
+    case ItemKind::PictureFile: return l.requireFile(value, "picture");
+    case ItemKind::Instrument:
+      if (!value.empty() && value[0] != '*' && value[0] != '$') l.requireFile(value, "sound");
+      return;
+    case ItemKind::ScenarioFile: return l.loadFile(value, item(s, i + 1));
+    case ItemKind::JumpTarget: return checkJump(l, s);
+    case ItemKind::SizedText: return checkSizedText(l, spec, value);
+    case ItemKind::Expression: return l.readsReferences(raw);
+    case ItemKind::VariableWritten: return l.setsVariable(raw);
+    case ItemKind::VariableChanged: return l.readsVariable(raw[0] == '$' ? raw.substr(1) : raw);
+    case ItemKind::VariablesRead: return checkList(l, raw, false);
+    case ItemKind::VariablesWritten: return checkList(l, raw, true);
+    case ItemKind::Directory:
+      l.readsArgument(raw);
+      return l.setBaseDir(raw);
+    case ItemKind::SubCommand:
+      if (!inWords(spec.words, value)) l.report(true, messageFor(spec, value));
+      return;
+    default: return;  // the other kinds take any text
+  }
+}
+
+void checkItems(Linter& l, const Slots& s, const Command& command) {
+  for (size_t i = 1; i <= static_cast<size_t>(kCommandItems); ++i) checkItem(l, s, command.items[i - 1], i);
+}
+
+// melody reads its stored line token by token, as the player splits it.
+void checkMelody(Linter& l, const std::string& line) {
+  for (const std::string& token : melodyTokens(line.c_str())) {
+    l.readsArgument(token);
+    if (!token.empty() && token[0] == '+') l.requireFile(token.substr(1), "sound");
+    if (token.size() > 1 && token[0] == '(') {
+      l.requireNumber(token.substr(1, token.size() - 2), kExpectNotNumber);
+    }
+  }
+}
+
+// A side that is a $variable has a value unknown here; a value that suits the comparison stands
+// in for it, so that only written sides are judged.
+std::string knownSide(const std::string& side, const char* standIn) {
+  std::string text = withoutQuotes(side);
+  return !text.empty() && text[0] == '$' ? standIn : text;
 }
 
 void checkIf(Linter& l, const Slots& s) {
   l.readsArgument(item(s, 1));
   l.readsArgument(item(s, 3));
-  char op = item(s, 2).empty() ? '\0' : item(s, 2)[0];
-  if (op == '>' || op == '<' || op == 'd') checkNumericIf(l, s, op);
-  if (op != '=' && op != '#' && op != '>' && op != '<' && op != 'd') {
-    l.report(true, "if: unknown comparison (" + item(s, 2) + "); the condition is always false");
+  const std::string& op = item(s, 2);
+  if (!inWords(findCommand("if")->items[1].words, op.substr(0, 1))) {
+    l.report(true, "if: unknown comparison (" + op + "); the condition is always false");
+    return;
+  }
+  std::string a = knownSide(item(s, 1), "0");
+  std::string b = knownSide(item(s, 3), op[0] == 'd' ? "0,0" : "0");
+  std::string problem = conditionProblem(a.c_str(), op[0], b.c_str());
+  if (!problem.empty()) l.report(true, problem);
+}
+
+void checkLatency(Linter& l, const std::string& value) {
+  if (!value.empty() && value[0] == '$') return l.readsArgument(value);
+  uint32_t ms = 0;
+  if (value != "auto" && !readLatencyMs(value.c_str(), &ms)) {
+    l.report(true, std::string(kCheckLatencyInvalid) + " (" + value + ")");
+  }
+}
+
+// The sub-command word, then the items that sub-command reads.
+void checkCheck(Linter& l, const Slots& s, const Command& command) {
+  checkItem(l, s, command.items[0], 1);
+  const std::string& sub = item(s, 1);
+  if (sub == "mode") {
+    checkItem(l, s, command.items[2], 3);
+    checkItem(l, s, command.items[3], 4);
+  } else if (sub == "latency") {
+    checkLatency(l, item(s, 2));
+  } else if (sub == "count" || sub == "result" || sub == "offset") {
+    l.setsVariable(item(s, 2));
   }
 }
 
@@ -265,15 +188,12 @@ void checkIf(Linter& l, const Slots& s) {
 
 void checkCommand(Linter& linter, const Slots& slots, const std::string& line) {
   const std::string& word = slots[0];
-  if (word == "goto" || word == "gosub" || word == "ifsilent") return checkJump(linter, slots);
-  if (word == "if") return checkIf(linter, slots);
-  if (word == "load") return linter.loadFile(item(slots, 1), item(slots, 2));
-  if (word == "exit" || word == "return" || word == "terminate") return;
+  const Command* command = findCommand(word.c_str());
+  if (!command) return linter.report(true, "unknown command word " + word + "; the player ignores this line");
   if (word == "melody") return checkMelody(linter, line);
-  for (const CommandCheck& command : kCommandChecks) {
-    if (word == command.name) return command.check(linter, slots);
-  }
-  linter.report(true, "unknown command word " + word + "; the player ignores this line");
+  if (word == "if") return checkIf(linter, slots);
+  if (word == "check") return checkCheck(linter, slots, *command);
+  checkItems(linter, slots, *command);
 }
 
 }  // namespace vellaro::lint

@@ -1,23 +1,29 @@
 // scnlint: checks a lesson before it is run. Reports "file:line: error|warning: message", one per
 // line; exit code 0 when clean, 1 for warnings only, 2 for errors. --graph prints the lesson's flow
-// as Graphviz DOT instead, and the findings go to standard error.
+// as Graphviz DOT instead, and the findings go to standard error. --language prints the scenario
+// language (every word with its items, every message the player can show) as JSON.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "flow_graph.h"
+#include "language_json.h"
 #include "linter.h"
 
 namespace {
 
 int usage() {
-  std::fputs("usage: scnlint [--graph] LESSON.scn\n", stderr);
+  std::fputs("usage: scnlint [--graph] LESSON.scn\n       scnlint --language\n", stderr);
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--language") == 0) {
+    std::fputs(vellaro::lint::languageJson().c_str(), stdout);
+    return 0;
+  }
   bool graph = argc == 3 && std::strcmp(argv[1], "--graph") == 0;
   if (argc != 2 && !graph) return usage();
   std::string path = argv[argc - 1];

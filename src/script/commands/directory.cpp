@@ -1,11 +1,12 @@
 // setdir and userinstrument: the scenario directory and the instrument of the learner's keys.
+#include "base/messages.h"
 #include "script/commands/commands.h"
 #include "script/interpreter.h"
 
 namespace vellaro {
 
 void cmdSetdir(Interpreter& in, CommandArgs& args) {
-  const char* dir = in.resolveArgument(args.item[1], "set dir");
+  const char* dir = in.resolveItem(args, 1);
   if (dir) in.variables.setVariable("base_dir", dir);
 }
 

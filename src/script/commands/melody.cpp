@@ -1,4 +1,5 @@
 // Melody capture and checking: melody, expect, check and rdiagram.
+#include "base/messages.h"
 #include "script/commands/melody.h"
 
 #include <cstdint>
@@ -35,7 +36,7 @@ void expectNote(Interpreter& in, const char* text) {
   MelodyCapture& capture = in.capture;
   if (!capture.isOn() || capture.mode != CheckMode::User) return;
   if (!isNumber(text)) {
-    in.scriptError("melody  -- parameter of EXPECT command is not a number");
+    in.scriptError(kExpectNotNumber);
     return;
   }
   capture.recordExpected(now(in), static_cast<uint16_t>(textToInt(text)));
@@ -72,7 +73,7 @@ void soundNote(MelodyLine& melody, const char* token) {
 
 void runToken(MelodyLine& melody, std::string& token) {
   Interpreter& in = melody.in;
-  const char* text = in.resolveArgument(token.data(), "melody");
+  const char* text = in.resolveArgument(token.data(), kItemMelody);
   if (!text) return;  // the resolver has named the missing variable; the token is skipped
   switch (text[0]) {
     case '(':
@@ -109,7 +110,7 @@ void checkMode(Interpreter& in, CommandArgs& args) {
   const char* flags = args.item[3];
   if (flags[0] != '\0') {
     if (!isNumber(flags)) {
-      in.scriptError("check mode  -- mode is not a number.");
+      in.scriptError(kCheckModeFlagsNotNumber);
       return;
     }
     capture.flags = static_cast<uint8_t>(textToInt(flags));
@@ -117,7 +118,7 @@ void checkMode(Interpreter& in, CommandArgs& args) {
   const char* accuracy = args.item[4];
   if (accuracy[0] != '\0') {
     if (!isNumber(accuracy)) {
-      in.scriptError("check mode  -- accuracy is not a number.");
+      in.scriptError(kCheckModeAccuracyNotNumber);
       return;
     }
     capture.accuracyMs = static_cast<uint32_t>(textToInt(accuracy));
@@ -137,7 +138,7 @@ void checkResult(Interpreter& in, const char* variable) {
 // check latency MS|$variable|auto: the compensation from then on. auto takes the sound engine's
 // write-ahead at this moment (0 where nothing plays to a device).
 void checkLatency(Interpreter& in, CommandArgs& args) {
-  const char* text = in.resolveArgument(args.item[2], "check latency");
+  const char* text = in.resolveItem(args, 2);
   if (!text) return;
   if (std::strcmp(text, "auto") == 0) {
     VoicePlayer* voices = in.services ? in.services->voices : nullptr;
@@ -146,7 +147,7 @@ void checkLatency(Interpreter& in, CommandArgs& args) {
   }
   uint32_t ms = 0;
   if (!readLatencyMs(text, &ms)) {
-    in.scriptError("check latency  -- not a number from 0 to 2000.");
+    in.scriptError(kCheckLatencyInvalid);
     return;
   }
   in.capture.latencyMs = ms;
@@ -235,7 +236,7 @@ void cmdCheck(Interpreter& in, CommandArgs& args) {
   } else if (std::strcmp(sub, "offset") == 0) {
     checkOffset(in, args.item[2]);
   } else {
-    in.scriptError("check  -- Unknown command   <check %s>", sub);
+    in.scriptError(kCheckUnknown, sub);
   }
 }
 
@@ -246,7 +247,7 @@ void cmdRdiagram(Interpreter& in, CommandArgs& args) {
   const char* scaleText = args.item[1];
   int32_t scale = isNumber(scaleText) ? textToInt(scaleText) : 1;
   if (scale < 1) {
-    in.scriptError("rdiagram  -- scale must be at least 1");
+    in.scriptError(kDiagramScaleTooSmall);
     return;
   }
   Screen* screen = screenOf(in);

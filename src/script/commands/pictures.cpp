@@ -1,5 +1,6 @@
 // Pictures and the object registry: clear, preshow, show, hide, remove, move, drag, getcoord,
 // getsize. A command without a Screen (no windows) does nothing.
+#include "base/messages.h"
 #include "script/commands/pictures.h"
 
 #include <cstring>
@@ -38,7 +39,7 @@ bool hasItemsAfterFirst(const CommandArgs& args) {
 // The colour of "*RRGGBB", or false after "%d: Background color is invalid".
 bool backgroundColour(Interpreter& in, const char* text, Rgb* colour) {
   if (std::strlen(text) != 6) {
-    in.scriptError("Background color is invalid");
+    in.scriptError(kBackgroundColourInvalid);
     return false;
   }
   *colour = parseColour(text);
@@ -48,19 +49,19 @@ bool backgroundColour(Interpreter& in, const char* text, Rgb* colour) {
 // preshow and the long form of show: the new, placed but hidden object, or null when the command
 // stopped (then an object already registered stays registered and hidden, as the messages say).
 ObjectHandle preshowObject(Interpreter& in, Screen& screen, CommandArgs& args) {
-  const char* file = in.resolveArgument(args.item[3], "preshow, filename");
+  const char* file = in.resolveArgument(args.item[3], kItemPreshowFile);
   if (!file) return nullptr;
   std::string path = in.pathInBaseDir(file);
   PictureHandle picture = screen.loadPicture(path);
   if (!picture) {
-    in.scriptError("cannot find picture %s", path.c_str());
+    in.scriptError(kPictureMissing, path.c_str());
     return nullptr;
   }
   ObjectHandle object = screen.createPictureObject(picture);  // it owns the picture from here on
   if (!object) return nullptr;  // no window could be made: nothing to name or place
-  const char* xText = in.resolveArgument(args.item[1], "preshow, X");
-  const char* yText = xText ? in.resolveArgument(args.item[2], "preshow, Y") : nullptr;
-  const char* name = yText ? in.resolveArgument(args.item[4], "(pre)show, ObjName") : nullptr;
+  const char* xText = in.resolveArgument(args.item[1], kItemPreshowX);
+  const char* yText = xText ? in.resolveArgument(args.item[2], kItemPreshowY) : nullptr;
+  const char* name = yText ? in.resolveArgument(args.item[4], kItemPreshowName) : nullptr;
   if (!name) {
     screen.destroyObject(object);  // nothing could name or place it
     return nullptr;
@@ -75,7 +76,7 @@ ObjectHandle preshowObject(Interpreter& in, Screen& screen, CommandArgs& args) {
   const char* colour = args.item[5];  // not resolved
   if (colour[0] != '\0') {
     if (std::strlen(colour) != 6) {
-      in.scriptError("Transparent color is invalid");
+      in.scriptError(kTransparentColourInvalid);
       return nullptr;
     }
     screen.shapeByColour(object, parseColour(colour));
@@ -108,7 +109,7 @@ int parseCoordinate(Interpreter& in, const char* text, int extent, int screenSiz
     ++text;
   }
   if (!isNumber(text)) {
-    in.scriptError("Coordinate is not a number");
+    in.scriptError(kCoordinateNotNumber);
     return 0;
   }
   int64_t offset = textToInt(text);
@@ -142,7 +143,7 @@ void cmdClear(Interpreter& in, CommandArgs& args) {
     if (in.objects.at(slot)) screen->showObject(in.objects.at(slot), false);
   }
   screen->deleteBackground();
-  const char* background = in.resolveArgument(args.item[1], "clear");
+  const char* background = in.resolveItem(args, 1);
   PictureHandle picture = nullptr;
   if (!background || background[0] == '\0') {
     picture = screen->makeSolidPicture(kSolidPictureSize, kSolidPictureSize, Rgb{255, 255, 255});
@@ -171,7 +172,7 @@ void cmdShow(Interpreter& in, CommandArgs& args) {
     screen->setArrowCursor();
     return;
   }
-  const char* name = in.resolveArgument(args.item[1], "show");
+  const char* name = in.resolveItem(args, 1);
   if (!name) return;
   forEachNamed(in, *screen, name, [screen](ObjectHandle object) { screen->showObject(object, true); });
 }
@@ -179,7 +180,7 @@ void cmdShow(Interpreter& in, CommandArgs& args) {
 void cmdHide(Interpreter& in, CommandArgs& args) {
   Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = in.resolveArgument(args.item[1], "hide");
+  const char* name = in.resolveItem(args, 1);
   if (!name) return;
   forEachNamed(in, *screen, name, [screen](ObjectHandle object) { screen->showObject(object, false); });
 }
@@ -187,7 +188,7 @@ void cmdHide(Interpreter& in, CommandArgs& args) {
 void cmdRemove(Interpreter& in, CommandArgs& args) {
   Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = in.resolveArgument(args.item[1], "remove");
+  const char* name = in.resolveItem(args, 1);
   bool everyObject = !name || name[0] == '\0';  // a missing variable removes every object too
   int removed = 0;
   for (int slot = 0; slot < kMaxObjects; ++slot) {
@@ -198,25 +199,25 @@ void cmdRemove(Interpreter& in, CommandArgs& args) {
     ++removed;
   }
   if (removed == 0) {
-    in.scriptError("remove  -- Cannot found object");
+    in.scriptError(kRemoveFoundNothing);
   } else if (removed > 1 && !everyObject) {
-    in.scriptError("remove: Several object with the same name found and removed");
+    in.scriptError(kRemoveFoundSeveral);
   }
 }
 
 void cmdMove(Interpreter& in, CommandArgs& args) {
   Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = in.resolveArgument(args.item[1], "move, ObjName");
+  const char* name = in.resolveItem(args, 1);
   if (!name) return;
   ObjectHandle object = in.objects.findObject(*screen, name);
   if (!object) {
-    in.scriptError("move -- object (%s) is not found", name);
+    in.scriptError(kMoveObjectMissing, name);
     return;
   }
-  const char* xText = in.resolveArgument(args.item[2], "move, X");
+  const char* xText = in.resolveItem(args, 2);
   if (!xText) return;
-  const char* yText = in.resolveArgument(args.item[3], "move, Y");
+  const char* yText = in.resolveItem(args, 3);
   if (!yText) return;
   int width = 0;
   int height = 0;
@@ -229,7 +230,7 @@ void cmdMove(Interpreter& in, CommandArgs& args) {
 void cmdDrag(Interpreter& in, CommandArgs& args) {
   Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = in.resolveArgument(args.item[1], "drag: ObjName");
+  const char* name = in.resolveItem(args, 1);
   if (!name) return;
   ObjectHandle object = in.objects.findObject(*screen, name);
   if (!object) return;
@@ -240,7 +241,7 @@ void cmdDrag(Interpreter& in, CommandArgs& args) {
 void cmdGetcoord(Interpreter& in, CommandArgs& args) {
   Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = in.resolveArgument(args.item[1], "getcoord: ObjName");
+  const char* name = in.resolveItem(args, 1);
   if (!name) return;
   if (name[0] == '*') {
     storePair(in, args, screen->screenWidth() / 2, screen->screenHeight() / 2);
@@ -255,7 +256,7 @@ void cmdGetcoord(Interpreter& in, CommandArgs& args) {
 void cmdGetsize(Interpreter& in, CommandArgs& args) {
   Screen* screen = screenOf(in);
   if (!screen) return;
-  const char* name = in.resolveArgument(args.item[1], "getsize: ObjName");
+  const char* name = in.resolveItem(args, 1);
   if (!name) return;
   if (name[0] == '*') {
     storePair(in, args, screen->screenWidth(), screen->screenHeight());

@@ -1,4 +1,5 @@
 // Sound commands: play, pause, wait and mute.
+#include "base/messages.h"
 #include "script/commands/commands.h"
 
 #include <cstdint>
@@ -17,8 +18,8 @@ namespace vellaro {
 // play instrument note: "*N" is MIDI program N, anything else a WAV file in base_dir. The sample
 // is loaded even when the note then turns out not to be a number.
 void cmdPlay(Interpreter& in, CommandArgs& args) {
-  const char* instrument = in.resolveArgument(args.item[1], "play, filename");
-  const char* note = in.resolveArgument(args.item[2], "play, note");
+  const char* instrument = in.resolveItem(args, 1);
+  const char* note = in.resolveItem(args, 2);
   if (!instrument || !note) return;  // the resolver has said which variable is missing
   InstrumentBank* bank = in.services ? in.services->instruments : nullptr;
   int entry = kNoInstrument;
@@ -27,7 +28,7 @@ void cmdPlay(Interpreter& in, CommandArgs& args) {
                                  : bank->findSample(in.pathInBaseDir(instrument).c_str());
   }
   if (!isNumber(note)) {
-    in.scriptError("melody: parameter of PLAY command is not a number");
+    in.scriptError(kPlayNoteNotNumber);
     return;
   }
   uint16_t number = static_cast<uint16_t>(textToInt(note));
@@ -40,12 +41,12 @@ void cmdPlay(Interpreter& in, CommandArgs& args) {
 // note length: tempo / value with value 1 to 128. A click that reports an object, or closing the
 // window, ends the wait early; a duration of 0 or less dispatches pending messages once.
 void cmdPause(Interpreter& in, CommandArgs& args) {
-  const char* value = in.resolveArgument(args.item[1], "pause, value");
+  const char* value = in.resolveItem(args, 1);
   if (!value) return;
-  const char* mode = in.resolveArgument(args.item[2], "pause, mode");
+  const char* mode = in.resolveItem(args, 2);
   if (!mode) return;
   if (!isNumber(value)) {
-    in.scriptError("pause: parameter 1 is not a number");
+    in.scriptError(kPauseValueNotNumber);
     return;
   }
   int64_t count = textToInt(value);
@@ -57,11 +58,11 @@ void cmdPause(Interpreter& in, CommandArgs& args) {
   } else {
     const char* tempo = in.variables.getVariable("tempo");
     if (!tempo || !isNumber(tempo)) {
-      in.scriptError("pause  -- (tempo) variable is not a number");
+      in.scriptError(kPauseTempoNotNumber);
       return;
     }
     if (count < 1 || count > 128) {
-      in.scriptError("pause -- parameter is out of range");
+      in.scriptError(kPauseOutOfRange);
       return;
     }
     duration = static_cast<uint16_t>(textToInt(tempo) / count);  // kept to its low 16 bits

@@ -1,6 +1,7 @@
 // exec, screen and debug: the shell, the display mode and the debug log switch.
 #include <cstring>
 
+#include "base/messages.h"
 #include "script/commands/commands.h"
 #include "script/interpreter.h"
 #include "script/services.h"
@@ -16,29 +17,30 @@ constexpr int kDefaultRefreshHz = 75;
 
 // After a missing variable's message the command has no target and does nothing more.
 void cmdExec(Interpreter& in, CommandArgs& args) {
-  const char* target = in.resolveArgument(args.item[1], "exec");
+  const char* target = in.resolveItem(args, 1);
   if (!target || !in.services) return;
-  if (!in.services->openWithShell(target)) in.scriptError("exec  -- cannot launch document/application (%s)", target);
+  if (!in.services->openWithShell(target)) in.scriptError(kExecFailed, target);
 }
 
 void cmdScreen(Interpreter& in, CommandArgs& args) {
   // All three are resolved (each may report a missing variable) before any is tested.
-  const char* width = in.resolveArgument(args.item[1], "screen: width");
-  const char* bits = in.resolveArgument(args.item[2], "screen: color");
-  const char* frequency = in.resolveArgument(args.item[3], "screen: frequency");
+  const char* width = in.resolveItem(args, 1);
+  const char* bits = in.resolveItem(args, 2);
+  const char* frequency = in.resolveItem(args, 3);
   if (!width || !bits || !frequency) return;
-  const char* notNumber = !isNumber(width) ? "width" : !isNumber(bits) ? "color" : !isNumber(frequency) ? "frequency"
-                                                                                                      : nullptr;
-  if (notNumber) {
-    in.scriptError("screen: %s is not a number", notNumber);
+  const char* problem = !isNumber(width)       ? kScreenWidthNotNumber
+                        : !isNumber(bits)      ? kScreenColourNotNumber
+                        : !isNumber(frequency) ? kScreenFrequencyNotNumber
+                                               : nullptr;
+  if (problem) {
+    in.scriptError("%s", problem);
     return;
   }
   int pixels = textToInt(width);
   int depth = bits[0] ? textToInt(bits) : kDefaultColourBits;
   int rate = frequency[0] ? textToInt(frequency) : kDefaultRefreshHz;
   if (in.services && !in.services->switchDisplayMode(pixels, depth, rate)) {
-    in.scriptError("screen: no such screen resolution available: width=%d, colorsBit=%d, frequency=%d", pixels, depth,
-                   rate);
+    in.scriptError(kScreenModeMissing, pixels, depth, rate);
   }
 }
 
@@ -49,7 +51,7 @@ void cmdDebug(Interpreter& in, CommandArgs& args) {
   } else if (std::strcmp(mode, "off") == 0) {
     in.debugLogOn = false;
   } else {
-    in.scriptError("debug  -- unknown mode");
+    in.scriptError(kDebugUnknownMode);
   }
 }
 

@@ -1,5 +1,6 @@
 // Text labels and edit fields: print, text, font, gettext and input. A command without a Screen
 // (no windows) makes nothing; input then returns at once with the variable empty.
+#include "base/messages.h"
 #include "script/commands/text.h"
 
 #include <cstring>
@@ -33,13 +34,13 @@ struct TextItems {
 };
 
 bool resolveTextItems(Interpreter& in, CommandArgs& args, TextItems* items) {
-  items->text = in.resolveArgument(args.item[3], "print, text");
+  items->text = in.resolveItem(args, 3);
   if (!items->text) return false;
-  items->x = in.resolveArgument(args.item[1], "print, X");
+  items->x = in.resolveItem(args, 1);
   if (!items->x) return false;
-  items->y = in.resolveArgument(args.item[2], "print, Y");
+  items->y = in.resolveItem(args, 2);
   if (!items->y) return false;
-  items->name = in.resolveArgument(args.item[4], "print, ObjName");
+  items->name = in.resolveItem(args, 4);
   return items->name != nullptr;
 }
 
@@ -108,23 +109,23 @@ void cmdText(Interpreter& in, CommandArgs& args) {
   if (form.present && form.widthIsNumber) {
     size.width = form.width < 0 ? 0 : form.width;  // a window cannot be narrower than nothing
   } else if (form.present) {
-    in.scriptError("text: additional text size is not a number");
+    in.scriptError(kTextWidthNotNumber);
   }
   placeTextObject(in, *screen, items, size, form.text, false);
 }
 
 // font size colour face [style [charset]]: the font and colour of labels and fields made later.
 void cmdFont(Interpreter& in, CommandArgs& args) {
-  const char* face = in.resolveArgument(args.item[3], "font face");
+  const char* face = in.resolveItem(args, 3);
   if (!face) return;
-  const char* size = in.resolveArgument(args.item[1], "font size");
+  const char* size = in.resolveItem(args, 1);
   if (!size) return;
-  const char* colour = in.resolveArgument(args.item[2], "font color");
+  const char* colour = in.resolveItem(args, 2);
   if (!colour) return;
-  const char* charset = in.resolveArgument(args.item[5], "font codepage");
+  const char* charset = in.resolveItem(args, 5);
   if (!charset) return;
-  if (!isNumber(size)) return in.scriptError("Font size is not a number");
-  if (charset[0] != '\0' && !isNumber(charset)) return in.scriptError("Codepage is not a number");
+  if (!isNumber(size)) return in.scriptError(kFontSizeNotNumber);
+  if (charset[0] != '\0' && !isNumber(charset)) return in.scriptError(kCodepageNotNumber);
   Screen* screen = screenOf(in);
   if (!screen) return;
   FontRequest font = defaultFont();
@@ -132,29 +133,29 @@ void cmdFont(Interpreter& in, CommandArgs& args) {
   font.charset = static_cast<uint8_t>(textToInt(charset));  // the platform keeps one byte
   font.face = face;
   applyFontStyle(args.item[4], &font);  // the style is not resolved
-  if (!screen->setCurrentFont(font)) in.showMessage("Font data is invalid");
-  if (std::strlen(colour) != 6) return in.scriptError("Font color is invalid");
+  if (!screen->setCurrentFont(font)) in.showMessage(kFontInvalid);
+  if (std::strlen(colour) != 6) return in.scriptError(kFontColourInvalid);
   screen->setTextColour(parseColour(colour));
 }
 
 // gettext name variable: what the learner typed into the field, into the variable.
 void cmdGettext(Interpreter& in, CommandArgs& args) {
-  const char* name = in.resolveArgument(args.item[1], "GetText");
+  const char* name = in.resolveItem(args, 1);
   if (!name) return;
   Screen* screen = screenOf(in);
   ObjectHandle object = screen ? in.objects.findObject(*screen, name) : nullptr;
   // A picture or diagram has no text to copy: reported like a missing field.
   const char* text = object ? screen->textOfObject(object) : nullptr;
-  if (!text) return in.scriptError("GetText: text control (%s) is not found", name);
+  if (!text) return in.scriptError(kGettextFieldMissing, name);
   in.variables.assign(resultVariableName(args.item[2]), text);
 }
 
 // input variable [time]: waits for a click on a reporting object, at most time milliseconds when
 // time is not 0, and stores the clicked object's name (empty when the wait ended otherwise).
 void cmdInput(Interpreter& in, CommandArgs& args) {
-  const char* time = in.resolveArgument(args.item[2], "input, time");
+  const char* time = in.resolveItem(args, 2);
   if (!time) return;
-  if (!isNumber(time)) return in.scriptError("input  -- time is not a number");
+  if (!isNumber(time)) return in.scriptError(kInputTimeNotNumber);
   const char* variable = resultVariableName(args.item[1]);
   in.variables.assign(variable, "");
   in.objects.clickedObjectName[0] = '\0';

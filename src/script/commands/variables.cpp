@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/messages.h"
 #include "base/file_open.h"
 #include "script/commands/commands.h"
 #include "script/host.h"
@@ -63,13 +64,13 @@ void restoreLine(Interpreter& in, char* line, std::vector<WantedItem>& wanted) {
 }  // namespace
 
 void cmdLet(Interpreter& in, CommandArgs& args) {
-  const char* value = in.resolveArgument(args.item[2], "let");
+  const char* value = in.resolveItem(args, 2);
   if (value) in.variables.assign(resultVariableName(args.item[1]), value);
 }
 
 void cmdInit(Interpreter& in, CommandArgs& args) {
   // The value is resolved, and a missing variable reported, even when the target exists.
-  const char* value = in.resolveArgument(args.item[2], "init");
+  const char* value = in.resolveItem(args, 2);
   const char* name = resultVariableName(args.item[1]);
   if (value && !in.variables.variableExists(name)) in.variables.assign(name, value);
 }
@@ -77,31 +78,31 @@ void cmdInit(Interpreter& in, CommandArgs& args) {
 void cmdInc(Interpreter& in, CommandArgs& args) {
   int32_t step = 1;
   if (args.item[2][0] != '\0') {
-    const char* text = in.resolveArgument(args.item[2], "inc");
+    const char* text = in.resolveItem(args, 2);
     if (!text) return;
-    if (!isNumber(text)) return in.scriptError("inc  -- add value is not number");
+    if (!isNumber(text)) return in.scriptError(kIncAddNotNumber);
     step = textToInt(text);
   }
   const char* name = resultVariableName(args.item[1]);
   const char* value = in.variables.getVariable(name);
-  if (!value) return in.scriptError("inc  -- variable does not exists");
-  if (!isNumber(value)) return in.scriptError("inc  -- value is not number");
+  if (!value) return in.scriptError(kIncVariableMissing);
+  if (!isNumber(value)) return in.scriptError(kIncValueNotNumber);
   // Wraps like the rest of the 32-bit arithmetic instead of overflowing.
   uint32_t sum = static_cast<uint32_t>(textToInt(value)) + static_cast<uint32_t>(step);
   in.variables.setVariable(name, format("%d", static_cast<int32_t>(sum)).c_str());
 }
 
 void cmdMath(Interpreter& in, CommandArgs& args) {
-  std::string expression = in.expandReferences(args.item[2], "math");
+  std::string expression = in.expandReferences(args.item[2], kItemMath);
   in.variables.assign(resultVariableName(args.item[1]), in.evaluator.evaluateToText(expression).c_str());
 }
 
 void cmdEval(Interpreter& in, CommandArgs& args) {
-  in.variables.assign(resultVariableName(args.item[1]), in.expandReferences(args.item[2], "eval").c_str());
+  in.variables.assign(resultVariableName(args.item[1]), in.expandReferences(args.item[2], kItemEval).c_str());
 }
 
 void cmdRandom(Interpreter& in, CommandArgs& args) {
-  const char* text = in.resolveArgument(args.item[2], "random");
+  const char* text = in.resolveItem(args, 2);
   int32_t bound = text && text[0] != '\0' && isNumber(text) ? textToInt(text) : kDefaultRandomBound;
   // No number lies below 0 or less; such a bound counts as unusable, like a text that is no number.
   if (bound <= 0) bound = kDefaultRandomBound;
@@ -111,12 +112,12 @@ void cmdRandom(Interpreter& in, CommandArgs& args) {
 
 void cmdPoke(Interpreter& in, CommandArgs& args) {
   // A missing variable shows the resolver's message and then an empty box.
-  const char* text = in.resolveArgument(args.item[1], "poke");
+  const char* text = in.resolveItem(args, 1);
   in.showMessage(text ? text : "");
 }
 
 void cmdStore(Interpreter& in, CommandArgs& args) {
-  const char* fileName = in.resolveArgument(args.item[1], "store");
+  const char* fileName = in.resolveItem(args, 1);
   if (!fileName) return;
   // The entries go to a new file beside the old one, which is replaced only once the new one is
   // complete: a crash or a full disk in the middle never leaves a learner's progress half written.
@@ -124,12 +125,12 @@ void cmdStore(Interpreter& in, CommandArgs& args) {
   const std::string temporary = target + kStoreTemporarySuffix;
   // Binary, so that the line end is the same three bytes on every platform.
   std::FILE* file = openPlayerFile(temporary, "wb");
-  if (!file) return in.scriptError("store -- file (%s) cannot be created", target.c_str());
+  if (!file) return in.scriptError(kStoreCannotCreate, target.c_str());
   for (const std::string& item : splitList(args.item[2])) {
     // An empty item names no variable; it is reported like a missing one.
     const char* value = item.empty() ? nullptr : in.variables.getVariable(item.c_str() + 1);
     if (!value) {
-      in.scriptError("store -- variable (%s) does not exists", item.c_str());
+      in.scriptError(kStoreVariableMissing, item.c_str());
       continue;
     }
     writeStoreEntry(file, item, value);
@@ -138,21 +139,21 @@ void cmdStore(Interpreter& in, CommandArgs& args) {
   written = std::fclose(file) == 0 && written;
   if (!written || !in.host.replaceFile(temporary, target)) {
     removePlayerFile(temporary);
-    in.scriptError("store -- file (%s) cannot be written; its old content is kept", target.c_str());
+    in.scriptError(kStoreCannotWrite, target.c_str());
   }
 }
 
 void cmdRestore(Interpreter& in, CommandArgs& args) {
-  const char* resolved = in.resolveArgument(args.item[1], "restore");
+  const char* resolved = in.resolveItem(args, 1);
   if (!resolved) return;
   // Restored values may replace the variable that named the file, so keep a copy of the name.
   const std::string fileName = resolved;
   std::FILE* file = openPlayerFile(fileName, "rb");
-  if (!file) return in.scriptError("restore -- file (%s) does not exists", fileName.c_str());
+  if (!file) return in.scriptError(kRestoreFileMissing, fileName.c_str());
   std::vector<WantedItem> wanted;
   for (std::string& item : splitList(args.item[2])) wanted.push_back({std::move(item), true});
   if (wanted.size() > kMaxRestoreItems) {
-    in.scriptError("restore -- more than %d variables in the list; the rest are ignored",
+    in.scriptError(kRestoreTooManyNames,
                    static_cast<int>(kMaxRestoreItems));
     wanted.resize(kMaxRestoreItems);
   }
@@ -163,7 +164,7 @@ void cmdRestore(Interpreter& in, CommandArgs& args) {
   }
   for (const WantedItem& w : wanted) {
     if (w.open && !w.item.empty()) {
-      in.scriptError("restore -- variable (%s) is not found in file (%s)", w.item.c_str(), fileName.c_str());
+      in.scriptError(kRestoreVariableMissing, w.item.c_str(), fileName.c_str());
     }
   }
   std::fclose(file);
