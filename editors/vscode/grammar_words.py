@@ -1,29 +1,36 @@
 #!/usr/bin/env python3
-"""Keeps the command words of the .scn grammar equal to the player's command table.
+"""Keeps the command words of the .scn grammar equal to the player's language.
 
-    grammar_words.py check SOURCE_DIR GRAMMAR    exits with 1 and names every word that differs
-    grammar_words.py write SOURCE_DIR GRAMMAR    puts the table's words into the grammar
-    grammar_words.py words SOURCE_DIR FILE       writes every word, one a line (for the grammar test)
+    grammar_words.py check LANGUAGE GRAMMAR    exits with 1 and names every word that differs
+    grammar_words.py write LANGUAGE GRAMMAR    puts the language's words into the grammar
+    grammar_words.py words LANGUAGE FILE       writes every word, one a line (for the grammar test)
 
-The words are read the way the reference check reads them (tests/docs/check_reference.py): the
-command table kCommandTable and the flow words that the main loop tests. The grammar colours them
-in four rules: command-line (the table's words at the start of a line), flow-line (the flow words
-but if, which if-line handles), if-line (if itself) and if-rest (any word after an if's condition,
-since the rest of a true if runs as a command line).
+LANGUAGE is the language description that `scnlint --language` prints: the path of scnlint (the
+script runs it) or of a saved .json file. The grammar colours the words in four rules:
+command-line (the table commands at the start of a line), flow-line (the flow words but if, which
+if-line handles), if-line (if itself) and if-rest (any word after an if's condition, since the rest
+of a true if runs as a command line).
 """
 import json
 import re
+import subprocess
 import sys
 from pathlib import Path
-
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "docs"))
-from check_reference import command_words  # noqa: E402  (one reader of the table for both checks)
 
 ALTERNATION = re.compile(r"\(([A-Za-z|]+)\)")
 
 
-def expected_words(source_dir):
-    commands, flow = command_words(source_dir)
+def load_language(source):
+    """The language description: run scnlint --language, or read a saved .json file."""
+    if str(source).endswith(".json"):
+        return json.loads(Path(source).read_text(encoding="utf-8"))
+    return json.loads(subprocess.run([str(source), "--language"], check=True, capture_output=True, text=True).stdout)
+
+
+def expected_words(source):
+    language = load_language(source)
+    commands = [w["word"] for w in language["words"] if w["kind"] == "command"]
+    flow = [w["word"] for w in language["words"] if w["kind"] == "flow"]
     return {
         "command-line": sorted(commands),
         "flow-line": sorted(w for w in flow if w != "if"),
@@ -43,11 +50,11 @@ def words_in(grammar, rule):
     return sorted(found.group(1).split("|")) if found else []
 
 
-def check(source_dir, grammar_path):
+def check(source, grammar_path):
     grammar = json.loads(Path(grammar_path).read_text(encoding="utf-8"))
-    expected = expected_words(source_dir)
+    expected = expected_words(source)
     if len(expected["command-line"]) < 30 or len(expected["flow-line"]) < 7:
-        print("%s: found too few words in the command table: has it moved?" % grammar_path)
+        print("%s: the language has too few words" % grammar_path)
         return 1
     problems = []
     for rule, words in expected.items():
@@ -58,13 +65,13 @@ def check(source_dir, grammar_path):
             problems.append("rule %s colours %s, which the player does not know" % (rule, word))
     for problem in problems:
         print("%s: %s" % (grammar_path, problem))
-    print("grammar words: %s" % ("%d differences; run grammar_words.py write" % len(problems) if problems else "as in the command table"))
+    print("grammar words: %s" % ("%d differences; run grammar_words.py write" % len(problems) if problems else "as in the language"))
     return 1 if problems else 0
 
 
-def write(source_dir, grammar_path):
+def write(source, grammar_path):
     grammar = json.loads(Path(grammar_path).read_text(encoding="utf-8"))
-    for rule, words in expected_words(source_dir).items():
+    for rule, words in expected_words(source).items():
         key = rule_pattern(grammar, rule)
         # Longer words first, so that no word stops the match at a shorter one it starts with.
         ordered = "|".join(sorted(words, key=lambda w: (-len(w), w)))
@@ -73,8 +80,8 @@ def write(source_dir, grammar_path):
     return 0
 
 
-def words(source_dir, path):
-    Path(path).write_text("".join(w + "\n" for w in expected_words(source_dir)["if-rest"]), encoding="utf-8")
+def words(source, path):
+    Path(path).write_text("".join(w + "\n" for w in expected_words(source)["if-rest"]), encoding="utf-8")
     return 0
 
 

@@ -148,6 +148,9 @@ void cmdUserinstrument(Interpreter&, CommandArgs&);
 void cmdExec(Interpreter&, CommandArgs&);
 void cmdDebug(Interpreter&, CommandArgs&);
 void cmdScreen(Interpreter&, CommandArgs&);
+#ifdef VELLARO_LANGUAGE_TEST_WORD
+void cmdTestWord(Interpreter&, CommandArgs&);
+#endif
 // The flow words move the current line or end the run (script/interpreter.cpp).
 Flow flowGoto(Interpreter&);
 Flow flowIfsilent(Interpreter&);
@@ -286,6 +289,11 @@ inline constexpr Command kTable[] = {
     command("screen", cmdScreen, read(K::Number, kItemScreenWidth, kScreenWidthNotNumber),
                       read(K::Number, kItemScreenColour, kScreenColourNotNumber),
                       read(K::Number, kItemScreenFrequency, kScreenFrequencyNotNumber)),
+#ifdef VELLARO_LANGUAGE_TEST_WORD
+    // Only in the test build of scnlint (tests/lint): a new word that the grammar and the reference
+    // do not know yet, so that their checks are seen to notice it with no other edit.
+    command("glide", cmdTestWord, read(K::Instrument, kItemPlayFile), read(K::Number, kItemPlayNote, kPlayNoteNotNumber)),
+#endif
 };
 
 }  // namespace language
