@@ -5,6 +5,7 @@ find_package(Python3 COMPONENTS Interpreter REQUIRED)
 set(slitool_sources
   ${CMAKE_SOURCE_DIR}/tools/slitool/slitool.cpp
   ${CMAKE_SOURCE_DIR}/src/base/file_replace.cpp
+  ${CMAKE_SOURCE_DIR}/src/base/text_format.cpp
   ${CMAKE_SOURCE_DIR}/src/image/lzw_coder.cpp
   ${CMAKE_SOURCE_DIR}/src/image/image_library.cpp)
 if(CMAKE_CROSSCOMPILING)
