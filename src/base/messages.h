@@ -102,7 +102,7 @@ namespace vellaro {
   X(kLibraryPictureMissing, "Image (%s:%s) not found in library (%s). Loading from plain file")                 \
   X(kPictureMissingEverywhere, "Image not found AT ALL")                                                         \
   X(kBmpHeaderSize, "a header of %u bytes")                                                                      \
-  X(kBmpPictureSize, "a picture of %d x %d pixels")                                                              \
+  X(kBmpPictureSize, "a picture of %s x %s pixels")                                                              \
   X(kBmpCompression, "%u-bit pixels with compression %u")                                                        \
   X(kBmpTopDownRunLength, "top-down rows with run-length coding")                                                \
   X(kLibraryDamaged, "SLI: Damaged library (%s): %s")                                                            \

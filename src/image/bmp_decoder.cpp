@@ -176,7 +176,7 @@ std::string readHeader(const Bytes& file, Header* header) {
   header->height = header->height < 0 ? -header->height : header->height;
   if (header->width <= 0 || header->height <= 0 ||
       static_cast<uint64_t>(header->width) * static_cast<uint64_t>(header->height) > kLargestPicturePixels) {
-    return format(kBmpPictureSize, static_cast<int>(header->width), static_cast<int>(header->height));
+    return format(kBmpPictureSize, std::to_string(header->width).c_str(), std::to_string(header->height).c_str());
   }
   uint32_t c = header->compression;
   unsigned bits = header->bits;
