@@ -121,17 +121,6 @@ TEST(PictureMessagesWine, ThePictureIsFoundThroughBaseDir) {
   EXPECT_EQ(run.texts(), (Texts{"Plain BMP Image not found", "lesson\\gone.bmp", "1: cannot find picture lesson\\gone.bmp"}));
 }
 
-TEST(PictureMessagesWine, The501stObjectIsNotRegistered) {
-  TestFolder folder;
-  folder.writeFile("dot.bmp", solidBmp(2, 2, kRed));
-  std::vector<std::string> lines(501, "preshow 0 0 dot.bmp dot");
-  lines.push_back("remove");
-  lines.push_back("remove");
-  RunResult run = runLines(folder, lines);
-  // The extra window is not in the registry, so remove takes the 500 others and then finds none.
-  EXPECT_EQ(run.texts(), (Texts{"MAX number of objects reached!", "502: remove  -- Cannot found object"}));
-}
-
 // --- move ---
 
 TEST(MoveWine, FarEdgeAndCentreAllowForTheObjectSizeUnlessOldstyle) {
