@@ -66,7 +66,7 @@ std::string readEntry(std::FILE* file, const std::string& path, uint64_t library
   record->unpackedSize = readU32(fixed + 8);
   record->packedNameSize = fixed[12];
   uint8_t nameLength = fixed[13];
-  uint8_t packedName[255];
+  uint8_t packedName[kLibraryPackedNameLength];
   if (!readBytes(file, packedName, record->packedNameSize)) return "a name runs past the end of the file";
   QuietHost quiet(host);
   UnpackResult name = lzwUnpack(packedName, record->packedNameSize, nameLength, quiet);
@@ -149,7 +149,7 @@ std::string refusal(const std::string& path, const LibraryDirectory& directory, 
   if (directory.status == LibraryStatus::Missing) return "SLI: Cannot open library (" + path + ")";
   if (directory.status == LibraryStatus::NotLibrary) return "SLI: Not an image library (" + path + ")";
   if (directory.status == LibraryStatus::Damaged) return libraryProblems(directory).front();
-  if (key.size() > kLibraryNameLength || added.packedKey.size() > 255) {
+  if (key.size() > kLibraryNameLength || added.packedKey.size() > kLibraryPackedNameLength) {
     return "SLI: The name " + key + " is too long for the library directory";
   }
   if (directory.entries.size() >= 0xFFFF) return "SLI: The library is full (" + path + ")";
