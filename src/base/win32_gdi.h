@@ -37,6 +37,26 @@ class ScopedSelectObject {
   HGDIOBJ previous_;
 };
 
+// A memory DC from CreateCompatibleDC with an optional bitmap selected into it. On scope exit the
+// DC's own bitmap goes back in before the DC is deleted, so the caller's bitmap is free to delete.
+class ScopedMemoryDC {
+ public:
+  explicit ScopedMemoryDC(HGDIOBJ bitmap = nullptr, HDC reference = nullptr)
+      : dc_(CreateCompatibleDC(reference)), previous_(dc_ && bitmap ? SelectObject(dc_, bitmap) : nullptr) {}
+  ~ScopedMemoryDC() {
+    if (!dc_) return;
+    if (previous_) SelectObject(dc_, previous_);
+    DeleteDC(dc_);
+  }
+  ScopedMemoryDC(const ScopedMemoryDC&) = delete;
+  ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
+  operator HDC() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
 // BeginPaint and EndPaint as one scope.
 class ScopedPaint {
  public:

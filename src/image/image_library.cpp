@@ -68,7 +68,7 @@ std::string readEntry(std::FILE* file, const std::string& path, uint64_t library
   record->unpackedSize = readU32(fixed + 8);
   record->packedNameSize = fixed[12];
   uint8_t nameLength = fixed[13];
-  uint8_t packedName[255];
+  uint8_t packedName[kLibraryPackedNameLength];
   if (!readBytes(file, packedName, record->packedNameSize)) return kLibraryNameCut;
   QuietHost quiet(host);
   UnpackResult name = lzwUnpack(packedName, record->packedNameSize, nameLength, quiet);
@@ -151,7 +151,7 @@ std::string refusal(const std::string& path, const LibraryDirectory& directory, 
   if (directory.status == LibraryStatus::Missing) return format(kLibraryCannotOpen, path.c_str());
   if (directory.status == LibraryStatus::NotLibrary) return format(kLibraryNotLibrary, path.c_str());
   if (directory.status == LibraryStatus::Damaged) return libraryProblems(directory).front();
-  if (key.size() > kLibraryNameLength || added.packedKey.size() > 255) {
+  if (key.size() > kLibraryNameLength || added.packedKey.size() > kLibraryPackedNameLength) {
     return format(kLibraryNameTooLong, key.c_str());
   }
   if (directory.entries.size() >= 0xFFFF) return format(kLibraryFull, path.c_str());

@@ -20,6 +20,7 @@ namespace vellaro {
 constexpr size_t kLibraryHeaderSize = 6;
 constexpr size_t kLibraryEntryFixedSize = 14;
 constexpr size_t kLibraryNameLength = 255;
+constexpr size_t kLibraryPackedNameLength = 255;  // its size is one byte of the entry
 // No picture of this program comes near it; a directory that claims more is not believed.
 constexpr uint32_t kLibraryLargestEntry = 256u * 1024u * 1024u;
 

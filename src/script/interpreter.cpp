@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "base/file_open.h"
+#include "base/limits.h"
 #include "script/commands/commands.h"
 #include "script/conditions.h"
 #include "script/debug_log.h"
@@ -19,7 +20,6 @@
 namespace vellaro {
 namespace {
 
-constexpr size_t kMaxExpandedLength = 254;
 // A script that runs without waiting lets window messages through this often, so that the window
 // stays alive and can be closed. Well below the 50 ms a learner notices, with room for the 16 ms
 // steps of the tick count.

@@ -2,6 +2,7 @@
 // It stores no names; each lookup reads the name from the object's record through the Screen.
 #pragma once
 
+#include "base/limits.h"
 #include "script/screen.h"
 
 namespace vellaro {
@@ -9,7 +10,6 @@ namespace vellaro {
 class MessageSink;
 
 constexpr int kMaxObjects = 500;
-constexpr int kObjectNameSize = 255;  // 254 characters and the terminator
 
 class ObjectRegistry {
  public:

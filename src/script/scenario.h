@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "base/limits.h"
+
 namespace vellaro {
 
-constexpr int kMaxLines = 3000;
-constexpr int kMaxLineLength = 255;
 constexpr int kMaxCallDepth = 100;
 
 // Reads one line into buffer (room for max characters and the terminator) and returns its length.

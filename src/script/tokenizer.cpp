@@ -11,7 +11,7 @@ namespace vellaro {
 namespace {
 
 constexpr size_t kMaxCommandWordLength = 250;
-constexpr size_t kMaxArgumentLength = 255;
+constexpr size_t kMaxArgumentLength = kArgumentSize - 1;
 
 void store(ArgumentSlots& arguments, const char* text) {
   if (arguments.count >= kArgumentSlots) return;  // arguments past the last slot are dropped

@@ -1,12 +1,13 @@
 // Splitting a script line into the command word and its arguments.
 #pragma once
 
+#include "base/limits.h"
+
 namespace vellaro {
 
 class Host;
 
 constexpr int kArgumentSlots = 100;
-constexpr int kArgumentSize = 256;  // a whole 255-character line fits one slot
 
 // Handlers see, and may write, the first six slots: the command word and five arguments.
 constexpr int kHandlerSlots = 6;

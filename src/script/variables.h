@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "base/limits.h"
+
 namespace vellaro {
 
 class MessageSink;
@@ -11,7 +13,6 @@ constexpr int kMaxVariables = 100;
 
 // The variable that a result command writes: its item with one leading '$' removed, never resolved.
 inline const char* resultVariableName(const char* item) { return item[0] == '$' ? item + 1 : item; }
-constexpr int kVariableFieldSize = 255;  // 254 characters and the terminator
 
 class VariableTable {
  public:

@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include "base/message_sink.h"
+#include "base/win32_gdi.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_screen_object.h"
 #include "ui/win32_shapes.h"
@@ -28,13 +29,13 @@ HWND createFrameWindow(HWND parent, HBITMAP* frames, ObjectKind kind) {
   HWND window = CreateWindowExA(0, kAnimationClass, programTitle(), WS_CHILD | WS_CLIPSIBLINGS, 0, 0, size.cx,
                                 size.cy, parent, nullptr, windowingInstance(), nullptr);
   if (!window) return nullptr;
-  HDC windowDC = GetDC(window);
+  ScopedGetDC windowDC(window);
   ScreenObject* object = attachObject(window);
   object->kind = kind;
   object->frameList = frames;
   object->surfaceBitmap = frames[0];
+  // The memory DC lives as long as the window; freeing the record deletes it.
   object->surfaceDC = createMemoryDC(windowDC, &object->surfaceDCInitialBitmap);
-  ReleaseDC(window, windowDC);
   return window;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "base/limits.h"
 #include "script/screen.h"
 
 namespace vellaro {
@@ -26,8 +27,6 @@ enum ObjectKind : uint8_t {
   KIND_TEXT = 9,
   KIND_LABEL_PAD = 10,
 };
-
-constexpr int kObjectNameLength = 254;
 
 struct ScreenObject {
   uint8_t kind;

@@ -77,9 +77,8 @@ bool ListWidget::select(int index) {
 
 // Draws the page (or, collapsed, the selected item alone) into the surface and repaints.
 void ListWidget::redraw() {
-  HDC dc = CreateCompatibleDC(nullptr);
   {
-    ScopedSelectObject surface(dc, frames_[0]);
+    ScopedMemoryDC dc(frames_[0]);
     ScopedSelectObject font(dc, font_);
     RECT all{0, 0, width_, height_};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -91,21 +90,16 @@ void ListWidget::redraw() {
       int index = first + row;
       bool selected = index == model_.selected();
       if (selected && tick_) {
-        HDC tickDC = CreateCompatibleDC(nullptr);
-        {
-          ScopedSelectObject tick(tickDC, tick_);
-          SIZE size = sizeOf(tick_);
-          TransparentBlt(dc, 2, row * kListRowHeight + (kListRowHeight - size.cy) / 2, size.cx, size.cy, tickDC, 0, 0,
-                         size.cx, size.cy, RGB(255, 0, 255));
-        }
-        DeleteDC(tickDC);
+        ScopedMemoryDC tickDC(tick_);
+        SIZE size = sizeOf(tick_);
+        TransparentBlt(dc, 2, row * kListRowHeight + (kListRowHeight - size.cy) / 2, size.cx, size.cy, tickDC, 0, 0,
+                       size.cx, size.cy, RGB(255, 0, 255));
       }
       SetTextColor(dc, selected ? kSelectedColour : kRowColour);
       const std::string& text = model_.text(index);
       TextOutA(dc, kTextIndent, row * kListRowHeight, text.c_str(), static_cast<int>(text.size()));
     }
   }
-  DeleteDC(dc);
   if (window_) {
     InvalidateRect(window_, nullptr, FALSE);
     UpdateWindow(window_);

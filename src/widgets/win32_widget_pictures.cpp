@@ -34,10 +34,9 @@ HBITMAP tiledPicture(HBITMAP left, HBITMAP middle, HBITMAP right, int middleWidt
       r{static_cast<int>(rs.cx), static_cast<int>(rs.cy)};
   int height = std::max({l.cy, m.cy, r.cy, 1});
   HBITMAP picture = createSolidPicture(l.cx + std::max(middleWidth, 0) + r.cx, height, kSeeThrough);
-  HDC target = CreateCompatibleDC(nullptr);
-  HDC source = CreateCompatibleDC(nullptr);
   {
-    ScopedSelectObject into(target, picture);
+    ScopedMemoryDC target(picture);
+    ScopedMemoryDC source;
     auto copy = [&](HBITMAP piece, int x, int width) {
       ScopedSelectObject from(source, piece);
       BitBlt(target, x, 0, width, static_cast<int>(sizeOf(piece).cy), source, 0, 0, SRCCOPY);
@@ -46,8 +45,6 @@ HBITMAP tiledPicture(HBITMAP left, HBITMAP middle, HBITMAP right, int middleWidt
     for (int x = 0; middle && m.cx > 0 && x < middleWidth; x += m.cx) copy(middle, l.cx + x, std::min(m.cx, middleWidth - x));
     if (right) copy(right, l.cx + middleWidth, r.cx);
   }
-  DeleteDC(source);
-  DeleteDC(target);
   return picture;
 }
 
@@ -55,17 +52,13 @@ HBITMAP tiledArea(HBITMAP piece, int width, int height) {
   SIZE size = sizeOf(piece);
   HBITMAP picture = createSolidPicture(std::max(width, 1), std::max(height, 1), kSeeThrough);
   if (size.cx <= 0 || size.cy <= 0) return picture;
-  HDC target = CreateCompatibleDC(nullptr);
-  HDC source = CreateCompatibleDC(nullptr);
   {
-    ScopedSelectObject into(target, picture);
-    ScopedSelectObject from(source, piece);
+    ScopedMemoryDC target(picture);
+    ScopedMemoryDC source(piece);
     for (int y = 0; y < height; y += size.cy) {
       for (int x = 0; x < width; x += size.cx) BitBlt(target, x, y, size.cx, size.cy, source, 0, 0, SRCCOPY);
     }
   }
-  DeleteDC(source);
-  DeleteDC(target);
   return picture;
 }
 

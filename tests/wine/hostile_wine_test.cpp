@@ -1,6 +1,7 @@
 // Lessons and files that nobody checked, on the real player: each run ends with its messages or its
 // sound, never with a crash or a hang. Also: a lesson stuck in a loop that never waits can still be
-// closed.
+// closed. A full call stack (deep calls, a file that loads itself) is checked natively in
+// tests/unit/interpreter_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -108,28 +109,6 @@ TEST(HostileLessonWine, ObjectsBadFilesAndStoreFiles) {
   EXPECT_EQ(countOf(texts, std::to_string(junkLine) + ": restore -- variable ($y) is not found in file (junk.sto)"), 1u);
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.back(), "done");
-}
-
-// The call that fills the stack says so, and so does every call after it (those are dropped); the
-// 100 stored calls return, the last one to the line after the first gosub.
-TEST(HostileLessonWine, GosubRecursion200Deep) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"let d 0", "gosub &down", "poke back", "&down", "inc d",
-                                     "if $d < 200 gosub &down", "return"});
-  RunResult run = runPlayer(folder.path(), {}, 120000);
-  expectCleanExit(run);
-  Texts expected(101, "5: STACK OVERFLOW");
-  expected.push_back("back");
-  EXPECT_EQ(run.texts(), expected);
-}
-
-TEST(HostileLessonWine, AFileThatLoadsItselfStops) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"load self.scn"});
-  folder.writeScenario("self.scn", {"load self.scn"});
-  RunResult run = runPlayer(folder.path(), {}, 30000);
-  expectCleanExit(run);
-  EXPECT_EQ(run.texts(), (Texts{"0: STACK OVERFLOW", "0: STACK OVERFLOW"}));
 }
 
 // A loop of jumps never waits; the window still takes its close request, and the player exits.

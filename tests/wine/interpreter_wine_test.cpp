@@ -1,5 +1,8 @@
-// The interpreter spine seen from outside: scenario files, the label question, the end of a
-// scenario, the debug log and base_dir, each checked through the real vellaro.exe.
+// The interpreter spine seen from outside, where Windows takes part: the command line as the
+// player receives it, the OK and Cancel buttons of the label question, files in folders named with
+// backslashes, the debug log's folder. The rules themselves (the end of a scenario, the log's
+// lines, the trimmed path) are checked natively in tests/unit/interpreter_test.cpp and
+// tests/unit/command_line_test.cpp.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -35,21 +38,6 @@ TEST(ScenarioFileWine, MissingPathFromCommandLineIsShownAsGiven) {
   EXPECT_EQ(run.texts(), Texts{"0: Cannot found Scenario file (lesson\\missing.scn)"});
 }
 
-TEST(ScenarioFileWine, BlanksAroundThePathAreTrimmed) {
-  TestFolder folder;
-  RunResult run = runPlayer(folder.path(), {}, 10000, startedWith("  nothere.scn  "));
-  expectCleanExit(run);
-  EXPECT_EQ(run.texts(), Texts{"0: Cannot found Scenario file (nothere.scn)"});
-}
-
-TEST(ScenarioFileWine, BlanksOnlyMeansIndexScn) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {kTrace, "terminate"});
-  RunResult run = runPlayer(folder.path(), {}, 10000, startedWith("   "));
-  expectCleanExit(run);
-  EXPECT_EQ(run.texts(), Texts{traceBox(0)});
-}
-
 TEST(ScenarioFileWine, QuotedPathIsNotFound) {
   TestFolder folder;
   folder.writeScenario("a.scn", {"terminate"});
@@ -73,15 +61,6 @@ TEST(LabelQuestionWine, OkRestartsAtLineZeroAndCancelEndsTheRun) {
   EXPECT_EQ(run.boxes[0].caption, "");
 }
 
-TEST(LabelQuestionWine, CancelEndsTheRunAtOnce) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"# start", kTrace, "goto :nowhere", kTrace});
-  RunResult run = runPlayer(folder.path(), {{IDOK, IDCANCEL}});
-  expectCleanExit(run);
-  EXPECT_EQ(run.texts(),
-            (Texts{traceBox(1), "Label (:nowhere) not found. index.scn:2 Load it from begin?"}));
-}
-
 TEST(LabelQuestionWine, QuestionNamesTheLoadedFile) {
   TestFolder folder;
   folder.writeScenario("index.scn", {"load lesson\\a.scn"});
@@ -95,14 +74,6 @@ TEST(LabelQuestionWine, QuestionNamesTheLoadedFile) {
 
 // --- The end of a scenario ---
 
-TEST(EndOfScenarioWine, FinalLineEndAddsAnEmptyLine) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"# one", ":two"});  // lines 0, 1 and an empty line 2
-  RunResult run = runPlayer(folder.path());
-  expectCleanExit(run);
-  EXPECT_EQ(run.texts(), Texts{"3: WARNING: end of scenario - exit assumed"});
-}
-
 TEST(EndOfScenarioWine, WithoutFinalLineEndTheFirstEmptySlotFollowsTheLastLine) {
   TestFolder folder;
   folder.writeScenario("index.scn", {"# one", ":two"}, false);
@@ -111,61 +82,7 @@ TEST(EndOfScenarioWine, WithoutFinalLineEndTheFirstEmptySlotFollowsTheLastLine) 
   EXPECT_EQ(run.texts(), Texts{"2: WARNING: end of scenario - exit assumed"});
 }
 
-TEST(EndOfScenarioWine, EndOfALoadedFileContinuesAfterTheLoadLine) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"load sub.scn", kTrace});
-  folder.writeScenario("sub.scn", {"# sub"});
-  RunResult run = runPlayer(folder.path());
-  expectCleanExit(run);
-  EXPECT_EQ(run.texts(), (Texts{"2: WARNING: end of scenario - exit assumed", traceBox(1),
-                                "3: WARNING: end of scenario - exit assumed"}));
-}
-
-TEST(EndOfScenarioWine, TerminateAndTopLevelReturnEndSilently) {
-  for (const char* last : {"terminate", "return", "exit"}) {
-    SCOPED_TRACE(last);
-    TestFolder folder;
-    folder.writeScenario("index.scn", {"# quiet", last, kTrace});
-    RunResult run = runPlayer(folder.path());
-    expectCleanExit(run);
-    EXPECT_EQ(run.texts(), Texts{});
-  }
-}
-
 // --- The debug log ---
-
-TEST(DebugLogWine, HoldsTheExactBytesOfItsLines) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {
-                                        "debug on",     // 0: logged, the flag is already set
-                                        "foo",          // 1: unknown word, logged
-                                        "# comment",    // 2: not logged
-                                        "if 1 = 2 :x",  // 3: false if, logged as "if"
-                                        "if 1 = 1 bar", // 4: true if, logs the command it ran
-                                        ":x",           // 5: label, not logged
-                                        "debug off",    // 6: not logged, the flag is clear
-                                        "baz",          // 7
-                                        "terminate",
-                                    });
-  RunResult run = runPlayer(folder.path());
-  expectCleanExit(run);
-  EXPECT_EQ(run.texts(), Texts{});
-  EXPECT_EQ(folder.readFile("debug.txt"),
-            "(index.scn) 0: debug\r\r\n"
-            "(index.scn) 1: foo\r\r\n"
-            "(index.scn) 3: if\r\r\n"
-            "(index.scn) 4: bar\r\r\n");
-}
-
-TEST(DebugLogWine, AppendsAcrossRuns) {
-  TestFolder folder;
-  folder.writeFile("debug.txt", "earlier\r\n");
-  folder.writeScenario("index.scn", {"debug on", "terminate"});
-  expectCleanExit(runPlayer(folder.path()));
-  expectCleanExit(runPlayer(folder.path()));
-  EXPECT_EQ(folder.readFile("debug.txt"),
-            "earlier\r\n(index.scn) 0: debug\r\r\n(index.scn) 0: debug\r\r\n");
-}
 
 TEST(DebugLogWine, IsWrittenInTheCurrentFolderWithTheScenarioPath) {
   TestFolder folder;

@@ -1,5 +1,7 @@
 // The picture commands on the real screen: backgrounds, pictures with a transparent colour,
-// hide and show by name, move, remove, drag, getcoord and getsize, and their messages.
+// hide and show by name, move, remove, drag, getcoord and getsize, and the messages that come from
+// the Win32 side. clear's and remove's own messages are checked natively in
+// tests/unit/picture_commands_test.cpp.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -50,12 +52,6 @@ TEST(BackgroundWine, APictureIsTiledFromTheTopLeftCorner) {
   const int points[][2] = {{0, 0}, {99, 79}, {100, 80}, {150, 90}, {537, 411}, {1000, 720}, {1023, 767}, {1023, 0}};
   for (const auto& p : points) spots.push_back({p[0], p[1], tilePixel(p[0] % 100, p[1] % 80)});
   EXPECT_TRUE(player.shows(spots));
-}
-
-TEST(BackgroundMessagesWine, ShortColourAndMissingPicture) {
-  TestFolder folder;
-  RunResult run = runLines(folder, {"clear *FF00", "clear nothere.bmp"});
-  EXPECT_EQ(run.texts(), (Texts{"0: Background color is invalid", "Plain BMP Image not found", "nothere.bmp"}));
 }
 
 // --- show, preshow, transparent colour ---
@@ -125,17 +121,6 @@ TEST(PictureMessagesWine, ThePictureIsFoundThroughBaseDir) {
   EXPECT_EQ(run.texts(), (Texts{"Plain BMP Image not found", "lesson\\gone.bmp", "1: cannot find picture lesson\\gone.bmp"}));
 }
 
-TEST(PictureMessagesWine, The501stObjectIsNotRegistered) {
-  TestFolder folder;
-  folder.writeFile("dot.bmp", solidBmp(2, 2, kRed));
-  std::vector<std::string> lines(501, "preshow 0 0 dot.bmp dot");
-  lines.push_back("remove");
-  lines.push_back("remove");
-  RunResult run = runLines(folder, lines);
-  // The extra window is not in the registry, so remove takes the 500 others and then finds none.
-  EXPECT_EQ(run.texts(), (Texts{"MAX number of objects reached!", "502: remove  -- Cannot found object"}));
-}
-
 // --- move ---
 
 TEST(MoveWine, FarEdgeAndCentreAllowForTheObjectSizeUnlessOldstyle) {
@@ -169,17 +154,6 @@ TEST(RemoveWine, RemovedPicturesLeaveTheScreen) {
   PausedPlayer player(folder, {"clear *0000FF", "show 100 100 red.bmp a", "show 300 100 red.bmp b",
                                "show 500 100 green.bmp c", "remove a", "remove b"});
   EXPECT_TRUE(player.shows({{120, 120, kBlue}, {320, 120, kBlue}, {520, 120, kGreen}}));
-}
-
-TEST(RemoveMessagesWine, NoneSeveralAndAll) {
-  TestFolder folder;
-  folder.writeFile("red.bmp", solidBmp(10, 10, kRed));
-  RunResult run = runLines(folder, {"remove", "show 0 0 red.bmp a", "show 0 0 red.bmp a", "remove a", "remove a",
-                                    "show 0 0 red.bmp b", "remove b", "show 0 0 red.bmp c", "show 0 0 red.bmp d",
-                                    "show 0 0 red.bmp e", "remove", "remove"});
-  EXPECT_EQ(run.texts(), (Texts{"0: remove  -- Cannot found object",
-                                "3: remove: Several object with the same name found and removed",
-                                "4: remove  -- Cannot found object", "11: remove  -- Cannot found object"}));
 }
 
 // --- getcoord and getsize ---

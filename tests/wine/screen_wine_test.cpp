@@ -1,5 +1,6 @@
-// The main window and the waits seen from outside: the full-screen window titled Vellaro, pause
-// with its units and messages, and closing the window during a pause.
+// The main window and the waits seen from outside: the full-screen window titled Vellaro, a pause
+// that really waits its time, and closing the window during a pause. pause's units and messages
+// are checked natively in tests/unit/pause_test.cpp.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -41,18 +42,6 @@ TEST(PauseWine, WaitsItsTimeThenGoesOn) {
   DWORD elapsed = GetTickCount() - start;
   EXPECT_EQ(run.texts(), Texts{"1: debug  -- unknown mode"});
   EXPECT_GE(elapsed, 1500u);
-}
-
-TEST(PauseWine, NoteLengthsOldUnitsAndMessages) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"pause 16", "pause 5 old", "pause 0 ms", "pause -5 ms", "pause 0", "pause 129",
-                                     "pause x ms", "let tempo abc", "pause 4", "pause 4 $nothing", "terminate"});
-  RunResult run = runPlayer(folder.path(), {}, 20000);
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.texts(), (Texts{"4: pause -- parameter is out of range", "5: pause -- parameter is out of range",
-                                "6: pause: parameter 1 is not a number",
-                                "8: pause  -- (tempo) variable is not a number",
-                                "9: pause, mode  -- Variable ($nothing) Does not Exists"}));
 }
 
 }  // namespace

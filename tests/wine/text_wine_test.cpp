@@ -101,14 +101,6 @@ TEST(TextInputWine, InputWithATimeLimitAndNoClickEndsEmptyAfterThatTime) {
   player.expectExit();
 }
 
-TEST(TextInputWine, ATimeThatIsNotANumberIsReportedAndDoesNotWait) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"let v old", "input v abc", "eval s ($v)", "poke $s", "terminate"});
-  RunResult run = runPlayer(folder.path(), {}, 10000);
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.texts(), (Texts{"1: input  -- time is not a number", "(old)"}));
-}
-
 // --- input and clicks on pictures ---
 
 constexpr Rgb kPictureColour{0, 128, 255};

@@ -22,11 +22,13 @@
 #include <string>
 #include <vector>
 
+#include "base/limits.h"
 #include "midi_file.h"
 
 namespace vellaro::midimelody {
 
-constexpr size_t kMaxLineLength = 255;
+// A melody line is a line of a lesson file.
+constexpr size_t kMaxLineLength = vellaro::kMaxLineLength;
 constexpr int kKeyOfNote0 = 36;  // MIDI 60, middle C, is the player's note 24
 constexpr uint32_t kLateMarginMs = 200;
 constexpr uint64_t kLongestTimeMs = 2147483647;  // the longest rest a melody token can name
