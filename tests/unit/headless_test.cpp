@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_files.h"
-#include "app/headless_sound.h"
-#include "app/headless_steps.h"
+#include "headless/headless_files.h"
+#include "headless/headless_sound.h"
+#include "headless/headless_steps.h"
 #include "base/file_open.h"
 #include "sound/mixer.h"
 

@@ -14,9 +14,9 @@
 #include <system_error>
 #include <vector>
 
-#include "app/headless_files.h"
-#include "app/headless_platform.h"
-#include "app/headless_steps.h"
+#include "headless/headless_files.h"
+#include "headless/headless_platform.h"
+#include "headless/headless_steps.h"
 #include "transcript_diff.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_transcript.h"
+#include "headless/headless_transcript.h"
 #include "script/screen.h"
 #include "ui/text_editing.h"
 

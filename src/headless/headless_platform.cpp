@@ -1,4 +1,4 @@
-#include "app/headless_platform.h"
+#include "headless/headless_platform.h"
 
 #include <algorithm>
 #include <utility>

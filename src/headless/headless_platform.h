@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_screen.h"
-#include "app/headless_sound.h"
-#include "app/headless_steps.h"
-#include "app/headless_transcript.h"
+#include "headless/headless_screen.h"
+#include "headless/headless_sound.h"
+#include "headless/headless_steps.h"
+#include "headless/headless_transcript.h"
 #include "script/host.h"
 #include "script/interpreter.h"
 #include "script/services.h"

@@ -1,4 +1,4 @@
-#include "app/headless_sound.h"
+#include "headless/headless_sound.h"
 
 #include "script/text.h"
 #include "sound/instrument_bank.h"

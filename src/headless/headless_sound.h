@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "app/headless_transcript.h"
+#include "headless/headless_transcript.h"
 #include "sound/midi.h"
 #include "sound/mixer.h"
 

@@ -1,4 +1,4 @@
-#include "app/headless_screen.h"
+#include "headless/headless_screen.h"
 
 #include <cstdlib>
 #include <cstring>
