@@ -11,6 +11,7 @@
 #include "base/win32_messages.h"
 #include "image/bmp_decoder.h"
 #include "image/image_library.h"
+#include "image/picture_messages.h"
 
 namespace vellaro {
 namespace {
@@ -67,20 +68,13 @@ HBITMAP loadFile(const char* path, BmpStatus* status, std::string* problem) {
   return readFile(path, &bytes) ? pictureFromBytes(bytes, status, problem) : nullptr;
 }
 
-std::string cannotShow(const std::string& path, const std::string& problem) {
-  return "Cannot show the BMP picture " + path + ": " + problem;
-}
-
-HBITMAP loadPlainFile(MessageSink& host, const char* path) {
+// A picture that decoded but could not be made is reported as not found.
+HBITMAP loadAndReport(MessageSink& host, const std::string& path, PictureSource source) {
   BmpStatus status;
   std::string problem;
-  HBITMAP picture = loadFile(path, &status, &problem);
-  if (status == BmpStatus::Unsupported) {
-    host.showMessage(cannotShow(path, problem));
-  } else if (!picture) {
-    host.showMessage("Plain BMP Image not found");
-    host.showMessage(path);
-  }
+  HBITMAP picture = loadFile(path.c_str(), &status, &problem);
+  if (!picture && status == BmpStatus::Ok) status = BmpStatus::NotBmp;
+  for (const std::string& message : pictureProblemMessages(path, status, problem, source)) host.showMessage(message);
   return picture;
 }
 
@@ -100,26 +94,17 @@ HBITMAP loadFromLibrary(MessageSink& host, const std::string& library, const std
     std::string problem;
     // A damaged entry still shows what could be unpacked; the rest of the picture stays black.
     if (HBITMAP picture = pictureFromBytes(entry.bytes, &status, &problem)) return picture;
-    host.showMessage(cannotShow(libraryKey(group, file) + " in " + library, problem.empty() ? "no BMP" : problem));
+    host.showMessage(
+        pictureCannotShowMessage(libraryKey(group, file) + " in " + library, problem.empty() ? "no BMP" : problem));
   }
   host.showMessage("Image (" + group + ":" + file + ") not found in library (" + library + "). Loading from plain file");
-  std::string path = fallbackPath(library, group, file);
-  BmpStatus status;
-  std::string problem;
-  HBITMAP picture = loadFile(path.c_str(), &status, &problem);
-  if (status == BmpStatus::Unsupported) {
-    host.showMessage(cannotShow(path, problem));
-  } else if (!picture) {
-    host.showMessage("Image not found AT ALL");
-    host.showMessage(path);
-  }
-  return picture;
+  return loadAndReport(host, fallbackPath(library, group, file), PictureSource::LibraryFallback);
 }
 
 }  // namespace
 
 HBITMAP loadBitmap(MessageSink& host, const char* library, const char* group, const char* file) {
-  if (!library || library[0] == '\0') return loadPlainFile(host, file ? file : "");
+  if (!library || library[0] == '\0') return loadAndReport(host, file ? file : "", PictureSource::PlainFile);
   return loadFromLibrary(host, library, group ? group : "", file ? file : "");
 }
 
