@@ -68,6 +68,10 @@ class HeadlessPlatform {
   // the run ended, the steps it did not use and the variables to the transcript.
   void run(const std::string& lesson);
   const Transcript& transcript() const { return transcript_; }
+  // Keeps what the sound buffer plays during the run, for soundPlayed.
+  void recordSound() { sound_.recordOutput(); }
+  // 44100 Hz 16-bit stereo frames, interleaved, from virtual time 0 to the end of the run.
+  const std::vector<int16_t>& soundPlayed() { return sound_.playedFrames(); }
 
  private:
   friend class HeadlessHost;
@@ -83,6 +87,8 @@ class HeadlessPlatform {
   void applyKey(const Step& step);
   bool applyClick(const Step& step);
   void endEndlessWait();
+  // Moves the clock and runs the sound ticks due by then.
+  void advanceClock(uint64_t elapsedMs);
   void writeEnding();
 
   VirtualClock clock_;
@@ -93,10 +99,10 @@ class HeadlessPlatform {
   bool stepTimed_ = false;   // a wait step came right before the next step
   HeadlessHost host_{*this};
   HeadlessScreen screen_{host_, transcript_};
-  HeadlessVoices voices_{clock_, transcript_};
+  HeadlessSoundEngine sound_{clock_, transcript_};
   HeadlessMidi midiSink_{transcript_};
   MidiOutput midiOut_{midiSink_, host_};
-  InstrumentBank bank_{host_, &voices_, &midiOut_};
+  InstrumentBank bank_{host_, &sound_, &midiOut_};
   HeadlessServices services_{*this};
   Interpreter interpreter_{host_};
   Interpreter* running_ = nullptr;

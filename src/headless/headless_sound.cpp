@@ -1,8 +1,10 @@
 #include "headless/headless_sound.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "script/text.h"
 #include "sound/instrument_bank.h"
-#include "sound/pitch_table.h"
 
 namespace vellaro {
 namespace {
@@ -10,23 +12,63 @@ namespace {
 constexpr uint8_t kNoteOff = 0x80;
 constexpr uint8_t kNoteOn = 0x90;
 constexpr uint8_t kProgramChange = 0xC0;
+constexpr uint32_t kFrameBytes = 4;  // 16-bit stereo
 
 const char* sourceOf(uint16_t tag) { return tag == kLiveTag ? "live " : ""; }
 
+// Frames the play cursor has passed at this elapsed time: it starts at frame 0 at time 0.
+uint64_t playFrameAt(uint64_t elapsedMs) { return elapsedMs * kOutputRate / 1000; }
+
 }  // namespace
 
-// The mixer plays output frame c from sample frame c * pitch / pitchBase * speed / 4 and stops at
-// the first that reaches the playable frames.
 uint64_t voiceDurationMs(const SampleView& sample, uint16_t note) {
-  uint64_t end = playableFrames(sample);
-  if (end == 0 || note >= kPitchTableSize || sample.pitchBase == 0) return 0;
-  uint64_t speed = sample.speedFactor ? sample.speedFactor : 1;
-  uint64_t step = uint64_t{kPitchTable[note]} * speed;
-  uint64_t frames = (end * 4 * sample.pitchBase + step - 1) / step;
+  uint64_t frames = voiceFrames(sample, note);
   return (frames * 1000 + kOutputRate - 1) / kOutputRate;
 }
 
-std::string HeadlessVoices::sampleName(const uint8_t* data) const {
+HeadlessSoundEngine::HeadlessSoundEngine(const VirtualClock& clock, Transcript& transcript)
+    : clock_(clock), transcript_(transcript), buffer_(kBufferBytes, 0), mixBuffer_(2 * size_t{kMixBufferFrames}, 0) {}
+
+void HeadlessSoundEngine::catchUp() {
+  while (lastTick_ + kTickMs <= clock_.elapsed()) tick(lastTick_ + kTickMs);
+}
+
+uint64_t HeadlessSoundEngine::nextTick() const { return (clock_.elapsed() / kTickMs + 1) * kTickMs; }
+
+// As the Win32 engine's timer: refill what the play cursor passed since the last tick. Those bytes
+// were played just now, so the frames mixed here are heard when the cursor comes round again.
+void HeadlessSoundEngine::tick(uint64_t at) {
+  uint64_t playFrame = playFrameAt(at);
+  recordUpTo(playFrame);
+  uint32_t playCursor = static_cast<uint32_t>(playFrame * kFrameBytes % kBufferBytes);
+  uint32_t span = spanBytes(writePosition_, playCursor);
+  mixer_.mixFrames(mixBuffer_.data(), (span + kFrameBytes - 1) / kFrameBytes);
+  const auto* mixed = reinterpret_cast<const uint8_t*>(mixBuffer_.data());
+  uint32_t first = std::min(span, kBufferBytes - writePosition_);
+  std::memcpy(buffer_.data() + writePosition_, mixed, first);
+  std::memcpy(buffer_.data(), mixed + first, span - first);
+  writePosition_ = (writePosition_ + span) % kBufferBytes;
+  lastTick_ = at;
+}
+
+void HeadlessSoundEngine::recordUpTo(uint64_t frame) {
+  if (!recording_) return;
+  for (; recordedFrames_ < frame; ++recordedFrames_) {
+    size_t offset = recordedFrames_ * kFrameBytes % kBufferBytes;
+    int16_t sides[2];
+    std::memcpy(sides, buffer_.data() + offset, sizeof sides);
+    recorded_.push_back(sides[0]);
+    recorded_.push_back(sides[1]);
+  }
+}
+
+const std::vector<int16_t>& HeadlessSoundEngine::playedFrames() {
+  catchUp();
+  recordUpTo(playFrameAt(clock_.elapsed()));
+  return recorded_;
+}
+
+std::string HeadlessSoundEngine::sampleName(const uint8_t* data) const {
   for (int i = 0; bank_ && i <= kSpareEntry; ++i) {
     const Instrument* entry = bank_->entry(i);
     if (entry && entry->view().data == data) return entry->key;
@@ -34,58 +76,35 @@ std::string HeadlessVoices::sampleName(const uint8_t* data) const {
   return "a sample";
 }
 
-int HeadlessVoices::sounding() const {
-  int count = 0;
-  for (const Voice& voice : voices_) count += voice.endsAt > clock_.elapsed() ? 1 : 0;
-  return count;
-}
-
-int HeadlessVoices::startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint8_t) {
+int HeadlessSoundEngine::startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint8_t velocity) {
+  catchUp();
   uint64_t duration = voiceDurationMs(sample, note);
   if (!sample.data || duration == 0) return 0;
   std::string name = sampleName(sample.data);
-  if (sounding() >= kVoiceCount) {
+  if (mixer_.activeVoices() >= kVoiceCount) {
     transcript_.add(format("%ssample %s note %u dropped: all %d voices sound", sourceOf(tag), name.c_str(), note,
                            kVoiceCount));
-    return 1;
+    return mixer_.startVoice(sample, note, tag, velocity);
   }
-  uint64_t now = clock_.elapsed();
-  std::vector<Voice> kept;
-  for (const Voice& voice : voices_) {
-    if (voice.endsAt > now) kept.push_back(voice);
-  }
-  kept.push_back(Voice{sample.data, note, tag, now + duration});
-  voices_.swap(kept);
   transcript_.add(format("%ssample %s note %u (%llu ms)", sourceOf(tag), name.c_str(), note,
                          static_cast<unsigned long long>(duration)));
-  return 1;
+  return mixer_.startVoice(sample, note, tag, velocity);
 }
 
-int HeadlessVoices::stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) {
-  uint64_t now = clock_.elapsed();
-  bool stopped = false;
-  for (Voice& voice : voices_) {
-    if (voice.data != sample.data || voice.note != note || voice.tag != tag || voice.endsAt <= now) continue;
-    voice.endsAt = now;
-    stopped = true;
-  }
-  if (!stopped) return 0;
+int HeadlessSoundEngine::stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) {
+  catchUp();
+  int before = mixer_.activeVoices();
+  mixer_.stopVoice(sample, note, tag);
+  if (mixer_.activeVoices() == before) return 0;
   std::string name = sampleName(sample.data);
   transcript_.add(format("%ssample %s note %u stopped", sourceOf(tag), name.c_str(), note));
   return 0;
 }
 
-void HeadlessVoices::stopAllVoices() {
-  if (sounding() > 0) transcript_.add("all samples stopped");
-  voices_.clear();
-}
-
-std::optional<uint64_t> HeadlessVoices::nextEnd() const {
-  std::optional<uint64_t> first;
-  for (const Voice& voice : voices_) {
-    if (voice.endsAt > clock_.elapsed() && (!first || voice.endsAt < *first)) first = voice.endsAt;
-  }
-  return first;
+void HeadlessSoundEngine::stopAllVoices() {
+  catchUp();
+  if (!mixer_.isSilent()) transcript_.add("all samples stopped");
+  mixer_.stopAllVoices();
 }
 
 MidiResult HeadlessMidi::sendShortMessage(uint32_t message) {

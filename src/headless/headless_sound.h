@@ -1,11 +1,15 @@
-// Sound without a sound card: sampled voices and MIDI notes are written to the transcript with
-// their virtual times. A sampled voice sounds for as long as the mixer would play it (its frames
-// at the note's rate), so that wait and ifsilent end on the virtual clock.
+// Sound without a sound card. Sampled voices play on the player's own Mixer, driven as the Win32
+// engine drives it: a looping 70 ms buffer that a tick refills every 10 ms of the virtual clock with
+// what the play cursor has passed, so that what is written is heard one buffer lap later, and a
+// voice ends, wait returns and a 61st voice is dropped exactly when the mixer says so. Voices
+// and MIDI notes are written to the transcript with their virtual times; what the buffer played
+// can be kept as 44100 Hz 16-bit stereo frames (lessontest --audio). MIDI notes go to the
+// synthesizer, not to the buffer, so they are never in those frames.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "headless/headless_transcript.h"
@@ -16,38 +20,51 @@ namespace vellaro {
 
 class InstrumentBank;
 
-// Milliseconds a voice of this sample plays at this note: what the mixer takes to reach its end.
+// Milliseconds a voice of this sample plays at this note: the mixer's frames, rounded up.
 uint64_t voiceDurationMs(const SampleView& sample, uint16_t note);
 
-class HeadlessVoices final : public VoicePlayer {
+class HeadlessSoundEngine final : public VoicePlayer {
  public:
-  HeadlessVoices(const VirtualClock& clock, Transcript& transcript) : clock_(clock), transcript_(transcript) {}
+  static constexpr uint64_t kTickMs = 10;
+
+  HeadlessSoundEngine(const VirtualClock& clock, Transcript& transcript);
   // The bank whose entries name the samples in the transcript.
   void nameSamplesFrom(const InstrumentBank* bank) { bank_ = bank; }
+  // Keeps every frame the buffer plays from virtual time 0 on; call before the run starts.
+  void recordOutput() { recording_ = true; }
+  // Interleaved left/right samples of the frames played up to the clock's time.
+  const std::vector<int16_t>& playedFrames();
+
+  // Runs every tick due at or before the clock's time. The platform calls it whenever the clock
+  // moves, before anything else happens at the new time, as the timer runs beside the lesson.
+  void catchUp();
+  // The elapsed time of the first tick after the clock's time.
+  uint64_t nextTick() const;
 
   int startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint8_t velocity) override;
   int stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) override;
   void stopAllVoices() override;
-  bool isSilent() const override { return !nextEnd(); }
-  // No device plays the voices: a sample is heard at the moment it starts.
+  bool isSilent() const override { return mixer_.isSilent(); }
+  // The learner's steps are timed against the moment a sound starts, so a headless run reports no
+  // write-ahead for check latency auto.
   uint32_t outputDelayMs() const override { return 0; }
-  // The elapsed time at which the first sounding voice ends, none when all are silent.
-  std::optional<uint64_t> nextEnd() const;
 
  private:
-  struct Voice {
-    const uint8_t* data;
-    uint16_t note;
-    uint16_t tag;
-    uint64_t endsAt;
-  };
+  void tick(uint64_t at);
+  void recordUpTo(uint64_t frame);
   std::string sampleName(const uint8_t* data) const;
-  int sounding() const;
 
   const VirtualClock& clock_;
   Transcript& transcript_;
   const InstrumentBank* bank_ = nullptr;
-  std::vector<Voice> voices_;
+  Mixer mixer_;
+  std::vector<uint8_t> buffer_;     // the looping buffer, kBufferBytes
+  std::vector<int16_t> mixBuffer_;  // one tick's frames from the mixer
+  uint32_t writePosition_ = 0;      // where the next tick starts to write
+  uint64_t lastTick_ = 0;           // the elapsed time of the last tick run
+  bool recording_ = false;
+  uint64_t recordedFrames_ = 0;
+  std::vector<int16_t> recorded_;
 };
 
 // A MIDI device that writes the notes it is sent. Note-offs are written only for notes that sound,
