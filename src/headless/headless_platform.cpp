@@ -36,8 +36,6 @@ uint32_t HeadlessHost::clockMs() { return platform_.clock_.clockMs(); }
 
 uint32_t HeadlessHost::tickCount() { return platform_.clock_.tickCount(); }
 
-bool HeadlessHost::isSilent() { return platform_.sound_.isSilent(); }
-
 bool HeadlessHost::replaceFile(const std::string& from, const std::string& to) {
   return replaceFileWithFlush(pathOnDisk(from, true), pathOnDisk(to, true));
 }

@@ -31,7 +31,6 @@ class HeadlessHost final : public Host {
   void beep(unsigned frequency, unsigned durationMs) override;
   uint32_t clockMs() override;
   uint32_t tickCount() override;
-  bool isSilent() override;
   bool replaceFile(const std::string& from, const std::string& to) override;
 
  private:

@@ -218,7 +218,7 @@ Interpreter::Flow Interpreter::runCycle() {
   // The flow words (listed in commands.h); every other word goes to the command table.
   if (isWord(word, "goto") || isWord(word, "gosub")) return jump();
   // A false condition, or sound still playing, passes the line like a command that did nothing.
-  if (isWord(word, "ifsilent")) return host.isSilent() ? jump() : finishLine();
+  if (isWord(word, "ifsilent")) return soundIsSilent(services) ? jump() : finishLine();
   if (isWord(word, "if")) return runIf() ? Flow::Continue : finishLine();
   if (isWord(word, "load")) return loadCommand();
   if (isWord(word, "exit")) return exitCommand();
