@@ -1,7 +1,8 @@
 // The headless platform: the interpreter and its commands run as in the player, but the screen is
-// a set of records, sound and MIDI notes are written down, time is a virtual clock that moves only
-// while the lesson waits, and the learner is a list of steps. Everything a learner would see and
-// hear goes to a transcript. Display-mode switches and exec are written down, never performed.
+// a set of records, samples play on the player's mixer ticked by the clock and MIDI notes are
+// written down, time is a virtual clock that moves only while the lesson waits, and the learner is
+// a list of steps. Everything a learner would see and hear goes to a transcript. Display-mode
+// switches and exec are written down, never performed.
 #pragma once
 
 #include <cstdint>

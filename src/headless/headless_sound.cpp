@@ -29,8 +29,24 @@ uint64_t voiceDurationMs(const SampleView& sample, uint16_t note) {
 HeadlessSoundEngine::HeadlessSoundEngine(const VirtualClock& clock, Transcript& transcript)
     : clock_(clock), transcript_(transcript), buffer_(kBufferBytes, 0), mixBuffer_(2 * size_t{kMixBufferFrames}, 0) {}
 
+// Once a lap of ticks has found no voice, the buffer holds only silence and further ticks without
+// a voice change nothing but the write position: a learner's long wait skips them.
 void HeadlessSoundEngine::catchUp() {
-  while (lastTick_ + kTickMs <= clock_.elapsed()) tick(lastTick_ + kTickMs);
+  while (lastTick_ + kTickMs <= clock_.elapsed()) {
+    if (quietTicks_ > kTicksPerLap && mixer_.isSilent()) {
+      skipQuietTicks();
+      return;
+    }
+    tick(lastTick_ + kTickMs);
+  }
+}
+
+void HeadlessSoundEngine::skipQuietTicks() {
+  uint64_t last = clock_.elapsed() / kTickMs * kTickMs;
+  uint64_t playFrame = playFrameAt(last);
+  recordUpTo(playFrame);
+  writePosition_ = static_cast<uint32_t>(playFrame * kFrameBytes % kBufferBytes);
+  lastTick_ = last;
 }
 
 uint64_t HeadlessSoundEngine::nextTick() const { return (clock_.elapsed() / kTickMs + 1) * kTickMs; }
@@ -42,6 +58,7 @@ void HeadlessSoundEngine::tick(uint64_t at) {
   recordUpTo(playFrame);
   uint32_t playCursor = static_cast<uint32_t>(playFrame * kFrameBytes % kBufferBytes);
   uint32_t span = spanBytes(writePosition_, playCursor);
+  quietTicks_ = mixer_.isSilent() ? quietTicks_ + 1 : 0;
   mixer_.mixFrames(mixBuffer_.data(), (span + kFrameBytes - 1) / kFrameBytes);
   const auto* mixed = reinterpret_cast<const uint8_t*>(mixBuffer_.data());
   uint32_t first = std::min(span, kBufferBytes - writePosition_);

@@ -26,6 +26,8 @@ uint64_t voiceDurationMs(const SampleView& sample, uint16_t note);
 class HeadlessSoundEngine final : public VoicePlayer {
  public:
   static constexpr uint64_t kTickMs = 10;
+  // Ticks that refill the whole buffer once: 70 ms.
+  static constexpr uint64_t kTicksPerLap = 7;
 
   HeadlessSoundEngine(const VirtualClock& clock, Transcript& transcript);
   // The bank whose entries name the samples in the transcript.
@@ -51,6 +53,7 @@ class HeadlessSoundEngine final : public VoicePlayer {
 
  private:
   void tick(uint64_t at);
+  void skipQuietTicks();
   void recordUpTo(uint64_t frame);
   std::string sampleName(const uint8_t* data) const;
 
@@ -62,6 +65,7 @@ class HeadlessSoundEngine final : public VoicePlayer {
   std::vector<int16_t> mixBuffer_;  // one tick's frames from the mixer
   uint32_t writePosition_ = 0;      // where the next tick starts to write
   uint64_t lastTick_ = 0;           // the elapsed time of the last tick run
+  uint64_t quietTicks_ = 0;         // ticks in a row that mixed no voice
   bool recording_ = false;
   uint64_t recordedFrames_ = 0;
   std::vector<int16_t> recorded_;
