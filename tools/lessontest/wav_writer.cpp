@@ -11,38 +11,46 @@ constexpr uint32_t kChannels = 2;
 constexpr uint32_t kBlockAlign = 4;
 constexpr uint32_t kHeaderBytes = 44;
 
-// WAV fields are little-endian whatever the machine.
-void put32(std::vector<uint8_t>& out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
+// Writes the file's fields one after another, little-endian whatever the machine.
+class FieldWriter {
+ public:
+  explicit FieldWriter(std::vector<uint8_t>& out) : out_(out) {}
+  void put32(uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) out_[at_++] = static_cast<uint8_t>(value >> shift);
+  }
+  void put16(uint32_t value) {
+    out_[at_++] = static_cast<uint8_t>(value);
+    out_[at_++] = static_cast<uint8_t>(value >> 8);
+  }
+  void putTag(const char (&tag)[5]) {
+    for (int i = 0; i < 4; ++i) out_[at_++] = static_cast<uint8_t>(tag[i]);
+  }
 
-void put16(std::vector<uint8_t>& out, uint32_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+ private:
+  std::vector<uint8_t>& out_;
+  size_t at_ = 0;
+};
 
 }  // namespace
 
 std::vector<uint8_t> wavBytes(const std::vector<int16_t>& samples) {
   uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-  std::vector<uint8_t> out;
-  out.reserve(kHeaderBytes + dataBytes);
-  putTag(out, "RIFF");
-  put32(out, kHeaderBytes - 8 + dataBytes);
-  putTag(out, "WAVE");
-  putTag(out, "fmt ");
-  put32(out, 16);
-  put16(out, 1);  // PCM
-  put16(out, kChannels);
-  put32(out, kOutputRate);
-  put32(out, kOutputRate * kBlockAlign);
-  put16(out, kBlockAlign);
-  put16(out, 16);
-  putTag(out, "data");
-  put32(out, dataBytes);
-  for (int16_t sample : samples) put16(out, static_cast<uint16_t>(sample));
+  std::vector<uint8_t> out(kHeaderBytes + size_t{dataBytes});
+  FieldWriter field(out);
+  field.putTag("RIFF");
+  field.put32(kHeaderBytes - 8 + dataBytes);
+  field.putTag("WAVE");
+  field.putTag("fmt ");
+  field.put32(16);
+  field.put16(1);  // PCM
+  field.put16(kChannels);
+  field.put32(kOutputRate);
+  field.put32(kOutputRate * kBlockAlign);
+  field.put16(kBlockAlign);
+  field.put16(16);
+  field.putTag("data");
+  field.put32(dataBytes);
+  for (int16_t sample : samples) field.put16(static_cast<uint16_t>(sample));
   return out;
 }
 
