@@ -6,7 +6,7 @@
 #    folders below it, so that every arrow between folders points down. A folder that is not in
 #    the order fails too: a new folder must be given its place here.
 # Usage: cmake -DSOURCE_DIR=<folder> -P check-layout.cmake
-set(folder_order base expr sound image script ui widgets app)
+set(folder_order base expr sound image script ui headless widgets app)
 
 if(NOT IS_DIRECTORY "${SOURCE_DIR}")
   message(FATAL_ERROR "layout check: no folder ${SOURCE_DIR}")

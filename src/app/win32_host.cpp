@@ -5,7 +5,6 @@
 #include <sys/timeb.h>
 
 #include "base/win32_gdi.h"
-#include "sound/mixer.h"
 
 namespace vellaro {
 
@@ -27,8 +26,6 @@ uint32_t Win32Host::clockMs() {
 }
 
 uint32_t Win32Host::tickCount() { return GetTickCount(); }
-
-bool Win32Host::isSilent() { return !voices || voices->isSilent(); }
 
 bool Win32Host::replaceFile(const std::string& from, const std::string& to) {
   {

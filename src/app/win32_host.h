@@ -1,11 +1,9 @@
-// The Host of the Win32 player: message boxes, the system clock, Beep and the sound engine.
+// The Host of the Win32 player: message boxes, the system clock and Beep.
 #pragma once
 
 #include "script/host.h"
 
 namespace vellaro {
-
-class VoicePlayer;
 
 // Also the message sink of the sound engine and the MIDI devices, through Host.
 class Win32Host final : public Host {
@@ -15,11 +13,7 @@ class Win32Host final : public Host {
   void beep(unsigned frequency, unsigned durationMs) override;
   uint32_t clockMs() override;
   uint32_t tickCount() override;
-  bool isSilent() override;
   bool replaceFile(const std::string& from, const std::string& to) override;
-
-  // The sound engine that isSilent asks; none means silence.
-  VoicePlayer* voices = nullptr;
 };
 
 }  // namespace vellaro

@@ -45,7 +45,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   std::unique_ptr<vellaro::MidiIn> midiIn(new (std::nothrow) vellaro::MidiIn(0, host));
   std::unique_ptr<vellaro::InstrumentBank> instruments(
       new (std::nothrow) vellaro::InstrumentBank(host, soundEngine.get(), midiOut.get()));
-  host.voices = soundEngine.get();
   vellaro::PlayerServices services(host, mainWindow);
   services.instruments = instruments.get();
   services.midiOut = midiOut.get();
@@ -62,7 +61,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   vellaro::setWaitSource(nullptr);
   watch.reset();
   interpreter.services = nullptr;
-  host.voices = nullptr;
   // Not the reverse of creation: the sound engine stops the mixer before the samples it borrows
   // from the instrument bank go.
   soundEngine.reset();

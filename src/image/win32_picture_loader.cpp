@@ -1,7 +1,7 @@
 #include "image/win32_picture_loader.h"
 
-#include "base/text_format.h"
 #include "base/messages.h"
+#include "base/text_format.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include "base/win32_messages.h"
 #include "image/bmp_decoder.h"
 #include "image/image_library.h"
+#include "image/picture_messages.h"
 
 namespace vellaro {
 namespace {
@@ -70,20 +71,13 @@ HBITMAP loadFile(const char* path, BmpStatus* status, std::string* problem) {
   return readFile(path, &bytes) ? pictureFromBytes(bytes, status, problem) : nullptr;
 }
 
-std::string cannotShow(const std::string& path, const std::string& problem) {
-  return format(kPictureUnusable, path.c_str(), problem.c_str());
-}
-
-HBITMAP loadPlainFile(MessageSink& host, const char* path) {
+// A picture that decoded but could not be made is reported as not found.
+HBITMAP loadAndReport(MessageSink& host, const std::string& path, PictureSource source) {
   BmpStatus status;
   std::string problem;
-  HBITMAP picture = loadFile(path, &status, &problem);
-  if (status == BmpStatus::Unsupported) {
-    host.showMessage(cannotShow(path, problem));
-  } else if (!picture) {
-    host.showMessage(kPlainPictureMissing);
-    host.showMessage(path);
-  }
+  HBITMAP picture = loadFile(path.c_str(), &status, &problem);
+  if (!picture && status == BmpStatus::Ok) status = BmpStatus::NotBmp;
+  for (const std::string& message : pictureProblemMessages(path, status, problem, source)) host.showMessage(message);
   return picture;
 }
 
@@ -103,27 +97,18 @@ HBITMAP loadFromLibrary(MessageSink& host, const std::string& library, const std
     std::string problem;
     // A damaged entry still shows what could be unpacked; the rest of the picture stays black.
     if (HBITMAP picture = pictureFromBytes(entry.bytes, &status, &problem)) return picture;
-    host.showMessage(cannotShow(format(kLibraryPictureIn, libraryKey(group, file).c_str(), library.c_str()),
-                                problem.empty() ? kPictureNotBmp : problem));
+    host.showMessage(
+        pictureCannotShowMessage(format(kLibraryPictureIn, libraryKey(group, file).c_str(), library.c_str()),
+                                 problem.empty() ? kPictureNotBmp : problem));
   }
   host.showMessage(format(kLibraryPictureMissing, group.c_str(), file.c_str(), library.c_str()));
-  std::string path = fallbackPath(library, group, file);
-  BmpStatus status;
-  std::string problem;
-  HBITMAP picture = loadFile(path.c_str(), &status, &problem);
-  if (status == BmpStatus::Unsupported) {
-    host.showMessage(cannotShow(path, problem));
-  } else if (!picture) {
-    host.showMessage(kPictureMissingEverywhere);
-    host.showMessage(path);
-  }
-  return picture;
+  return loadAndReport(host, fallbackPath(library, group, file), PictureSource::LibraryFallback);
 }
 
 }  // namespace
 
 HBITMAP loadBitmap(MessageSink& host, const char* library, const char* group, const char* file) {
-  if (!library || library[0] == '\0') return loadPlainFile(host, file ? file : "");
+  if (!library || library[0] == '\0') return loadAndReport(host, file ? file : "", PictureSource::PlainFile);
   return loadFromLibrary(host, library, group ? group : "", file ? file : "");
 }
 

@@ -1,5 +1,6 @@
-// The few things the interpreter needs from the platform. The Win32 player implements them with
-// message boxes, the system clock and the sound engine; the unit tests use a recording fake.
+// The few things the interpreter needs from the platform: message boxes and clocks. The Win32
+// player implements them with the system's; the unit tests use a recording fake. Whether a sample
+// still sounds is the sound side's (soundIsSilent in script/services.h).
 #pragma once
 
 #include <cstdint>
@@ -19,8 +20,6 @@ class Host : public MessageSink {
   virtual uint32_t clockMs() = 0;
   // Milliseconds since the system started (GetTickCount).
   virtual uint32_t tickCount() = 0;
-  // True when no sampled voice is playing.
-  virtual bool isSilent() = 0;
   // Flushes the complete file at from to the disk and puts it in place of to in one step, so that
   // to holds either its old or its new bytes whatever happens meanwhile; false when either fails
   // (from is then still there). The default is replaceFileWithFlush; the Win32 player has its own,

@@ -229,7 +229,7 @@ Flow Interpreter::runCycle() {
 }
 
 // Sound still playing passes the line like a command that did nothing.
-Flow Interpreter::jumpWhenSilent() { return host.isSilent() ? jump() : finishLine(); }
+Flow Interpreter::jumpWhenSilent() { return soundIsSilent(services) ? jump() : finishLine(); }
 
 // A false condition passes the line like a command that did nothing.
 Flow Interpreter::ifCommand() { return runIf() ? Flow::Continue : finishLine(); }

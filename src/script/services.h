@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "sound/mixer.h"
+
 namespace vellaro {
 
 class Interpreter;
@@ -11,7 +13,6 @@ class Screen;
 class InstrumentBank;
 class MidiInput;
 class MidiOutput;
-class VoicePlayer;
 
 struct CommandServices {
   virtual ~CommandServices() = default;
@@ -49,5 +50,11 @@ struct CommandServices {
   // The MIDI keyboard; the run installs its live handler on it. Null where there is none.
   MidiInput* midiIn = nullptr;
 };
+
+// True when no sampled voice sounds: what ifsilent and wait ask. Without the platform side or a
+// voice player nothing can sound.
+inline bool soundIsSilent(const CommandServices* services) {
+  return !services || !services->voices || services->voices->isSilent();
+}
 
 }  // namespace vellaro

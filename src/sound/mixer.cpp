@@ -252,6 +252,18 @@ uint32_t playableFrames(const SampleView& sample) {
   return static_cast<uint32_t>(std::min<size_t>(frames - kTailFrames, UINT32_MAX));
 }
 
+// positionOf(c) >= end means floor(c * pitch / pitchBase) * speed >= 4 * end, that is
+// c * pitch >= ceil(4 * end / speed) * pitchBase.
+uint32_t voiceFrames(const SampleView& sample, uint16_t note) {
+  uint64_t end = playableFrames(sample);
+  if (end == 0 || note >= kPitchTableSize || sample.pitchBase == 0) return 0;
+  uint64_t speed = sample.speedFactor ? sample.speedFactor : 1;
+  uint64_t pitch = kPitchTable[note];
+  uint64_t scaled = (4 * end + speed - 1) / speed;
+  uint64_t frames = (scaled * sample.pitchBase + pitch - 1) / pitch;
+  return static_cast<uint32_t>(std::min<uint64_t>(frames, UINT32_MAX));
+}
+
 Mixer::Mixer() : sums_(2 * size_t{kMixBufferFrames}, 0), monoSums_(kMixBufferFrames, 0) {}
 
 int Mixer::startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint8_t /*velocity*/) {
@@ -299,6 +311,12 @@ bool Mixer::isSilent() const {
     if (voice.data.load(std::memory_order_relaxed)) return false;
   }
   return true;
+}
+
+int Mixer::activeVoices() const {
+  int count = 0;
+  for (const Voice& voice : voices_) count += voice.data.load(std::memory_order_relaxed) ? 1 : 0;
+  return count;
 }
 
 void Mixer::mixFrames(int16_t* out, uint32_t frames) {

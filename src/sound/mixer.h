@@ -45,6 +45,12 @@ struct SampleView {
 // of 100 frames or fewer, or one declaring 0 bytes per frame, plays nothing.
 uint32_t playableFrames(const SampleView& sample);
 
+// Output frames a voice of this sample at this note plays before it reaches its end: the first
+// counter at which the mixer's position rule reaches playableFrames. 0 when startVoice would start
+// nothing. Counted without the rule's wrap modulo 2^32, which only a sample of over about 45 s
+// reaches at the highest notes; such a voice plays on in the mixer.
+uint32_t voiceFrames(const SampleView& sample, uint16_t note);
+
 // What the rest of the program calls to sound samples: the mixer itself, or the Win32 engine that
 // drives one.
 class VoicePlayer {
@@ -80,6 +86,8 @@ class Mixer final : public VoicePlayer {
   int stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) override;
   void stopAllVoices() override;
   bool isSilent() const override;
+  // Voices that sound or are being started; startVoice drops the note when it is kVoiceCount.
+  int activeVoices() const;
 
   // Mixes frames output frames (at most kMixBufferFrames) as interleaved left/right samples into
   // out, advancing every active voice and freeing those that reach their end. Sums wrap modulo

@@ -4,6 +4,7 @@
 #include "script/host.h"
 #include "script/interpreter.h"
 #include "script/live_input.h"
+#include "script/object_kinds.h"
 #include "script/text.h"
 #include "ui/win32_screen_object.h"
 #include "ui/win32_waits.h"
@@ -59,14 +60,10 @@ int onCommand(Interpreter& in, WPARAM wParam) {
   return 1;
 }
 
-constexpr uint8_t kKindTextLabel = 1;  // reserved for text labels; no window is made with it yet
-
-// Pictures, diagrams and label pads report clicks once they have a name, unless drag made them
-// draggable (a drag must not answer the lesson's question).
+// The window got the message, so it is shown and carries this hook; clickEffect decides the rest.
 bool isClickable(const ScreenObject* object) {
-  bool reportingKind = object->kind == KIND_LABEL_PAD || object->kind == kKindTextLabel ||
-                       object->kind == KIND_DIAGRAM || object->kind == KIND_PICTURE;
-  return reportingKind && object->name[0] != '\0' && !(object->flags & OF_NO_CLICK);
+  ClickTarget target{object->kind, object->flags, object->name[0] != '\0', true, false, true};
+  return clickEffect(target) == ClickEffect::Reported;
 }
 
 // A click on a named object reports its name and wakes the command waiting on the parent.

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/limits.h"
+#include "script/object_kinds.h"  // the kind codes, shared with the headless screen
 #include "script/screen.h"
 
 namespace vellaro {
@@ -18,15 +19,6 @@ using DragFilter = int (*)(HWND window, int* x, int* y);
 // Frees what the owner pointer points to, when the record goes.
 using OwnerRelease = void (*)(void* owner);
 
-enum ObjectKind : uint8_t {
-  KIND_DIAGRAM = 3,
-  KIND_MAIN = 5,
-  KIND_PICTURE = 6,
-  KIND_ANIMATION = 7,
-  KIND_BUTTON = 8,
-  KIND_TEXT = 9,
-  KIND_LABEL_PAD = 10,
-};
 
 struct ScreenObject {
   uint8_t kind;

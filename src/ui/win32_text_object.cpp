@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/win32_gdi.h"
+#include "script/object_kinds.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_screen_object.h"
 #include "ui/win32_waits.h"
@@ -118,9 +119,11 @@ void paintTextObject(TextObject* object) {
 int labelClickFilter(TextObject* object, UINT message, WPARAM, LPARAM) {
   if (message != WM_LBUTTONDOWN) return kNotHandled;
   // A label that drag has made draggable reports no clicks, like a picture: dragging it must not
-  // answer a waiting input.
+  // answer a waiting input. A label without a name reports the empty name.
   ScreenObject* record = objectOf(object->window);
-  if (record && (record->flags & OF_NO_CLICK)) return kNotHandled;
+  if (!record) return kNotHandled;
+  ClickTarget target{KIND_TEXT, record->flags, record->name[0] != '\0', false, true, true};
+  if (clickEffect(target) != ClickEffect::Reported) return kNotHandled;
   if (object->clickedNameTarget && object->clickedNameSize) {
     const char* name = recordName(object->window);
     std::strncpy(object->clickedNameTarget, name ? name : "", object->clickedNameSize - 1);

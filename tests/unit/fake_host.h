@@ -16,7 +16,6 @@ class FakeHost : public Host {
   void beep(unsigned frequency, unsigned durationMs) override;
   uint32_t clockMs() override { return clock; }
   uint32_t tickCount() override { return ticks += tickStep; }
-  bool isSilent() override { return silent; }
   bool replaceFile(const std::string& from, const std::string& to) override {
     return !refuseReplace && Host::replaceFile(from, to);
   }
@@ -27,7 +26,6 @@ class FakeHost : public Host {
   uint32_t clock = 1000;
   uint32_t ticks = 0;
   uint32_t tickStep = 0;  // added to ticks at every reading: a clock that runs with the script
-  bool silent = true;
   bool refuseReplace = false;  // replaceFile fails, as on a full disk
 };
 

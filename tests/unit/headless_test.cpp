@@ -1,5 +1,5 @@
-// The headless platform's portable rules: the steps file, the piano keys, how long a sampled voice
-// sounds on the virtual clock, and where a lesson's file names lead on this machine.
+// The headless platform's portable rules: the steps file, the piano keys, the sound engine that
+// runs the player's mixer on the virtual clock, and where a lesson's file names lead on this machine.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_files.h"
-#include "app/headless_sound.h"
-#include "app/headless_steps.h"
+#include "headless/headless_files.h"
+#include "headless/headless_sound.h"
+#include "headless/headless_steps.h"
+#include "headless/headless_transcript.h"
 #include "base/file_open.h"
 #include "sound/mixer.h"
 
@@ -95,7 +96,7 @@ struct DurationCase {
 // Note 24 plays at the recorded rate, an octave up twice as fast, an octave down half as fast.
 const DurationCase kDurationCases[] = {{24, 250}, {36, 125}, {12, 500}};
 
-TEST(HeadlessSoundTest, AVoiceLastsAsLongAsTheMixerPlaysIt) {
+TEST(HeadlessSoundTest, TheTranscriptFigureIsTheMixersFramesRoundedUp) {
   std::vector<uint8_t> bytes(2 * 5612, 0);
   SampleView sample = toneSample(bytes);
   for (const DurationCase& c : kDurationCases) EXPECT_EQ(voiceDurationMs(sample, c.note), c.ms) << c.note;
@@ -104,24 +105,123 @@ TEST(HeadlessSoundTest, AVoiceLastsAsLongAsTheMixerPlaysIt) {
   EXPECT_EQ(voiceDurationMs(sample, 24), 0u);
 }
 
-// The figure must be the mixer's own: mix 10 ms ticks until the voice is silent.
-TEST(HeadlessSoundTest, DurationAgreesWithTheMixer) {
-  std::vector<uint8_t> bytes(2 * 5612, 0);
-  SampleView sample = toneSample(bytes);
-  for (uint16_t note : {uint16_t{5}, uint16_t{24}, uint16_t{41}, uint16_t{66}}) {
+struct FramesCase {
+  uint8_t speed;
+  uint16_t pitchBase;
+  uint16_t note;
+};
+
+// Speeds whose division is exact and those that are not (8: 96 kHz), the shifted pitch base and
+// another: a frame counted wrong in any of them would move wait by a tick.
+const FramesCase kFramesCases[] = {{1, 128, 24}, {2, 128, 5},  {4, 128, 41}, {8, 128, 66},
+                                   {3, 128, 30}, {2, 100, 24}, {4, 77, 13},  {0, 128, 24}};
+
+// voiceFrames must be exactly the frames the mixer plays: mixing one frame at a time, the mixer
+// frees the voice at the call after its last frame.
+TEST(HeadlessSoundTest, VoiceFramesAreWhatTheMixerPlays) {
+  std::vector<uint8_t> bytes(2 * 1013, 1);
+  for (const FramesCase& c : kFramesCases) {
+    SampleView sample = toneSample(bytes);
+    sample.speedFactor = c.speed;
+    sample.pitchBase = c.pitchBase;
     Mixer mixer;
-    ASSERT_EQ(mixer.startVoice(sample, note, 1, 127), 1);
-    std::vector<int16_t> out(2 * kMixBufferFrames);
-    uint64_t frames = 0;
-    while (!mixer.isSilent() && frames < 10 * kOutputRate) {
-      mixer.mixFrames(out.data(), kTickFrames);
-      frames += kTickFrames;
+    ASSERT_EQ(mixer.startVoice(sample, c.note, 1, 127), 1);
+    int16_t out[2];
+    uint32_t calls = 0;
+    while (!mixer.isSilent() && calls < 100000) {
+      mixer.mixFrames(out, 1);
+      ++calls;
     }
-    uint64_t mixedMs = frames * 1000 / kOutputRate;
-    uint64_t ms = voiceDurationMs(sample, note);
-    EXPECT_LE(ms, mixedMs) << note;
-    EXPECT_GE(ms + 10, mixedMs) << note;  // the mixer notices the end within its 10 ms tick
+    EXPECT_EQ(voiceFrames(sample, c.note), calls - 1) << "speed " << int{c.speed} << " base " << c.pitchBase;
   }
+}
+
+// 16-bit mono at 44100 Hz whose sample k holds k + 1: an output frame names the sample frame it
+// came from, so a frame out of place points at its cause.
+std::vector<uint8_t> countingSamples(int frames) {
+  std::vector<uint8_t> bytes;
+  for (int k = 0; k < frames; ++k) {
+    bytes.push_back(static_cast<uint8_t>((k + 1) & 0xFF));
+    bytes.push_back(static_cast<uint8_t>((k + 1) >> 8));
+  }
+  return bytes;
+}
+
+struct Start {
+  uint64_t atMs;
+  uint16_t note;
+};
+
+// Starts at a tick, between ticks, overlapping, and an octave up.
+const Start kStarts[] = {{0, 24}, {35, 24}, {500, 36}, {1000, 24}, {1004, 12}};
+constexpr uint64_t kRunMs = 2000;
+
+// The headless engine's buffer plays the frames the Mixer mixes for the same voices, each tick's
+// frames one buffer (3087 frames, 70 ms) after the tick's play cursor: a voice started between two
+// ticks is mixed from the next tick on, like on Windows.
+TEST(HeadlessSoundTest, TheBufferPlaysTheMixersFramesOneLapLater) {
+  std::vector<uint8_t> bytes = countingSamples(9000);
+  SampleView sample = toneSample(bytes);
+  sample.speedFactor = 4;
+  VirtualClock clock;
+  Transcript transcript(clock);
+  HeadlessSoundEngine engine(clock, transcript);
+  engine.recordOutput();
+  for (const Start& start : kStarts) {
+    clock.advanceTo(start.atMs);
+    engine.catchUp();
+    ASSERT_EQ(engine.startVoice(sample, start.note, 1, 127), 1);
+  }
+  clock.advanceTo(kRunMs);
+  std::vector<int16_t> played = engine.playedFrames();
+  ASSERT_EQ(played.size(), 2 * kRunMs * kOutputRate / 1000);
+
+  // The reference: the bare Mixer, 441 frames a tick, each voice started before the first tick
+  // after its time; frame k of its stream is heard at frame k + kBufferFrames.
+  Mixer mixer;
+  std::vector<int16_t> stream;
+  std::vector<int16_t> tick(2 * kMixBufferFrames);
+  for (uint64_t at = 10; at <= kRunMs; at += 10) {
+    for (const Start& start : kStarts) {
+      if (start.atMs >= at - 10 && start.atMs < at) mixer.startVoice(sample, start.note, 1, 127);
+    }
+    mixer.mixFrames(tick.data(), kTickFrames);
+    stream.insert(stream.end(), tick.begin(), tick.begin() + 2 * kTickFrames);
+  }
+  size_t mismatches = 0;
+  for (size_t i = 0; i < played.size(); ++i) {
+    int16_t expected = i < 2 * size_t{kBufferFrames} ? 0 : stream[i - 2 * size_t{kBufferFrames}];
+    if (played[i] != expected && ++mismatches <= 5) {
+      ADD_FAILURE() << "frame " << i / 2 << ": played " << played[i] << ", the mixer made " << expected;
+    }
+  }
+  EXPECT_EQ(mismatches, 0u);
+  EXPECT_NE(played[2 * kBufferFrames], 0);      // the first start is heard at 70 ms
+  EXPECT_EQ(played[2 * kBufferFrames - 2], 0);  // and not before
+}
+
+// isSilent turns true at the tick that frees the last voice, the moment wait returns in the
+// player; a 61st voice is dropped and written as such.
+TEST(HeadlessSoundTest, SilenceAndDroppedVoicesComeFromTheMixer) {
+  std::vector<uint8_t> bytes(2 * 5612, 0);
+  SampleView sample = toneSample(bytes);  // 11024 frames at note 24: 25 ticks, the last one short
+  VirtualClock clock;
+  Transcript transcript(clock);
+  HeadlessSoundEngine engine(clock, transcript);
+  for (int i = 0; i < kVoiceCount + 1; ++i) ASSERT_EQ(engine.startVoice(sample, 24, 1, 127), 1);
+  ASSERT_EQ(transcript.lines().size(), size_t{kVoiceCount + 1});
+  EXPECT_EQ(transcript.lines().front(), "      0 ms  sample a sample note 24 (250 ms)");
+  EXPECT_EQ(transcript.lines().back(), "      0 ms  sample a sample note 24 dropped: all 60 voices sound");
+  struct Reading {
+    uint64_t atMs;
+    bool silent;
+  };
+  for (Reading reading : {Reading{0, false}, Reading{249, false}, Reading{250, true}}) {
+    clock.advanceTo(reading.atMs);
+    engine.catchUp();
+    EXPECT_EQ(engine.isSilent(), reading.silent) << reading.atMs;
+  }
+  EXPECT_EQ(engine.nextTick(), 260u);
 }
 
 // A folder read as a file would make every reading loop spin: it is refused like a missing file.

@@ -7,6 +7,7 @@
 
 #include "scenario_fixture.h"
 #include "script/services.h"
+#include "sound_test_support.h"
 
 namespace vellaro {
 namespace {
@@ -113,15 +114,35 @@ TEST_F(MainLoop, TrueIfWithACallTargetReturnsAfterTheIfLine) {
   EXPECT_TRUE(interpreter.callStack.empty());
 }
 
+struct SilenceCase {
+  bool services;
+  bool voicePlayer;
+  bool sounding;
+  bool jumps;
+};
+
+// ifsilent asks the voice player of the services; without either nothing can sound.
+const SilenceCase kSilenceCases[] = {
+    {true, true, false, true},
+    {true, true, true, false},
+    {true, false, false, true},
+    {false, false, false, true},
+};
+
 TEST_F(MainLoop, IfsilentJumpsOnlyWhileSilent) {
   writeScenario("index.scn", {"ifsilent :quiet", "debug X", "terminate", ":quiet", "debug X", "terminate"});
-  host.silent = true;
-  run();
-  EXPECT_EQ(host.messages, Messages{ran(4)});
-  host.silent = false;
-  host.messages.clear();
-  run();
-  EXPECT_EQ(host.messages, Messages{ran(1)});
+  for (const SilenceCase& c : kSilenceCases) {
+    RecordingVoices voices;
+    voices.silent = !c.sounding;
+    CommandServices services;
+    services.voices = c.voicePlayer ? &voices : nullptr;
+    interpreter.services = c.services ? &services : nullptr;
+    host.messages.clear();
+    run();
+    EXPECT_EQ(host.messages, Messages{ran(c.jumps ? 4 : 1)})
+        << "services " << c.services << ", voice player " << c.voicePlayer << ", sounding " << c.sounding;
+  }
+  interpreter.services = nullptr;
 }
 
 TEST_F(MainLoop, LoadExitAndReturnAcrossFiles) {
@@ -228,7 +249,11 @@ TEST_F(MainLoop, PendingLineFromTheMenuRunsBeforeTheInterruptedLine) {
 
 TEST_F(MainLoop, DebugLogHoldsOneLinePerDispatchedCommand) {
   interpreter.variables.assign("a", "1");
-  host.silent = false;  // ifsilent then passes its line like a false if
+  RecordingVoices sounding;  // ifsilent then passes its line like a false if
+  sounding.silent = false;
+  CommandServices services;
+  services.voices = &sounding;
+  interpreter.services = &services;
   writeScenario("index.scn", {"debug on", "# comment", "foo bar", "if $a = 2 x", "ifsilent :l", "if $a = 1 setdir d",
                               "goto :l", ":l", "terminate"});
   writeScenario("next.scn", {"debug off", "debug on", " x", "terminate"});
@@ -244,6 +269,7 @@ TEST_F(MainLoop, DebugLogHoldsOneLinePerDispatchedCommand) {
             "(index.scn) 5: setdir\r\r\n"
             "(next.scn) 1: debug\r\r\n"
             "(next.scn) 2: \r\r\n");
+  interpreter.services = nullptr;
 }
 
 // Counts the passes of the running pump and reports the program's end at a given pass.

@@ -12,6 +12,7 @@
 #include "script/debug_menu.h"
 #include "script/reload.h"
 #include "script/services.h"
+#include "sound_test_support.h"
 
 namespace vellaro {
 namespace {
@@ -182,6 +183,7 @@ struct ReloadingServices : CommandServices {
   int waits = 0;
   int at = 0;
   std::function<void()> during;
+  RecordingVoices sounding;  // wait's voice player
 };
 
 class ReloadRun : public ScenarioTest {
@@ -189,6 +191,7 @@ class ReloadRun : public ScenarioTest {
   void SetUp() override {
     ScenarioTest::SetUp();
     interpreter.services = &services;
+    services.voices = &services.sounding;
   }
   // While the wait numbered at runs, the file is rewritten and reloaded (or deleted when bytes is
   // null).
@@ -275,7 +278,7 @@ TEST_F(ReloadRun, ALoadedFileIsTheOneReadAgain) {
 
 // wait pumps until the sound ends: with sound that never ends, only the reload can stop it.
 TEST_F(ReloadRun, AReloadEndsWaitAndMelodyRests) {
-  host.silent = false;
+  services.sounding.silent = false;
   writeFile("index.scn", ":w\r\nwait\r\npoke old\r\nterminate\r\n");
   reloadDuringWait(0, "index.scn", ":w\r\npoke new\r\nterminate\r\n");
   run();
@@ -283,7 +286,7 @@ TEST_F(ReloadRun, AReloadEndsWaitAndMelodyRests) {
   EXPECT_EQ(services.waits, 1);
 
   host.messages.clear();
-  host.silent = true;
+  services.sounding.silent = true;
   services.waits = 0;
   writeFile("index.scn", ":m\r\nmelody -5 -5 -5 -5\r\npoke old\r\nterminate\r\n");
   reloadDuringWait(1, "index.scn", ":m\r\npoke new\r\nterminate\r\n");

@@ -17,10 +17,10 @@ namespace {
 struct CountingServices : CommandServices {
   void pumpPending() override {
     ++passes;
-    if (passes == silentAtPass) host->silent = true;
+    if (passes == silentAtPass) sounding->silent = true;
     if (passes == quitAtPass) interpreter->quitRequested = true;
   }
-  FakeHost* host = nullptr;
+  RecordingVoices* sounding = nullptr;
   Interpreter* interpreter = nullptr;
   int passes = 0;
   int silentAtPass = -1;
@@ -32,7 +32,7 @@ class SoundCommandsTest : public ::testing::Test {
   void SetUp() override {
     interpreter.reset();
     interpreter.currentLine = 7;
-    services.host = &host;
+    services.sounding = &sounding;
     services.interpreter = &interpreter;
     services.instruments = &bank;
     services.midiOut = &midiOut;
@@ -51,6 +51,12 @@ class SoundCommandsTest : public ::testing::Test {
   Mixer mixer;
   InstrumentBank bank{messages, &mixer, &midiOut};
   CountingServices services;
+  RecordingVoices sounding;  // the voice player of the wait tests, sounding until told otherwise
+  // wait asks the services' voice player, not the host.
+  void soundUntilTold() {
+    sounding.silent = false;
+    services.voices = &sounding;
+  }
 };
 
 TEST_F(SoundCommandsTest, PlayStarWithoutANotePlaysNote0OnProgram0) {
@@ -123,22 +129,38 @@ TEST_F(SoundCommandsTest, WaitWithNothingPlayingReturnsAfterOnePass) {
   EXPECT_EQ(services.passes, 1);
 }
 
+// Without a voice player nothing can sound: one pass, never an endless wait.
+TEST_F(SoundCommandsTest, WaitWithoutAVoicePlayerReturnsAfterOnePass) {
+  services.voices = nullptr;
+  run({"wait"}, cmdWait);
+  EXPECT_EQ(services.passes, 1);
+}
+
+// A voice of the real mixer keeps wait pumping; the test's pumps do not mix, so it ends by quitting.
+TEST_F(SoundCommandsTest, WaitAsksTheMixerThatPlaysTheSamples) {
+  std::string file = writeTempFile("wait.wav", WavBytes::mono16(44100, traceable(300)).bytes);
+  bank.noteOn(bank.findSample(file.c_str()), 24, kScriptTag);
+  services.quitAtPass = 4;
+  run({"wait"}, cmdWait);
+  EXPECT_EQ(services.passes, 4);
+}
+
 TEST_F(SoundCommandsTest, WaitPumpsUntilSilence) {
-  host.silent = false;
+  soundUntilTold();
   services.silentAtPass = 5;
   run({"wait"}, cmdWait);
   EXPECT_EQ(services.passes, 5);
 }
 
 TEST_F(SoundCommandsTest, WaitEndsWhenTheProgramIsAskedToQuit) {
-  host.silent = false;
+  soundUntilTold();
   services.quitAtPass = 3;
   run({"wait"}, cmdWait);
   EXPECT_EQ(services.passes, 3);
 }
 
 TEST_F(SoundCommandsTest, WaitWithoutThePlatformSideReturnsAtOnce) {
-  host.silent = false;
+  soundUntilTold();
   interpreter.services = nullptr;
   run({"wait"}, cmdWait);
   EXPECT_EQ(services.passes, 0);

@@ -65,9 +65,10 @@ class RecordingVoices : public VoicePlayer {
     return 0;
   }
   void stopAllVoices() override { ++stopAllCount; }
-  bool isSilent() const override { return true; }
+  bool isSilent() const override { return silent; }
   std::vector<VoiceCall> calls;
   int stopAllCount = 0;
+  bool silent = true;  // what wait and ifsilent are told
 };
 
 // Writes bytes to a fresh file under the test's temporary folder and returns its path.

@@ -18,7 +18,6 @@ class RecordingHost : public Host {
   void beep(unsigned, unsigned) override {}
   uint32_t clockMs() override { return GetTickCount(); }
   uint32_t tickCount() override { return GetTickCount(); }
-  bool isSilent() override { return true; }
   std::vector<std::string> messages;
 };
 

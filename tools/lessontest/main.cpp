@@ -1,10 +1,11 @@
-// lessontest [--expect TRANSCRIPT] LESSON.scn STEPS
+// lessontest [--expect TRANSCRIPT] [--audio FILE.wav] LESSON.scn STEPS
 //
 // Runs the lesson with the player's interpreter and commands on the headless platform, in the
 // lesson's folder as the player would be started there, with the learner's actions taken from the
 // steps file. Prints the transcript; with --expect compares it with the file instead and prints a
-// diff. Exit codes: 0 a run that ended (and matched), 1 a transcript that differs, 2 a usage error
-// or a file that cannot be read.
+// diff. --audio writes what the sound buffer played during the run as a WAV file. Exit codes: 0 a
+// run that ended (and matched), 1 a transcript that differs, 2 a usage error or a file that cannot
+// be read or written.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,10 +15,11 @@
 #include <system_error>
 #include <vector>
 
-#include "app/headless_files.h"
-#include "app/headless_platform.h"
-#include "app/headless_steps.h"
+#include "headless/headless_files.h"
+#include "headless/headless_platform.h"
+#include "headless/headless_steps.h"
 #include "transcript_diff.h"
+#include "wav_writer.h"
 
 namespace {
 
@@ -27,12 +29,20 @@ constexpr int kEqual = 0;
 constexpr int kDifferent = 1;
 constexpr int kUsageError = 2;
 
-const char kUsage[] = "usage: lessontest [--expect TRANSCRIPT] LESSON.scn STEPS\n";
+const char kUsage[] = "usage: lessontest [--expect TRANSCRIPT] [--audio FILE.wav] LESSON.scn STEPS\n";
+const char kHelp[] =
+    "  --expect TRANSCRIPT  compare the transcript with this file and print a diff (exit 1 when they differ)\n"
+    "  --audio FILE.wav     write what the sound buffer played during the run: 44100 Hz, 16-bit stereo,\n"
+    "                       frame 0 at virtual time 0. Samples are heard there one buffer lap (60 to 80 ms)\n"
+    "                       after they start, as on Windows. MIDI notes go to the synthesizer and are\n"
+    "                       not in the file.\n";
 
 struct Options {
   std::string expected;
+  std::string audio;
   std::string lesson;
   std::string steps;
+  bool help = false;
 };
 
 bool parseOptions(int argc, char** argv, Options* options) {
@@ -41,6 +51,11 @@ bool parseOptions(int argc, char** argv, Options* options) {
     std::string argument = argv[i];
     if (argument == "--expect" && i + 1 < argc) {
       options->expected = argv[++i];
+    } else if (argument == "--audio" && i + 1 < argc) {
+      options->audio = argv[++i];
+    } else if (argument == "--help") {
+      options->help = true;
+      return true;
     } else if (!argument.empty() && argument[0] == '-') {
       return false;
     } else {
@@ -67,8 +82,10 @@ int cannotRead(const char* what, const std::string& path) {
   return kUsageError;
 }
 
-// The transcript of the lesson's run, made in the lesson's folder; false when it cannot be entered.
-bool runLesson(const std::string& lessonPath, std::vector<vellaro::Step> steps, std::string* transcript) {
+// The transcript of the lesson's run, made in the lesson's folder, and the sound the buffer played
+// when audio is not null; false when the folder cannot be entered.
+bool runLesson(const std::string& lessonPath, std::vector<vellaro::Step> steps, std::string* transcript,
+               std::vector<int16_t>* audio) {
   fs::path lesson(lessonPath);
   std::error_code error;
   fs::path before = fs::current_path(error);
@@ -80,8 +97,10 @@ bool runLesson(const std::string& lessonPath, std::vector<vellaro::Step> steps, 
       std::fputs("lessontest: no scratch folder; what the lesson writes goes to its folder\n", stderr);
     }
     auto platform = std::make_unique<vellaro::HeadlessPlatform>(std::move(steps));
+    if (audio) platform->recordSound();
     platform->run(lesson.filename().string());
     *transcript = platform->transcript().text();
+    if (audio) *audio = platform->soundPlayed();
   }
   fs::current_path(before, error);
   return true;
@@ -94,6 +113,11 @@ int main(int argc, char** argv) {
   if (!parseOptions(argc, argv, &options)) {
     std::fputs(kUsage, stderr);
     return kUsageError;
+  }
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    std::fputs(kHelp, stdout);
+    return kEqual;
   }
   std::string stepsText;
   if (!readFile(options.steps, &stepsText)) return cannotRead("steps file", options.steps);
@@ -109,9 +133,16 @@ int main(int argc, char** argv) {
   }
   std::error_code error;
   if (!fs::is_regular_file(options.lesson, error)) return cannotRead("lesson", options.lesson);
+  // Named from where lessontest was started, before the run enters the lesson's folder.
+  fs::path audioPath = options.audio.empty() ? fs::path() : fs::absolute(options.audio, error);
   std::string transcript;
-  if (!runLesson(options.lesson, std::move(steps), &transcript)) {
+  std::vector<int16_t> audio;
+  if (!runLesson(options.lesson, std::move(steps), &transcript, options.audio.empty() ? nullptr : &audio)) {
     return cannotRead("folder of the lesson", options.lesson);
+  }
+  if (!options.audio.empty() && !vellaro::writeWav(audioPath.string(), audio)) {
+    std::fprintf(stderr, "lessontest: cannot write the sound to %s\n", options.audio.c_str());
+    return kUsageError;
   }
   if (options.expected.empty()) {
     std::fputs(transcript.c_str(), stdout);

@@ -19,7 +19,6 @@ class QuietHost : public Host {
   void beep(unsigned, unsigned) override {}
   uint32_t clockMs() override { return 0; }
   uint32_t tickCount() override { return 0; }
-  bool isSilent() override { return true; }
 };
 
 bool isLabelLine(const std::string& line) { return !line.empty() && (line[0] == ':' || line[0] == '&'); }

@@ -80,7 +80,7 @@ void cmdWait(Interpreter& in, CommandArgs&) {
   if (!services) return;
   do {
     services->pumpPending();
-  } while (!in.host.isSilent() && !in.waitInterrupted());
+  } while (!soundIsSilent(services) && !in.waitInterrupted());
 }
 
 // mute: all MIDI notes off, then every voice stopped. Nothing is reported.

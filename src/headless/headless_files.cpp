@@ -1,4 +1,4 @@
-#include "app/headless_files.h"
+#include "headless/headless_files.h"
 
 #include <cctype>
 #include <filesystem>

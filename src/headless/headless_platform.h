@@ -1,7 +1,8 @@
 // The headless platform: the interpreter and its commands run as in the player, but the screen is
-// a set of records, sound and MIDI notes are written down, time is a virtual clock that moves only
-// while the lesson waits, and the learner is a list of steps. Everything a learner would see and
-// hear goes to a transcript. Display-mode switches and exec are written down, never performed.
+// a set of records, samples play on the player's mixer ticked by the clock and MIDI notes are
+// written down, time is a virtual clock that moves only while the lesson waits, and the learner is
+// a list of steps. Everything a learner would see and hear goes to a transcript. Display-mode
+// switches and exec are written down, never performed.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_screen.h"
-#include "app/headless_sound.h"
-#include "app/headless_steps.h"
-#include "app/headless_transcript.h"
+#include "headless/headless_screen.h"
+#include "headless/headless_sound.h"
+#include "headless/headless_steps.h"
+#include "headless/headless_transcript.h"
 #include "script/host.h"
 #include "script/interpreter.h"
 #include "script/services.h"
@@ -31,7 +32,6 @@ class HeadlessHost final : public Host {
   void beep(unsigned frequency, unsigned durationMs) override;
   uint32_t clockMs() override;
   uint32_t tickCount() override;
-  bool isSilent() override;
   bool replaceFile(const std::string& from, const std::string& to) override;
 
  private:
@@ -68,6 +68,10 @@ class HeadlessPlatform {
   // the run ended, the steps it did not use and the variables to the transcript.
   void run(const std::string& lesson);
   const Transcript& transcript() const { return transcript_; }
+  // Keeps what the sound buffer plays during the run, for soundPlayed.
+  void recordSound() { sound_.recordOutput(); }
+  // 44100 Hz 16-bit stereo frames, interleaved, from virtual time 0 to the end of the run.
+  const std::vector<int16_t>& soundPlayed() { return sound_.playedFrames(); }
 
  private:
   friend class HeadlessHost;
@@ -83,6 +87,8 @@ class HeadlessPlatform {
   void applyKey(const Step& step);
   bool applyClick(const Step& step);
   void endEndlessWait();
+  // Moves the clock and runs the sound ticks due by then.
+  void advanceClock(uint64_t elapsedMs);
   void writeEnding();
 
   VirtualClock clock_;
@@ -93,10 +99,10 @@ class HeadlessPlatform {
   bool stepTimed_ = false;   // a wait step came right before the next step
   HeadlessHost host_{*this};
   HeadlessScreen screen_{host_, transcript_};
-  HeadlessVoices voices_{clock_, transcript_};
+  HeadlessSoundEngine sound_{clock_, transcript_};
   HeadlessMidi midiSink_{transcript_};
   MidiOutput midiOut_{midiSink_, host_};
-  InstrumentBank bank_{host_, &voices_, &midiOut_};
+  InstrumentBank bank_{host_, &sound_, &midiOut_};
   HeadlessServices services_{*this};
   Interpreter interpreter_{host_};
   Interpreter* running_ = nullptr;

@@ -1,4 +1,4 @@
-#include "app/headless_screen.h"
+#include "headless/headless_screen.h"
 
 #include "base/messages.h"
 
@@ -9,15 +9,12 @@
 #include "base/file_open.h"
 #include "base/message_sink.h"
 #include "image/bmp_decoder.h"
+#include "image/picture_messages.h"
 #include "script/text.h"
 
 namespace vellaro {
 namespace {
 
-// The kind codes of the player's records.
-constexpr int kKindDiagram = 3;
-constexpr int kKindPicture = 6;
-constexpr int kKindText = 9;
 // Windows' own default when a font asks for height 0.
 constexpr int kDefaultTextHeight = 16;
 
@@ -39,24 +36,15 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
 
 }  // namespace
 
-// The player's messages for a plain picture file it cannot show.
+// A file that cannot be read is reported as the player reports it: as no BMP.
 PictureHandle HeadlessScreen::loadPicture(const std::string& path) {
   std::vector<uint8_t> bytes;
-  if (!readWholeFile(path, &bytes)) {
-    messages_.showMessage(kPlainPictureMissing);
-    messages_.showMessage(path);
-    return nullptr;
+  BmpDecodeResult decoded;
+  if (readWholeFile(path, &bytes)) decoded = decodeBmp(bytes.data(), bytes.size());
+  for (const std::string& message : pictureProblemMessages(path, decoded.status, decoded.problem)) {
+    messages_.showMessage(message);
   }
-  BmpDecodeResult decoded = decodeBmp(bytes.data(), bytes.size());
-  if (decoded.status == BmpStatus::Unsupported) {
-    messages_.showMessage(format(kPictureUnusable, path.c_str(), decoded.problem.c_str()));
-    return nullptr;
-  }
-  if (decoded.status != BmpStatus::Ok) {
-    messages_.showMessage(kPlainPictureMissing);
-    messages_.showMessage(path);
-    return nullptr;
-  }
+  if (decoded.status != BmpStatus::Ok) return nullptr;
   pictures_.push_back(Picture{path, decoded.picture.width, decoded.picture.height});
   return reinterpret_cast<PictureHandle>(pictures_.size());
 }
@@ -81,7 +69,7 @@ ObjectHandle HeadlessScreen::createPictureObject(PictureHandle handle) {
   if (number == 0 || number > pictures_.size()) return nullptr;
   const Picture& picture = pictures_[number - 1];
   Record record;
-  record.kind = kKindPicture;
+  record.kind = KIND_PICTURE;
   record.source = picture.source;
   record.width = picture.width;
   record.height = picture.height;
@@ -106,9 +94,9 @@ HeadlessScreen::Record* HeadlessScreen::recordOf(ObjectHandle object) {
 std::string HeadlessScreen::describe(const Record& record) const {
   std::string name = shownName(record.name) + " ";
   std::string what;
-  if (record.kind == kKindText) {
+  if (record.kind == KIND_TEXT) {
     what = (record.label ? "label " : "field ") + name + quoted(record.text.text());
-  } else if (record.kind == kKindDiagram) {
+  } else if (record.kind == KIND_DIAGRAM) {
     what = "diagram " + shownName(record.name);
   } else {
     what = "picture " + name + "(" + record.source + ")";
@@ -136,7 +124,7 @@ void HeadlessScreen::setObjectName(ObjectHandle object, const char* name) {
   Record* record = recordOf(object);
   if (!record) return;
   record->name = name;
-  if (record->kind == kKindText && !record->announced) {
+  if (record->kind == KIND_TEXT && !record->announced) {
     record->announced = true;
     transcript_.add(describe(*record));
   }
@@ -227,7 +215,7 @@ TextExtent HeadlessScreen::measureText(const char* text) {
 
 ObjectHandle HeadlessScreen::addTextObject(int x, int y, int width, int height, bool label) {
   Record record;
-  record.kind = kKindText;
+  record.kind = KIND_TEXT;
   record.label = label;
   record.x = x;
   record.y = y;
@@ -239,19 +227,19 @@ ObjectHandle HeadlessScreen::addTextObject(int x, int y, int width, int height, 
 
 void HeadlessScreen::setObjectText(ObjectHandle object, const char* text) {
   Record* record = recordOf(object);
-  if (!record || record->kind != kKindText) return;
+  if (!record || record->kind != KIND_TEXT) return;
   record->text.setText(text);
   if (record->announced) transcript_.add("text of " + shownName(record->name) + " " + quoted(text));
 }
 
 const char* HeadlessScreen::textOfObject(ObjectHandle object) {
   Record* record = recordOf(object);
-  return record && record->kind == kKindText ? record->text.text() : nullptr;
+  return record && record->kind == KIND_TEXT ? record->text.text() : nullptr;
 }
 
 ObjectHandle HeadlessScreen::createDiagramObject(int width, int height) {
   Record record;
-  record.kind = kKindDiagram;
+  record.kind = KIND_DIAGRAM;
   record.source = "rhythm diagram";
   record.width = width;
   record.height = height;
@@ -293,14 +281,11 @@ ClickEffect HeadlessScreen::click(const std::string& name, char* clickedName, si
     return ClickEffect::NoObject;
   }
   Record& record = records_[static_cast<size_t>(index)];
-  if (record.kind == kKindText && !record.label) {
-    focus_ = index;
-    return ClickEffect::Focus;
-  }
-  bool reports = record.kind == kKindText || record.hooked || record.kind == kKindDiagram;
-  if (!reports || record.name.empty() || (record.flags & OF_NO_CLICK)) return ClickEffect::Ignored;
-  copyText(clickedName, size, record.name.c_str());
-  return ClickEffect::Reported;
+  ClickEffect effect = clickEffect(
+      ClickTarget{record.kind, record.flags, !record.name.empty(), record.hooked, record.label, record.visible});
+  if (effect == ClickEffect::Focus) focus_ = index;
+  if (effect == ClickEffect::Reported) copyText(clickedName, size, record.name.c_str());
+  return effect;
 }
 
 std::string HeadlessScreen::type(const std::string& text) {
@@ -308,7 +293,7 @@ std::string HeadlessScreen::type(const std::string& text) {
   if (index < 0) {
     for (size_t i = 0; i < records_.size(); ++i) {
       const Record& record = records_[i];
-      if (record.alive && record.visible && record.kind == kKindText && !record.label) index = static_cast<int>(i);
+      if (record.alive && record.visible && record.kind == KIND_TEXT && !record.label) index = static_cast<int>(i);
     }
   }
   if (index < 0) return "";

@@ -1,4 +1,4 @@
-#include "app/headless_platform.h"
+#include "headless/headless_platform.h"
 
 #include <algorithm>
 #include <utility>
@@ -36,8 +36,6 @@ uint32_t HeadlessHost::clockMs() { return platform_.clock_.clockMs(); }
 
 uint32_t HeadlessHost::tickCount() { return platform_.clock_.tickCount(); }
 
-bool HeadlessHost::isSilent() { return platform_.voices_.isSilent(); }
-
 bool HeadlessHost::replaceFile(const std::string& from, const std::string& to) {
   return replaceFileWithFlush(pathOnDisk(from, true), pathOnDisk(to, true));
 }
@@ -48,9 +46,11 @@ void HeadlessServices::runStarted(Interpreter& in) { platform_.running_ = &in; }
 
 void HeadlessServices::runStopped(Interpreter&) { platform_.running_ = nullptr; }
 
+// While a voice sounds, the player's wait loop spins until a tick of the sound engine frees it;
+// with none, pending messages take no time.
 void HeadlessServices::pumpPending() {
-  std::optional<uint64_t> end = platform_.voices_.nextEnd();
-  platform_.runWait(HeadlessPlatform::WaitKind::Sound, end ? *end : platform_.clock_.elapsed());
+  HeadlessSoundEngine& sound = platform_.sound_;
+  platform_.runWait(HeadlessPlatform::WaitKind::Sound, sound.isSilent() ? platform_.clock_.elapsed() : sound.nextTick());
 }
 
 void HeadlessServices::pumpFor(uint32_t durationMs) {
@@ -95,11 +95,11 @@ void windowsSrand(unsigned seed) { g_randomState = seed; }
 }  // namespace
 
 HeadlessPlatform::HeadlessPlatform(std::vector<Step> steps) : steps_(std::move(steps)) {
-  voices_.nameSamplesFrom(&bank_);
+  sound_.nameSamplesFrom(&bank_);
   services_.screen = &screen_;
   services_.instruments = &bank_;
   services_.midiOut = &midiOut_;
-  services_.voices = &voices_;
+  services_.voices = &sound_;
   interpreter_.services = &services_;
   interpreter_.lineLimit = kLineLimit;
   windowsSrand(1);
@@ -140,7 +140,7 @@ std::optional<bool> HeadlessPlatform::takeAnswer(bool question) {
   }
   if (at >= steps_.size() || steps_[at].kind != StepKind::Answer) return std::nullopt;
   if (!question && !steps_[at].ok) return std::nullopt;
-  clock_.advanceTo(dueAt);
+  advanceClock(dueAt);
   nextStep_ = at + 1;
   stepTimed_ = false;
   return steps_[at].ok;
@@ -158,7 +158,7 @@ void HeadlessPlatform::runWait(WaitKind kind, std::optional<uint64_t> deadline) 
     std::optional<uint64_t> next = deadline;
     if (nextStep_ < steps_.size() && stepDueAt_ > now && (!next || stepDueAt_ < *next)) next = stepDueAt_;
     if (!next) return endEndlessWait();
-    clock_.advanceTo(*next);
+    advanceClock(*next);
   }
 }
 
@@ -231,6 +231,11 @@ void HeadlessPlatform::applyKey(const Step& step) {
   transcript_.add("key " + step.text);
   playKey(*running_, KeyEvent{step.keyCode, true, false});
   playKey(*running_, KeyEvent{step.keyCode, false, false});
+}
+
+void HeadlessPlatform::advanceClock(uint64_t elapsedMs) {
+  clock_.advanceTo(elapsedMs);
+  sound_.catchUp();
 }
 
 // An input without a time limit that no step can end would wait for ever: the run ends instead.

@@ -1,4 +1,4 @@
-#include "app/headless_transcript.h"
+#include "headless/headless_transcript.h"
 
 #include "script/text.h"
 

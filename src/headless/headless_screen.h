@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_transcript.h"
+#include "headless/headless_transcript.h"
+#include "script/object_kinds.h"
 #include "script/screen.h"
 #include "ui/text_editing.h"
 
@@ -19,10 +20,6 @@ class MessageSink;
 // The screen a headless run pretends to have.
 constexpr int kHeadlessScreenWidth = 1024;
 constexpr int kHeadlessScreenHeight = 768;
-
-// What a click step met: nothing clickable, an object that took the focus (an edit field), or one
-// that reported its name to the interpreter.
-enum class ClickEffect { NoObject, Hidden, Focus, Ignored, Reported };
 
 class HeadlessScreen final : public Screen {
  public:
@@ -62,9 +59,9 @@ class HeadlessScreen final : public Screen {
   void fillSurfaceRect(ObjectHandle object, const PixelRect& rect, Rgb colour) override;
   void invalidateObject(ObjectHandle) override {}
 
-  // A left click on the topmost shown object of that name, as the player's windows take it: a
-  // named picture, diagram or label that drag has not made draggable copies its name into
-  // clickedName (size bytes) and reports; an edit field takes the keyboard focus.
+  // A left click on the topmost shown object of that name, decided by clickEffect as the player's
+  // windows decide it: a reported click copies the name into clickedName (size bytes), an edit
+  // field takes the keyboard focus.
   ClickEffect click(const std::string& name, char* clickedName, size_t size);
   // Types the characters into the edit field with the focus: the one a click focused last, else
   // the newest field on the screen. The field's name, or "" when there is no field.

@@ -1,8 +1,8 @@
-#include "app/headless_steps.h"
+#include "headless/headless_steps.h"
 
 #include <cctype>
 
-#include "app/headless_transcript.h"
+#include "headless/headless_transcript.h"
 #include "script/text.h"
 
 namespace vellaro {
