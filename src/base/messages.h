@@ -75,6 +75,7 @@ namespace vellaro {
   X(kCheckLatencyInvalid, "check latency  -- not a number from 0 to 2000.")                                      \
   X(kCheckUnknown, "check  -- Unknown command   <check %s>")                                                     \
   X(kDiagramScaleTooSmall, "rdiagram  -- scale must be at least 1")                                              \
+  X(kDiagramWidthInvalid, "rdiagram  -- width must be a number from 1 to 16384")                                 \
   /* Variables and store files. */                                                                               \
   X(kIncAddNotNumber, "inc  -- add value is not number")                                                         \
   X(kIncVariableMissing, "inc  -- variable does not exists")                                                     \
@@ -195,6 +196,9 @@ namespace vellaro {
   X(kItemPauseValue, "pause, value")              \
   X(kItemPauseMode, "pause, mode")                \
   X(kItemMelody, "melody")                        \
+  X(kItemRdiagramX, "rdiagram, X")                \
+  X(kItemRdiagramY, "rdiagram, Y")                \
+  X(kItemRdiagramWidth, "rdiagram, width")        \
   X(kItemCheckLatency, "check latency")           \
   X(kItemPoke, "poke")                            \
   X(kItemLet, "let")                              \

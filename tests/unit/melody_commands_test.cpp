@@ -273,5 +273,64 @@ TEST_F(MelodyCommandsTest, RdiagramScaleRules) {
   EXPECT_EQ(screen.objects.size(), 1u);
 }
 
+// rdiagram scale name x y width: the strip's place and width, read like show's coordinates, against
+// the fake screen of 1024 x 768.
+TEST_F(MelodyCommandsTest, RdiagramPlacesTheStripWhereItsItemsSay) {
+  struct Case {
+    const char* fault;
+    std::string x, y, width;
+    Texts log;  // the object's size and bounds without its number, or nothing when none is made
+    Texts messages;
+  } cases[] = {
+      {"the items are ignored", "100", "400", "600", {"diagram 600x30", "bounds 100 400 600x30"}, {}},
+      {"*0 does not centre the strip by its own size", "*0", "*0", "400", {"diagram 400x30", "bounds 312 369 400x30"},
+       {}},
+      {"-0 does not put the far side at the screen's edge", "-0", "-0", "200",
+       {"diagram 200x30", "bounds 824 738 200x30"}, {}},
+      {"without a width the strip is not the two-item strip's width", "100", "400", "",
+       {"diagram 1014x30", "bounds 100 400 1014x30"}, {}},
+      {"a width of 16384 is refused", "0", "0", "16384", {"diagram 16384x30", "bounds 0 0 16384x30"}, {}},
+      {"the items are not resolved", "$x", "\"50\"", "$w", {"diagram 300x30", "bounds 20 50 300x30"}, {}},
+      {"a bad coordinate stops the command instead of giving 0, as show does", "left", "400", "600",
+       {"diagram 600x30", "bounds 0 400 600x30"}, {"4: Coordinate is not a number"}},
+      {"a width that is not a number is taken", "100", "400", "wide", {}, {"4: rdiagram  -- width must be a number from 1 to 16384"}},
+      {"a width of 0 makes an empty window", "100", "400", "0", {}, {"4: rdiagram  -- width must be a number from 1 to 16384"}},
+      {"a width past 16384 is taken", "100", "400", "16385", {}, {"4: rdiagram  -- width must be a number from 1 to 16384"}},
+      {"a missing variable is not named", "$nothing", "400", "600", {}, {"4: rdiagram, X  -- Variable ($nothing) Does not Exists"}},
+  };
+  interpreter.variables.assign("x", "20");
+  interpreter.variables.assign("w", "300");
+  interpreter.currentLine = 4;
+  interpreter.capture.start();
+  interpreter.capture.recordExpected(1000, 1);
+  interpreter.capture.stop();
+  for (const Case& c : cases) {
+    screen.log.clear();
+    host.messages.clear();
+    PictureCommandLine({"rdiagram", "10", "placed", c.x, c.y, c.width}).run(interpreter, cmdRdiagram);
+    Texts placing;
+    for (const std::string& line : screen.log) {
+      size_t number = line.find(" #");
+      if (line.rfind("diagram", 0) != 0 && line.rfind("bounds", 0) != 0) continue;
+      placing.push_back(line.substr(0, number) + line.substr(line.find(' ', number + 1)));
+    }
+    EXPECT_EQ(placing, c.log) << c.fault;
+    EXPECT_EQ(host.messages, c.messages) << c.fault;
+  }
+}
+
+// A placed strip's surface is its own width: the strip and its lines end there.
+TEST_F(MelodyCommandsTest, RdiagramDrawsAPlacedStripToItsOwnWidth) {
+  interpreter.capture.start();
+  interpreter.capture.recordExpected(1000, 1);
+  interpreter.capture.stop();
+  PictureCommandLine({"rdiagram", "10", "strip", "100", "400", "50"}).run(interpreter, cmdRdiagram);
+  EXPECT_EQ(screen.log.at(2), "fill #1 0 0 50 30 FF00FF");
+  EXPECT_EQ(screen.log.at(3), "fill #1 0 3 50 5 000000");
+  EXPECT_EQ(screen.log.at(4), "fill #1 0 23 50 25 000000");
+  EXPECT_EQ(screen.log.back(), "show #1");
+  EXPECT_EQ(interpreter.objects.findObject(screen, "strip"), FakePictureScreen::handle(1));
+}
+
 }  // namespace
 }  // namespace vellaro

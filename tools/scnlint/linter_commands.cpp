@@ -44,6 +44,16 @@ void checkNumber(Linter& l, const ItemSpec& spec, const std::string& value) {
   if (hasMessage(spec) && !isNumber(value.c_str())) l.report(true, messageFor(spec, value));
 }
 
+// A coordinate is a number after an optional - (from the far edge) and an optional * (from the
+// centre), as parseCoordinate reads it.
+void checkCoordinate(Linter& l, const ItemSpec& spec, const std::string& value) {
+  if (!hasMessage(spec)) return;
+  size_t at = 0;
+  if (at < value.size() && value[at] == '-') ++at;
+  if (at < value.size() && value[at] == '*') ++at;
+  if (!isNumber(value.c_str() + at)) l.report(true, messageFor(spec, value));
+}
+
 // pause's length is a note value from 1 to 128 unless its mode item asks for ms or old.
 void checkBeats(Linter& l, const ItemSpec& spec, const std::string& value, const std::string& mode) {
   if (!isNumber(value.c_str())) return l.report(true, messageFor(spec, value));
@@ -99,6 +109,7 @@ void checkItem(Linter& l, const Slots& s, const ItemSpec& spec, size_t i) {
   if (resolved && !ownReference && !value.empty() && value[0] == '$') return l.readsArgument(raw);
   switch (spec.kind) {
     case ItemKind::Number: return checkNumber(l, spec, value);
+    case ItemKind::Coordinate: return checkCoordinate(l, spec, value);
     case ItemKind::Beats: return checkBeats(l, spec, value, withoutQuotes(item(s, i + 1)));
     case ItemKind::Colour:
       if (!value.empty() && value.size() != 6) l.report(true, messageFor(spec, value));

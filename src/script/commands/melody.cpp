@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "script/commands/commands.h"
+#include "script/commands/pictures.h"
 #include "script/host.h"
 #include "script/interpreter.h"
 #include "script/melody_capture.h"
@@ -162,12 +163,47 @@ void checkOffset(Interpreter& in, const char* variable) {
   in.variables.assign(resultVariableName(variable), format("%d", meanOffsetMs(expected, played)).c_str());
 }
 
-void drawDiagram(Interpreter& in, Screen& screen, ObjectHandle diagram, uint32_t scale, int width) {
+// Where a diagram goes and how wide its strip is.
+struct DiagramPlace {
+  int x = kDiagramX;
+  int y = kDiagramY;
+  int width = 0;
+};
+
+// The placed form names X, Y or WIDTH; the two-item form leaves all three empty.
+bool isPlacedDiagram(const CommandArgs& args) {
+  return args.item[3][0] != '\0' || args.item[4][0] != '\0' || args.item[5][0] != '\0';
+}
+
+// X and Y read as show reads its coordinates, against the strip's extent; WIDTH empty keeps the
+// two-item strip's width. False after a message.
+bool readDiagramPlace(Interpreter& in, CommandArgs& args, Screen& screen, DiagramPlace* place) {
+  const char* xText = in.resolveItem(args, 3);
+  const char* yText = xText ? in.resolveItem(args, 4) : nullptr;
+  const char* widthText = yText ? in.resolveItem(args, 5) : nullptr;
+  if (!widthText) return false;
+  if (widthText[0] != '\0') {
+    int32_t width = isNumber(widthText) ? textToInt(widthText) : 0;
+    if (width < 1 || width > kDiagramMaxWidth) {
+      in.scriptError(kDiagramWidthInvalid);
+      return false;
+    }
+    place->width = width;
+  }
+  place->x = parseCoordinate(in, xText, place->width, screen.screenWidth());
+  place->y = parseCoordinate(in, yText, kDiagramHeight, screen.screenHeight());
+  return true;
+}
+
+// Paints the diagram's fills; with judged, the marks in the colours of its verdicts.
+void drawDiagram(Interpreter& in, Screen& screen, ObjectHandle diagram, uint32_t scale, int width,
+                 const Judgement* judged) {
+  const MelodyCapture& capture = in.capture;
   NoteSnapshot expected;
   NoteSnapshot played;
-  in.capture.expectedNotes.copyTo(expected);
-  in.capture.playedNotes.copyTo(played);
-  for (const DiagramFill& fill : rhythmDiagramFills(expected, played, scale, width, in.capture.latencyMs)) {
+  capture.expectedNotes.copyTo(expected);
+  capture.playedNotes.copyTo(played);
+  for (const DiagramFill& fill : rhythmDiagramFills(expected, played, scale, width, capture.latencyMs, judged)) {
     screen.fillSurfaceRect(diagram, fill.rect, fill.colour);
   }
 }
@@ -240,9 +276,11 @@ void cmdCheck(Interpreter& in, CommandArgs& args) {
   }
 }
 
-// rdiagram scale name: the rhythm of the last capture as a see-through strip at (10, 300), one
+// rdiagram scale name [x y [width]]: the rhythm of the last capture as a see-through strip, one
 // pixel per scale milliseconds (1 when the item is not a number). A scale below 1 would divide by
-// zero or draw backwards, so it is refused with a message.
+// zero or draw backwards, so it is refused with a message. Without x, y and width the strip lies
+// at (10, 300), as wide as the screen less 10, in the unjudged colours; with them it lies where
+// they say and shows each note's verdict.
 void cmdRdiagram(Interpreter& in, CommandArgs& args) {
   const char* scaleText = args.item[1];
   int32_t scale = isNumber(scaleText) ? textToInt(scaleText) : 1;
@@ -252,11 +290,16 @@ void cmdRdiagram(Interpreter& in, CommandArgs& args) {
   }
   Screen* screen = screenOf(in);
   if (!screen) return;
-  int width = screen->screenWidth();
-  ObjectHandle diagram = screen->createDiagramObject(width, kDiagramHeight);
+  bool placed = isPlacedDiagram(args);
+  DiagramPlace place;
+  place.width = screen->screenWidth() - kDiagramX;
+  if (placed && !readDiagramPlace(in, args, *screen, &place)) return;
+  // The two-item strip's surface is as wide as the screen; its window shows all but the last 10.
+  int surfaceWidth = placed ? place.width : screen->screenWidth();
+  ObjectHandle diagram = screen->createDiagramObject(surfaceWidth, kDiagramHeight);
   if (!diagram) return;
-  screen->setObjectBounds(diagram, kDiagramX, kDiagramY, width - kDiagramX, kDiagramHeight);
-  drawDiagram(in, *screen, diagram, static_cast<uint32_t>(scale), width);
+  screen->setObjectBounds(diagram, place.x, place.y, place.width, kDiagramHeight);
+  drawDiagram(in, *screen, diagram, static_cast<uint32_t>(scale), surfaceWidth, nullptr);
   screen->invalidateObject(diagram);
   in.objects.registerObject(*screen, in.host, diagram, args.item[2]);
   screen->shapeByColour(diagram, kDiagramSeeThrough);
