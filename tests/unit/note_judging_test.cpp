@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -142,6 +144,143 @@ TEST(NoteJudging, WordsNameEveryVerdict) {
   judgement.expected = {Verdict::Ok, Verdict::Late, Verdict::Ok, Verdict::Wrong, Verdict::Missed, Verdict::Early};
   judgement.played = {Verdict::Ok, Verdict::Late, Verdict::Extra, Verdict::Ok, Verdict::Wrong, Verdict::Early};
   EXPECT_EQ(judgementWords(judgement), "ok late ok wrong missed early extra");
+}
+
+// The pairing the judgement chose, measured by its three aims.
+struct Aims {
+  int ok = 0;
+  int pairs = 0;
+  int64_t distance = 0;
+  bool operator==(const Aims& other) const {
+    return ok == other.ok && pairs == other.pairs && distance == other.distance;
+  }
+};
+
+bool noteAgrees(uint16_t expected, uint16_t played, uint8_t flags) {
+  if ((flags & CHECK_PITCH_CLASS) && expected % 12 != played % 12) return false;
+  return !((flags & CHECK_EXACT_NOTE) && expected != played);
+}
+
+// Every pairing of a small capture tried one by one, by the rules as the reference states them:
+// chords of notes less than 30 ms after their first, windows of the accuracy widened by half the
+// distance to the neighbouring chord's note, at most 1000 ms.
+class AllPairings {
+ public:
+  AllPairings(const std::vector<NoteEvent>& expected, const std::vector<NoteEvent>& played, uint8_t flags,
+              int64_t accuracy)
+      : expected_(expected), played_(played), flags_(flags), accuracy_(accuracy), partner_(played.size(), -1) {
+    for (size_t e = 0; e < expected.size(); ++e) {
+      bool joins = e > 0 && expected[e].time - expected[chordStart_.back()].time < 30;
+      chordStart_.push_back(joins ? chordStart_.back() : static_cast<int>(e));
+      chord_.push_back(e == 0 ? 0 : chord_.back() + (joins ? 0 : 1));
+    }
+  }
+  Aims best() {
+    tryFrom(0);
+    return best_;
+  }
+
+ private:
+  int64_t side(size_t e, int neighbour) const {
+    if (neighbour < 0) return std::max<int64_t>(accuracy_, 1000);
+    int64_t distance = std::abs(static_cast<int64_t>(expected_[neighbour].time) - expected_[e].time);
+    return std::max(accuracy_, std::min<int64_t>(accuracy_ + distance / 2, 1000));
+  }
+  bool inWindow(size_t e, size_t p) const {
+    if (flags_ & CHECK_NO_TIMES) return true;
+    int previous = -1;
+    int next = -1;
+    for (size_t other = 0; other < expected_.size(); ++other) {
+      if (chord_[other] == chord_[e] - 1) previous = static_cast<int>(other);
+      if (chord_[other] == chord_[e] + 1 && next < 0) next = static_cast<int>(other);
+    }
+    int64_t difference = static_cast<int64_t>(played_[p].time) - expected_[e].time;
+    return difference >= -side(e, previous) && difference <= side(e, next);
+  }
+  void tryFrom(size_t p) {
+    if (p == played_.size()) return measure();
+    tryFrom(p + 1);  // played note p is extra
+    for (size_t e = 0; e < expected_.size(); ++e) {
+      if (!inWindow(e, p) || taken(e) || !keepsOrder(e, p)) continue;
+      partner_[p] = static_cast<int>(e);
+      tryFrom(p + 1);
+      partner_[p] = -1;
+    }
+  }
+  bool taken(size_t e) const { return std::count(partner_.begin(), partner_.end(), static_cast<int>(e)) > 0; }
+  bool keepsOrder(size_t e, size_t p) const {
+    for (size_t before = 0; before < p; ++before) {
+      if (partner_[before] >= 0 && chord_[partner_[before]] > chord_[e]) return false;
+    }
+    return true;
+  }
+  void measure() {
+    Aims aims;
+    for (size_t p = 0; p < played_.size(); ++p) {
+      if (partner_[p] < 0) continue;
+      const NoteEvent& wanted = expected_[partner_[p]];
+      int64_t difference = static_cast<int64_t>(played_[p].time) - wanted.time;
+      bool timed = !(flags_ & CHECK_NO_TIMES);
+      if (noteAgrees(wanted.note, played_[p].note, flags_) && (!timed || std::abs(difference) <= accuracy_)) ++aims.ok;
+      ++aims.pairs;
+      if (timed) aims.distance += std::abs(difference);
+    }
+    if (aims.ok > best_.ok || (aims.ok == best_.ok && (aims.pairs > best_.pairs ||
+                                                        (aims.pairs == best_.pairs && aims.distance < best_.distance)))) {
+      best_ = aims;
+    }
+  }
+
+  const std::vector<NoteEvent>& expected_;
+  const std::vector<NoteEvent>& played_;
+  uint8_t flags_;
+  int64_t accuracy_;
+  std::vector<int> partner_;
+  std::vector<int> chordStart_;
+  std::vector<int> chord_;
+  Aims best_{-1, 0, 0};
+};
+
+Aims aimsOf(const Judgement& judgement, const std::vector<NoteEvent>& expected, const std::vector<NoteEvent>& played,
+            uint8_t flags) {
+  Aims aims;
+  for (size_t e = 0; e < expected.size(); ++e) {
+    int p = judgement.partner[e];
+    if (p < 0) continue;
+    aims.ok += judgement.expected[e] == Verdict::Ok;
+    ++aims.pairs;
+    if (!(flags & CHECK_NO_TIMES)) aims.distance += std::abs(static_cast<int64_t>(played[p].time) - expected[e].time);
+  }
+  return aims;
+}
+
+// Small captures with chords, close and distant notes: the programme finds as good a pairing as
+// trying every pairing does.
+TEST(NoteJudging, FindsTheBestPairingThatTryingEveryPairingFinds) {
+  std::mt19937 random(2027);
+  const uint8_t kFlags[] = {0, 1, 2, 4, 6};
+  for (int round = 0; round < 400; ++round) {
+    std::vector<NoteEvent> expected;
+    std::vector<NoteEvent> played;
+    uint32_t time = 10000;
+    for (size_t e = random() % 5; e > 0; --e) {
+      time += random() % 3 == 0 ? static_cast<uint32_t>(random() % 40) : static_cast<uint32_t>(100 + random() % 900);
+      expected.push_back({time, static_cast<uint16_t>(random() % 3)});
+    }
+    time = 9500;
+    for (size_t p = random() % 6; p > 0; --p) {
+      time += static_cast<uint32_t>(random() % 700);
+      played.push_back({time, static_cast<uint16_t>(random() % 3)});
+    }
+    uint8_t flags = kFlags[random() % 5];
+    auto accuracy = static_cast<uint32_t>(random() % 300);
+    Judgement judgement = judgeCapture(table(expected), table(played), flags, accuracy, 0);
+    Aims found = aimsOf(judgement, expected, played, flags);
+    Aims best = AllPairings(expected, played, flags, accuracy).best();
+    ASSERT_TRUE(found == best) << "round " << round << ": ok " << found.ok << "/" << best.ok << ", pairs "
+                               << found.pairs << "/" << best.pairs << ", distance " << found.distance << "/"
+                               << best.distance;
+  }
 }
 
 // Tables a capture can hold whatever happened: times out of order, equal, 0xFFFF notes, full
