@@ -256,6 +256,9 @@ void Pairing::pairChord(const Chord& chord) {
 }
 
 Judgement Pairing::judge() {
+  // A timed pairing makes a few steps per note; one by order alone up to one per pair of notes.
+  steps_.reserve(timed_ ? 4 * static_cast<size_t>(expectedCount_ + playedCount_)
+                        : static_cast<size_t>(expectedCount_) * (playedCount_ + 1));
   row_.assign(static_cast<size_t>(playedCount_) + 1, Cell{});
   row_[0].score = Score{0, 0, 0};
   settledBest_ = row_[0];
