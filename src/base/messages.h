@@ -74,6 +74,10 @@ namespace vellaro {
   X(kCheckModeAccuracyNotNumber, "check mode  -- accuracy is not a number.")                                     \
   X(kCheckLatencyInvalid, "check latency  -- not a number from 0 to 2000.")                                      \
   X(kCheckUnknown, "check  -- Unknown command   <check %s>")                                                     \
+  X(kCheckVariableMissing, "check %s  -- variable name is missing")                                             \
+  X(kCheckLogFileMissing, "check log  -- file name is missing")                                                  \
+  X(kCheckLogTagMissing, "check log  -- tag is missing")                                                         \
+  X(kCheckLogCannotWrite, "check log  -- file (%s) cannot be written; the line is not added")                    \
   X(kDiagramScaleTooSmall, "rdiagram  -- scale must be at least 1")                                              \
   X(kDiagramWidthInvalid, "rdiagram  -- width must be a number from 1 to 16384")                                 \
   /* Variables and store files. */                                                                               \
@@ -200,6 +204,7 @@ namespace vellaro {
   X(kItemRdiagramY, "rdiagram, Y")                \
   X(kItemRdiagramWidth, "rdiagram, width")        \
   X(kItemCheckLatency, "check latency")           \
+  X(kItemCheckLog, "check log")                   \
   X(kItemPoke, "poke")                            \
   X(kItemLet, "let")                              \
   X(kItemMath, "math")                            \
