@@ -26,6 +26,7 @@ NOTE_ON = re.compile(r"^\s*(\d+) ms  midi note (\d+) on channel")
 CLICK_ON = re.compile(r"^\s*(\d+) ms  midi note 72 on channel 1, program 115 ")  # the default click, *115 note 24
 LEAD_IN_MS = 250  # midimelody's default
 EXPECTED_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "expected")
+REFERENCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "scenario-language.md")
 # A key of the keyboard piano for each pitch class (notes 12 to 23); the check ignores the octave.
 KEY_OF_CLASS = ["Q", "2", "W", "3", "E", "R", "5", "T", "6", "Y", "7", "U"]
 MIDI_OUT_SHIFT = 12  # a MIDI instrument sounds the player's note + 48, and note 24 is MIDI key 60
@@ -232,6 +233,10 @@ def case_scale(tools, work):
     scale_file(path)
     lines = plays_in_time(tools, work, path, 0)
     check(lines[0].startswith("melody -500 24 -500 26 "), "the scale starts after one beat on note 24: " + lines[0])
+    # The reference's play-along example is this file's line with a count-in, as printed.
+    lines, _ = melody_lines(tools, work, "--expect", "--count-in", "4", "scale.mid")
+    with open(REFERENCE, encoding="utf-8") as reference:
+        check("\n%s\n" % lines[0] in reference.read(), "the reference's play-along example is not %s" % lines[0])
 
 
 def case_tempo_tracks(tools, work):
