@@ -37,16 +37,15 @@ const char kUsage[] =
     "usage: midimelody [--track N] [--channel N] [--instrument *P|+FILE] [--transpose N]\n"
     "                  [--expect [--lead-in MS]] [--count-in N [--click *P|+FILE[,NOTE]]] FILE.mid\n";
 const char kHelp[] =
-    "  --track N             the track to print, from 0 (without it: the first track with notes)\n"
-    "  --channel N           only the notes of MIDI channel N, 1 to 16\n"
-    "  --instrument *P|+FILE the notes sound on MIDI program P (0 to 127) or a WAV sample\n"
-    "  --transpose N         adds N semitones, -127 to 127\n"
-    "  --expect              expected notes (N) for a capture of mode user, one capture a line\n"
-    "  --lead-in MS          with --expect: the first capture opens MS ms (0 to 10000, default 250)\n"
-    "                        before the first note, so that a learner who comes in early is heard\n"
-    "  --count-in N          N clicks (0 to 16) at the tune's beat before the tune\n"
-    "  --click *P|+FILE[,NOTE]  what the clicks sound: MIDI program P or a sample, and the note\n"
-    "                        (default *115,24)\n";
+    "  --track N                 the track to print, from 0 (without it: the first track with notes)\n"
+    "  --channel N               only the notes of MIDI channel N, 1 to 16\n"
+    "  --instrument *P|+FILE     the notes sound on MIDI program P (0 to 127) or a WAV sample\n"
+    "  --transpose N             adds N semitones, -127 to 127\n"
+    "  --expect                  expected notes (N) for a capture of mode user, one capture a line\n"
+    "  --lead-in MS              with --expect: the first capture opens MS ms (0 to 10000, default 250)\n"
+    "                            before the first note, so that a learner who comes in early is heard\n"
+    "  --count-in N              N clicks (0 to 16) at the tune's beat before the tune\n"
+    "  --click *P|+FILE[,NOTE]   what the clicks sound on, and their note (default *115,24)\n";
 
 int usage(const std::string& problem) {
   std::fprintf(stderr, "midimelody: %s\n", problem.c_str());
