@@ -11,11 +11,14 @@ must come within 1 ms of the beat that mido's tempo and time signature give, and
 open 250 ms before the first note: a first note 249 ms early is heard, 251 ms early is not. Damaged
 files give one line on standard error and exit code 1.
 """
+import math
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
+import wave
 
 try:
     import mido
@@ -24,6 +27,7 @@ except ImportError:
 
 NOTE_ON = re.compile(r"^\s*(\d+) ms  midi note (\d+) on channel")
 CLICK_ON = re.compile(r"^\s*(\d+) ms  midi note 72 on channel 1, program 115 ")  # the default click, *115 note 24
+SAMPLE_CLICK = re.compile(r"^\s*(\d+) ms  sample click\.wav note 36 ")
 LEAD_IN_MS = 250  # midimelody's default
 EXPECTED_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "expected")
 REFERENCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "scenario-language.md")
@@ -352,6 +356,41 @@ def case_count_in(tools, work):
           % (clicks, beat, first, first - LEAD_IN_MS))
 
 
+def write_click_wav(path):
+    """A click of our own: 30 ms of a decaying 2 kHz tone, 44100 Hz 16-bit mono."""
+    frames = bytearray()
+    for i in range(1323):
+        value = int(12000 * math.sin(2 * math.pi * 2000 * i / 44100) * (1 - i / 1323))
+        frames += struct.pack("<h", value)
+    with wave.open(path, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(44100)
+        out.writeframes(bytes(frames))
+
+
+def case_count_in_played(tools, work):
+    """--count-in 3 --click +click.wav,36 without --expect: a line of clicks on a sample, then the
+    tune, whose notes keep their times after it."""
+    path = os.path.join(work, "waltz.mid")
+    waltz_file(path)
+    write_click_wav(os.path.join(work, "click.wav"))
+    lines, _ = melody_lines(tools, work, "--count-in", "3", "--click", "+click.wav,36", "waltz.mid")
+    # Each click rounded on its own: at -1956.522, -1304.348 and -652.174 ms before the tune.
+    check(lines[0] == "melody +click.wav 36 -653 36 -652 36 -652", "the clicks are a line of their own: %s" % lines)
+    beat = beat_ms(path)
+    tune_start = round(3 * beat)
+    transcript = lesson_transcript(tools, work, "count_in_played", lines)
+    clicks = [int(m.group(1)) for m in map(SAMPLE_CLICK.match, transcript.splitlines()) if m]
+    check(len(clicks) == 3, "three clicks on the sample: %s\n%s" % (clicks, transcript))
+    for k, ms in enumerate(clicks):
+        on_beat = tune_start - (3 - k) * beat
+        check(abs(ms - on_beat) <= 0.5, "click %d at %d ms, the beat puts it at %.3f ms" % (k, ms, on_beat))
+    tune = [(ms - tune_start, key) for ms, key in played_onsets(transcript)]
+    compare_onsets(tune, true_onsets(path, 1), "waltz.mid after its count-in")
+    print("waltz.mid --count-in 3 on click.wav: clicks at %s ms, the tune from %d ms" % (clicks, tune_start))
+
+
 def case_out_of_range(tools, work):
     path = os.path.join(work, "range.mid")
     range_file(path)
@@ -477,6 +516,7 @@ CASES = {
     "running_status": case_running_status,
     "expect": case_expect,
     "count_in": case_count_in,
+    "count_in_played": case_count_in_played,
     "out_of_range": case_out_of_range,
     "track_count": case_track_count,
     "usage": case_usage,
