@@ -315,6 +315,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A lead-in longer than a beat opens the capture before the last click, on the same line.
         LineCase{"capture open before the last click", expecting(700, 4), 96, {note(0, 60, 96)},
                  {"melody *115 24 -500 24 -500 24 -300 ( -200 24 -500 (24) -500 )"}},
+        // A click at the capture's opening comes first, so that a capture of mode all does not expect it.
+        LineCase{"a click where the capture opens", expecting(500, 2), 96, {note(0, 60, 96)},
+                 {"melody *115 24 -500 24 ( -500 (24) -500 )"}},
         // A lead-in longer than the count-in starts the clicks later.
         LineCase{"lead-in longer than the count-in", expecting(1200, 2), 96, {note(0, 60, 96)},
                  {"melody *115 ( -200 24 -500 24 -500 (24) -500 )"}},
