@@ -377,7 +377,7 @@ TEST(ReportPage, TheTimeAxisIsDated) {
     EXPECT_NE(hours.find(label), std::string::npos) << label;
   }
   std::string once = pageOf("2026-12-01 22:10:00\tT\t10\tok\t1\t1\n");
-  EXPECT_NE(once.find("<circle class=\"attempt\" cx=\"370.0\""), std::string::npos);
+  EXPECT_NE(once.find("<circle class=\"attempt\" cx=\"370\""), std::string::npos);
   EXPECT_NE(once.find(">22:10<"), std::string::npos);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "html_text.h"
 
@@ -31,10 +32,14 @@ constexpr int kRowPitch = 18;
 constexpr int kHeaderHeight = 16;
 constexpr size_t kNumberEveryPosition = 30;  // longer strips number every fifth position
 
+// A tenth of a pixel is finer than any screen shows; whole numbers go without ".0", which keeps
+// a page of thousands of cells smaller.
 std::string number(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f", value);
-  return text;
+  size_t length = std::strlen(text);
+  if (length > 2 && std::strcmp(text + length - 2, ".0") == 0) text[length - 2] = '\0';
+  return std::strcmp(text, "-0") == 0 ? "0" : text;
 }
 
 std::string svgText(double x, double y, const char* cls, const std::string& text, const char* anchor = "start") {
