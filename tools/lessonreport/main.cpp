@@ -61,18 +61,19 @@ int parseArguments(int argc, char** argv, Arguments* args) {
 
 bool readLog(const std::string& path, ProgressLog* log) {
   std::error_code error;
-  std::string problem;
-  std::ifstream in;
   if (std::filesystem::is_directory(path, error)) {
-    problem = "is a folder, not a log";
-  } else if (in.open(path, std::ios::binary), !in) {
-    problem = std::string("cannot open the log: ") + std::strerror(errno);
-  } else {
-    readProgressLog(in, path, log);
-    if (in.bad()) problem = "cannot read the log";
+    fail(path, "is a folder, not a log");
+    return false;
   }
-  if (!problem.empty()) fail(path, problem);
-  return problem.empty();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    fail(path, std::string("cannot open the log: ") + std::strerror(errno));
+    return false;
+  }
+  readProgressLog(in, path, log);
+  if (!in.bad()) return true;
+  fail(path, "cannot read the log");
+  return false;
 }
 
 // The page whole or not at all: a page that could not be written completely is removed.

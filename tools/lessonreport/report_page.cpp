@@ -136,7 +136,7 @@ std::string skippedSection(const ProgressLog& log) {
 }  // namespace
 
 std::string skippedHeading(size_t count) {
-  if (count == 0) return "No line skipped.";
+  if (count == 0) return "No line skipped";
   return plural(count, "line", "lines") + " skipped";
 }
 

@@ -12,7 +12,7 @@ namespace vellaro::lessonreport {
 // sources are the logs' names as given, for the page's first lines.
 std::string reportPage(const ProgressLog& log, const std::vector<std::string>& sources);
 
-// "No line skipped.", "1 line skipped", "N lines skipped": the page's last heading.
+// "No line skipped", "1 line skipped", "N lines skipped": the page's last heading.
 std::string skippedHeading(size_t count);
 
 }  // namespace vellaro::lessonreport
