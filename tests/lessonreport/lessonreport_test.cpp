@@ -2,6 +2,8 @@
 // runs, and the page in a real browser, are in lessonreport_cli_test.py.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -62,15 +64,16 @@ TEST_P(GoodLineTest, ReadsEveryField) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, GoodLineTest,
-    ::testing::Values(
-        GoodLine{kExample, "2026-12-09 14:03:22", "Echo the rhythm", 67, "ok late ok wrong missed extra", 200, 40},
-        // Nothing expected and nothing played: no words.
-        GoodLine{"2026-12-09 14:03:22\tT\t0\t\t200\t0", "2026-12-09 14:03:22", "T", 0, "", 200, 0},
-        GoodLine{"2028-02-29 23:59:59\tLeap\t100\tok ok\t0\t2000", "2028-02-29 23:59:59", "Leap", 100, "ok ok", 0, 2000},
-        GoodLine{"2000-02-29 00:00:00\tx\t5\tearly\t1\t0", "2000-02-29 00:00:00", "x", 5, "early", 1, 0},
-        // The tag is lesson text: blanks, markup characters and Windows-1252 bytes stay as written.
-        GoodLine{"2026-01-01 08:00:00\t <b>Geh\xF6r</b> \t050\textra extra\t200\t40", "2026-01-01 08:00:00",
-                 " <b>Geh\xF6r</b> ", 50, "extra extra", 200, 40}));
+    ::testing::Values(GoodLine{kExample, "2026-12-09 14:03:22", "Echo the rhythm", 67, "ok late ok wrong missed extra",
+                               200, 40},
+                      // Nothing expected and nothing played: no words.
+                      GoodLine{"2026-12-09 14:03:22\tT\t0\t\t200\t0", "2026-12-09 14:03:22", "T", 0, "", 200, 0},
+                      GoodLine{"2028-02-29 23:59:59\tLeap\t100\tok ok\t0\t2000", "2028-02-29 23:59:59", "Leap", 100,
+                               "ok ok", 0, 2000},
+                      GoodLine{"2000-02-29 00:00:00\tx\t5\tearly\t1\t0", "2000-02-29 00:00:00", "x", 5, "early", 1, 0},
+                      // The tag is lesson text: blanks, markup characters and Windows-1252 bytes stay as written.
+                      GoodLine{"2026-01-01 08:00:00\t <b>Geh\xF6r</b> \t050\textra extra\t200\t40",
+                               "2026-01-01 08:00:00", " <b>Geh\xF6r</b> ", 50, "extra extra", 200, 40}));
 
 struct BadLine {
   std::string line;
@@ -93,40 +96,41 @@ const char* const kUnknownWord = "a word that is no verdict";
 const char* const kBlanks = "verdict words not separated by single blanks";
 const char* const kControl = "control bytes: not a line of text";
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, BadLineTest,
-    ::testing::Values(
-        BadLine{"", "an empty line"},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200", kFields},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200\t40\t", kFields},
-        BadLine{"2026-12-09 14:03:22 T 67 ok 200 40", kFields},
-        BadLine{"2026-13-09 14:03:22\tT\t67\tok\t200\t40", kDate},
-        BadLine{"2026-02-29 14:03:22\tT\t67\tok\t200\t40", kDate},
-        BadLine{"2026-04-31 14:03:22\tT\t67\tok\t200\t40", kDate},
-        BadLine{"2026-12-00 14:03:22\tT\t67\tok\t200\t40", kDate},
-        BadLine{"2026-12-09 24:00:00\tT\t67\tok\t200\t40", kDate},
-        BadLine{"2026-12-09 14:60:22\tT\t67\tok\t200\t40", kDate},
-        BadLine{"2026-12-09T14:03:22\tT\t67\tok\t200\t40", kDate},
-        BadLine{"2026-12-9 14:03:22\tT\t67\tok\t200\t40", kDate},
-        BadLine{"2026-12-09 14:03:2x\tT\t67\tok\t200\t40", kDate},
-        BadLine{"+026-12-09 14:03:22\tT\t67\tok\t200\t40", kDate},
-        BadLine{"2026-12-09 14:03:22\t\t67\tok\t200\t40", "no tag"},
-        BadLine{"2026-12-09 14:03:22\tT\t101\tok\t200\t40", kScore},
-        BadLine{"2026-12-09 14:03:22\tT\t-1\tok\t200\t40", kScore},
-        BadLine{"2026-12-09 14:03:22\tT\t6 7\tok\t200\t40", kScore},
-        BadLine{"2026-12-09 14:03:22\tT\t\tok\t200\t40", kScore},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tok good\t200\t40", kUnknownWord},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tOK\t200\t40", kUnknownWord},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tok  late\t200\t40", kBlanks},
-        BadLine{"2026-12-09 14:03:22\tT\t67\t ok\t200\t40", kBlanks},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tok \t200\t40", kBlanks},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tok\t2O0\t40", "the accuracy is no whole number of milliseconds"},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200\t-40", "the compensation is no whole number of milliseconds"},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200\t1234567890", "the compensation is no whole number of milliseconds"},
-        BadLine{std::string(kExample) + std::string(1, '\0') + "0", kControl},
-        BadLine{"2026-12-09 14:03:22\tT\x1B[31m\t67\tok\t200\t40", kControl},
-        BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200\t40\r", kControl},
-        BadLine{std::string(8193, 'a'), "longer than 8192 characters"}));
+INSTANTIATE_TEST_SUITE_P(Table, BadLineTest,
+                         ::testing::Values(BadLine{"", "an empty line"},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200", kFields},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200\t40\t", kFields},
+                                           BadLine{"2026-12-09 14:03:22 T 67 ok 200 40", kFields},
+                                           BadLine{"2026-13-09 14:03:22\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"2026-02-29 14:03:22\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"2026-04-31 14:03:22\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"2026-12-00 14:03:22\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"2026-12-09 24:00:00\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"2026-12-09 14:60:22\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"2026-12-09T14:03:22\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"2026-12-9 14:03:22\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"2026-12-09 14:03:2x\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"+026-12-09 14:03:22\tT\t67\tok\t200\t40", kDate},
+                                           BadLine{"2026-12-09 14:03:22\t\t67\tok\t200\t40", "no tag"},
+                                           BadLine{"2026-12-09 14:03:22\tT\t101\tok\t200\t40", kScore},
+                                           BadLine{"2026-12-09 14:03:22\tT\t-1\tok\t200\t40", kScore},
+                                           BadLine{"2026-12-09 14:03:22\tT\t6 7\tok\t200\t40", kScore},
+                                           BadLine{"2026-12-09 14:03:22\tT\t\tok\t200\t40", kScore},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tok good\t200\t40", kUnknownWord},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tOK\t200\t40", kUnknownWord},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tok  late\t200\t40", kBlanks},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\t ok\t200\t40", kBlanks},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tok \t200\t40", kBlanks},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tok\t2O0\t40",
+                                                   "the accuracy is no whole number of milliseconds"},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200\t-40",
+                                                   "the compensation is no whole number of milliseconds"},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200\t1234567890",
+                                                   "the compensation is no whole number of milliseconds"},
+                                           BadLine{std::string(kExample) + std::string(1, '\0') + "0", kControl},
+                                           BadLine{"2026-12-09 14:03:22\tT\x1B[31m\t67\tok\t200\t40", kControl},
+                                           BadLine{"2026-12-09 14:03:22\tT\t67\tok\t200\t40\r", kControl},
+                                           BadLine{std::string(8193, 'a'), "longer than 8192 characters"}));
 
 // --- Dates ---
 
@@ -136,9 +140,8 @@ TEST(LogTime, SecondsCountFrom1970AndComeBack) {
     int64_t seconds;
   };
   const Case cases[] = {
-      {"1970-01-01 00:00:00", 0},           {"1970-01-02 00:00:01", 86401},
-      {"1969-12-31 23:59:59", -1},          {"2000-02-29 12:00:00", 951825600},
-      {"2026-12-09 14:03:22", 1796825002},  {"2100-03-01 00:00:00", 4107542400},
+      {"1970-01-01 00:00:00", 0},         {"1970-01-02 00:00:01", 86401},      {"1969-12-31 23:59:59", -1},
+      {"2000-02-29 12:00:00", 951825600}, {"2026-12-09 14:03:22", 1796825002}, {"2100-03-01 00:00:00", 4107542400},
   };
   for (const Case& c : cases) {
     Attempt a = attempt(std::string(c.dateTime) + "\tT\t1\tok\t1\t1");
@@ -151,9 +154,7 @@ TEST(LogTime, SecondsCountFrom1970AndComeBack) {
 
 TEST(ProgressLog, ReadsCrLfAndLfAndSkipsDamagedLinesWithTheirPlace) {
   std::istringstream in(std::string(kExample) + "\r\n" +
-                        "2026-12-09 14:04:00\tEcho the rhythm\t100\tok ok ok ok\t200\t40\n" +
-                        "garbage\r\n" +
-                        "\r\n" +
+                        "2026-12-09 14:04:00\tEcho the rhythm\t100\tok ok ok ok\t200\t40\n" + "garbage\r\n" + "\r\n" +
                         "2026-12-09 14:05:00\tEcho the rhythm\t50\tok missed\t200\t40");  // the line end is missing
   ProgressLog log;
   readProgressLog(in, "anna.log", &log);
@@ -215,14 +216,24 @@ TEST(HtmlText, LessonTextBecomesUtf8) {
   };
   const Case cases[] = {
       {"Echo the rhythm", "Echo the rhythm"},
-      {"Geh\xC3\xB6rbildung", "Geh\xC3\xB6rbildung"},         // already UTF-8
-      {"Geh\xF6rbildung", "Geh\xC3\xB6rbildung"},             // Windows-1252
-      {"\x80 \x9F", "\xE2\x82\xAC \xC5\xB8"},                 // the euro and Y with diaeresis
-      {"\xC3", "\xC3\x83"},                                    // a cut sequence is no UTF-8
-      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                        // nor an overlong form
-      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},        // nor a surrogate
+      {"Geh\xC3\xB6rbildung", "Geh\xC3\xB6rbildung"},    // already UTF-8
+      {"Geh\xF6rbildung", "Geh\xC3\xB6rbildung"},        // Windows-1252
+      {"\x80 \x9F", "\xE2\x82\xAC \xC5\xB8"},            // the euro and Y with diaeresis
+      {"\xC3", "\xC3\x83"},                              // a cut sequence is no UTF-8
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                  // nor an overlong form
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // nor a surrogate
   };
   for (const Case& c : cases) EXPECT_EQ(lessonTextToUtf8(c.text), c.utf8) << c.text;
+}
+
+// The text's bytes sit at the end of a heap block of their own, so that AddressSanitizer sees a
+// read of the byte after them.
+TEST(HtmlText, ReadsNoByteAfterTheText) {
+  for (std::string text : {"a", "\xC3", "\xE2\x82", "ok\xF0\x9F\x8E"}) {
+    std::unique_ptr<char[]> bytes(new char[text.size()]);
+    std::copy(text.begin(), text.end(), bytes.get());
+    EXPECT_FALSE(lessonTextToUtf8(std::string_view(bytes.get(), text.size())).empty()) << text;
+  }
 }
 
 TEST(HtmlText, EscapesEveryMarkupCharacter) {
@@ -307,7 +318,8 @@ std::string sectionOf(const std::string& page, const std::string& heading) {
 
 TEST(ReportPage, OnePointPerAttemptInEachTagsChart) {
   std::string log;
-  for (int i = 0; i < 5; ++i) log += "2026-12-0" + std::to_string(i + 1) + " 10:00:00\tA\t" + std::to_string(i * 20) + "\tok\t200\t0\r\n";
+  for (int i = 0; i < 5; ++i)
+    log += "2026-12-0" + std::to_string(i + 1) + " 10:00:00\tA\t" + std::to_string(i * 20) + "\tok\t200\t0\r\n";
   for (int i = 0; i < 3; ++i) log += "2026-12-0" + std::to_string(i + 1) + " 11:00:00\tB\t50\tok missed\t200\t0\r\n";
   std::string page = pageOf(log);
   EXPECT_EQ(countOf(page, "<circle class=\"attempt\""), 8u);
@@ -348,7 +360,8 @@ TEST(ReportPage, LoadsNothingFromElsewhere) {
 }
 
 TEST(ReportPage, CountsAndPlacesTheSkippedLinesAtTheEnd) {
-  std::string page = pageOf(std::string(kExample) + "\r\nnonsense\r\n" + kExample + "\r\n2026-12-09 14:03:22\tT\t999\t\t0\t0\r\n");
+  std::string page =
+      pageOf(std::string(kExample) + "\r\nnonsense\r\n" + kExample + "\r\n2026-12-09 14:03:22\tT\t999\t\t0\t0\r\n");
   size_t heading = page.find("<h2>2 lines skipped</h2>");
   ASSERT_NE(heading, std::string::npos);
   EXPECT_GT(heading, page.rfind("<section class=\"exercise\""));

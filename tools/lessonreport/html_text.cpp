@@ -13,14 +13,23 @@ constexpr uint16_t kWindows1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+// The length a UTF-8 sequence announces by its first byte, or 0 for a byte no sequence starts with.
+size_t sequenceLength(uint8_t lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
 // The length of the UTF-8 sequence that starts at text[at], or 0 when none does (overlong forms,
 // surrogates and code points past U+10FFFF are not UTF-8).
 size_t utf8SequenceAt(std::string_view text, size_t at) {
   auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
   uint8_t lead = byte(at);
-  if (lead < 0x80) return 1;
-  size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-  if (length == 0 || at + length > text.size()) return 0;
+  size_t length = sequenceLength(lead);
+  if (length <= 1) return length;
+  if (at + length > text.size()) return 0;
   for (size_t i = 1; i < length; ++i) {
     if ((byte(at + i) & 0xC0) != 0x80) return 0;
   }
@@ -52,6 +61,24 @@ void appendUtf8(uint32_t codePoint, std::string* out) {
   }
 }
 
+// The character reference of a character that HTML reads as markup, or nullptr.
+const char* characterReference(char c) {
+  switch (c) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    case '"':
+      return "&quot;";
+    case '\'':
+      return "&#39;";
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 std::string lessonTextToUtf8(std::string_view text) {
@@ -68,13 +95,10 @@ std::string escapeHtml(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out.push_back(c);
+    if (const char* reference = characterReference(c)) {
+      out += reference;
+    } else {
+      out.push_back(c);
     }
   }
   return out;

@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
   }
   if (!writePage(args.output, reportPage(log, args.logs))) return fail(args.output, "cannot write the page");
   if (log.skippedCount > 0) {
-    std::fprintf(stderr, "lessonreport: %s (listed at the end of the page)\n", skippedHeading(log.skippedCount).c_str());
+    std::fprintf(stderr, "lessonreport: %s (listed at the end of the page)\n",
+                 skippedHeading(log.skippedCount).c_str());
   }
   return 0;
 }

@@ -68,8 +68,7 @@ void civilFromDays(int64_t days, LogTime* time) {
 
 // "YYYY-MM-DD HH:MM:SS" of a real calendar day and a time of day from 00:00:00 to 23:59:59.
 bool parseDateTime(std::string_view text, LogTime* time) {
-  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
-      text[16] != ':') {
+  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':') {
     return false;
   }
   LogTime t;

@@ -65,7 +65,7 @@ struct SkippedLine {
 };
 
 struct ProgressLog {
-  std::vector<Attempt> attempts;  // in the order read
+  std::vector<Attempt> attempts;     // in the order read
   std::vector<SkippedLine> skipped;  // the first kMaxSkippedKept
   size_t skippedCount = 0;
 };

@@ -64,10 +64,10 @@ std::string overview(const ProgressLog& log, const std::vector<TagHistory>& hist
   std::string items;
   for (size_t i = 0; i < histories.size(); ++i) {
     const TagHistory& history = histories[i];
-    items += "<li><a href=\"#" + sectionId(i) + "\">" + pageText(history.tag) + "</a>: " +
-             plural(history.attempts.size(), "attempt", "attempts") + ", best " +
-             std::to_string(bestAttempt(history).score) + ", latest " +
-             std::to_string(history.attempts.back()->score) + "</li>\n";
+    items += "<li><a href=\"#" + sectionId(i) + "\">" + pageText(history.tag) +
+             "</a>: " + plural(history.attempts.size(), "attempt", "attempts") + ", best " +
+             std::to_string(bestAttempt(history).score) + ", latest " + std::to_string(history.attempts.back()->score) +
+             "</li>\n";
   }
   return out + "<ul class=\"contents\">\n" + items + "</ul>\n";
 }
@@ -101,7 +101,9 @@ std::string failureSummary(const TagHistory& history, const std::vector<Position
   for (size_t position : positions) text += (text.empty() ? "" : "; ") + failingPosition(position, tallies[position]);
   text = positions.empty() ? "Every expected note was ok in every attempt." : "Notes that fail most: " + text + ".";
   size_t extra = attemptsWithExtraNotes(history);
-  if (extra > 0) text += " Extra notes in " + std::to_string(extra) + " of " + std::to_string(history.attempts.size()) + " attempts.";
+  if (extra > 0)
+    text +=
+        " Extra notes in " + std::to_string(extra) + " of " + std::to_string(history.attempts.size()) + " attempts.";
   return element("p", text, "fails-most");
 }
 
@@ -142,9 +144,10 @@ std::string skippedHeading(size_t count) {
 
 std::string reportPage(const ProgressLog& log, const std::vector<std::string>& sources) {
   std::vector<TagHistory> histories = historiesByTag(log.attempts);
-  std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-                    "<title>Progress report</title>\n<style>" +
-                    std::string(kStyleSheet) + "</style>\n</head>\n<body>\n";
+  std::string out =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<title>Progress report</title>\n<style>" +
+      std::string(kStyleSheet) + "</style>\n</head>\n<body>\n";
   out += element("h1", "Progress report");
   out += overview(log, histories, sources);
   for (size_t i = 0; i < histories.size(); ++i) out += tagSection(histories[i], i);

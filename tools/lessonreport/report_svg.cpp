@@ -20,7 +20,7 @@ constexpr int kPlotBottom = 196;
 constexpr int kMaxTimeTicks = 6;
 constexpr int64_t kDay = 86400;
 // Steps of the time axis in seconds; the smallest that gives at most kMaxTimeTicks ticks is taken.
-constexpr int64_t kTickSteps[] = {60,   300,      900,      1800,      3600,       3 * 3600,   6 * 3600, 12 * 3600,
+constexpr int64_t kTickSteps[] = {60,   300,      900,      1800,      3600,      3 * 3600,  6 * 3600,  12 * 3600,
                                   kDay, 2 * kDay, 7 * kDay, 14 * kDay, 28 * kDay, 91 * kDay, 364 * kDay};
 
 // The strips: the attempt's date, time and score, then a cell per verdict word.
@@ -158,8 +158,8 @@ std::string noteCell(double x, double y, Verdict verdict) {
 std::string strip(const Attempt& attempt, double y) {
   std::string words;
   for (Verdict verdict : attempt.verdicts) words += std::string(words.empty() ? "" : " ") + verdictWord(verdict);
-  std::string out = "<g class=\"strip\"><title>" + formatDateTime(attempt.time) + ": " +
-                    std::to_string(attempt.score) + (words.empty() ? "" : ", " + words) + "</title>";
+  std::string out = "<g class=\"strip\"><title>" + formatDateTime(attempt.time) + ": " + std::to_string(attempt.score) +
+                    (words.empty() ? "" : ", " + words) + "</title>";
   out += svgText(0, y + 11, "when", formatDateTime(attempt.time));
   out += svgText(kScoreRight, y + 11, "score", std::to_string(attempt.score), "end");
   for (size_t i = 0; i < attempt.verdicts.size(); ++i) out += noteCell(cellX(i), y, attempt.verdicts[i]);
@@ -181,7 +181,8 @@ std::string failureRow(const std::vector<PositionTally>& tallies, double y) {
   for (size_t i = 0; i < tallies.size(); ++i) {
     double share = static_cast<double>(tallies[i].failures()) / static_cast<double>(tallies[i].attempts);
     out += "<rect class=\"fails\" x=\"" + number(cellX(i)) + "\" y=\"" + number(y) + "\" width=\"" +
-           std::to_string(kCellSize) + "\" height=\"" + std::to_string(kCellSize) + "\" fill-opacity=\"" + number(share) + "\"/>";
+           std::to_string(kCellSize) + "\" height=\"" + std::to_string(kCellSize) + "\" fill-opacity=\"" +
+           number(share) + "\"/>";
     out += svgText(cellX(i) + kCellSize / 2.0, y + 11, "cell-count", std::to_string(tallies[i].failures()), "middle");
   }
   return out;
@@ -193,18 +194,18 @@ std::string scoreChart(const TagHistory& history) {
   ChartScale scale;
   scale.first = history.attempts.front()->time.seconds;
   scale.span = history.attempts.back()->time.seconds - scale.first;
-  return "<svg class=\"chart\" width=\"" + std::to_string(kChartWidth) +
-         "\" height=\"" + std::to_string(kChartHeight) + "\" viewBox=\"0 0 " + std::to_string(kChartWidth) + " " +
-         std::to_string(kChartHeight) + "\" role=\"img\"><title>Score over " + std::to_string(history.attempts.size()) +
-         " attempts</title>" + scoreGrid() + timeAxis(scale) + attemptPoints(history, scale) + "</svg>";
+  return "<svg class=\"chart\" width=\"" + std::to_string(kChartWidth) + "\" height=\"" + std::to_string(kChartHeight) +
+         "\" viewBox=\"0 0 " + std::to_string(kChartWidth) + " " + std::to_string(kChartHeight) +
+         "\" role=\"img\"><title>Score over " + std::to_string(history.attempts.size()) + " attempts</title>" +
+         scoreGrid() + timeAxis(scale) + attemptPoints(history, scale) + "</svg>";
 }
 
 std::string noteStrips(const TagHistory& history, const std::vector<PositionTally>& tallies) {
   size_t cells = longestStrip(history, tallies.size());
   size_t width = kStripLabelWidth + cells * kCellPitch + 4;
   size_t height = kHeaderHeight + (history.attempts.size() + 1) * kRowPitch + 4;
-  std::string out = "<svg class=\"strips\" width=\"" + std::to_string(width) +
-                    "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " + std::to_string(width) + " " + std::to_string(height) +
+  std::string out = "<svg class=\"strips\" width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) +
+                    "\" viewBox=\"0 0 " + std::to_string(width) + " " + std::to_string(height) +
                     "\" role=\"img\"><title>Every note of every attempt</title>";
   out += positionNumbers(tallies.size());
   double y = kHeaderHeight;
@@ -216,9 +217,9 @@ std::string noteStrips(const TagHistory& history, const std::vector<PositionTall
 }
 
 std::string verdictLegend() {
-  constexpr Verdict kAll[] = {Verdict::Ok, Verdict::Early, Verdict::Late, Verdict::Wrong, Verdict::Missed, Verdict::Extra};
-  std::string out = "<svg class=\"legend\" width=\"560\" height=\"18\" "
-                    "viewBox=\"0 0 560 18\">";
+  constexpr Verdict kAll[] = {Verdict::Ok,    Verdict::Early,  Verdict::Late,
+                              Verdict::Wrong, Verdict::Missed, Verdict::Extra};
+  std::string out = "<svg class=\"legend\" width=\"560\" height=\"18\" viewBox=\"0 0 560 18\">";
   double x = 0;
   for (Verdict verdict : kAll) {
     out += noteCell(x, 2, verdict) + svgText(x + kCellPitch + 2, 13, "label", verdictWord(verdict));

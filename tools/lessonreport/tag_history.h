@@ -25,7 +25,7 @@ const Attempt& bestAttempt(const TagHistory& history);
 // How the attempts went at one expected note. Positions count the expected notes only (the words
 // other than extra), 0 for the first.
 struct PositionTally {
-  size_t attempts = 0;  // attempts that had a note at this position
+  size_t attempts = 0;               // attempts that had a note at this position
   std::array<size_t, 6> verdicts{};  // indexed by Verdict; Extra stays 0
 
   size_t failures() const { return attempts - verdicts[static_cast<size_t>(Verdict::Ok)]; }
