@@ -13,7 +13,7 @@ add_custom_command(OUTPUT ${demo_assets}/pictures/stave.bmp
 add_custom_target(release_demo_assets ALL DEPENDS ${demo_assets}/pictures/stave.bmp)
 
 install(TARGETS vellaro scnlint RUNTIME DESTINATION .)
-foreach(tool slitool lessontest midimelody)
+foreach(tool slitool lessontest midimelody lessonreport)
   if(TARGET ${tool})
     install(TARGETS ${tool} RUNTIME DESTINATION .)
   endif()
