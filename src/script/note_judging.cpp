@@ -247,11 +247,11 @@ void Pairing::pairChord(const Chord& chord) {
   }
   for (int j = lo + 1; j <= hi; ++j) {
     const Cell* cells = &inner_[static_cast<size_t>(j - lo) * sets];
-    Cell best = cells[0];
+    int best = 0;
     for (int set = 1; set < sets; ++set) {
-      if (better(cells[set].score, best.score)) best = cells[set];
+      if (better(cells[set].score, cells[best].score)) best = set;
     }
-    row_[j] = best;
+    row_[j] = cells[best];
   }
 }
 
