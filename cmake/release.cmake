@@ -22,6 +22,7 @@ endforeach()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/lessons/ DESTINATION lessons
         REGEX "/demo/(pictures|sounds|library)$" EXCLUDE
         PATTERN "*.sto" EXCLUDE
+        PATTERN "*.log" EXCLUDE
         PATTERN "debug.txt" EXCLUDE)
 install(DIRECTORY ${demo_assets}/ DESTINATION lessons/demo)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)

@@ -27,6 +27,12 @@ uint32_t Win32Host::clockMs() {
 
 uint32_t Win32Host::tickCount() { return GetTickCount(); }
 
+LocalTime Win32Host::localTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
 bool Win32Host::replaceFile(const std::string& from, const std::string& to) {
   {
     AutoCloseHandle file(CreateFileA(from.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -14,6 +14,7 @@ class Win32Host final : public Host {
   uint32_t clockMs() override;
   uint32_t tickCount() override;
   bool replaceFile(const std::string& from, const std::string& to) override;
+  LocalTime localTime() override;
 };
 
 }  // namespace vellaro

@@ -74,6 +74,10 @@ namespace vellaro {
   X(kCheckModeAccuracyNotNumber, "check mode  -- accuracy is not a number.")                                     \
   X(kCheckLatencyInvalid, "check latency  -- not a number from 0 to 2000.")                                      \
   X(kCheckUnknown, "check  -- Unknown command   <check %s>")                                                     \
+  X(kCheckVariableMissing, "check %s  -- variable name is missing")                                             \
+  X(kCheckLogFileMissing, "check log  -- file name is missing")                                                  \
+  X(kCheckLogTagMissing, "check log  -- tag is missing")                                                         \
+  X(kCheckLogCannotWrite, "check log  -- file (%s) cannot be written; the line is not added")                    \
   X(kDiagramScaleTooSmall, "rdiagram  -- scale must be at least 1")                                              \
   /* Variables and store files. */                                                                               \
   X(kIncAddNotNumber, "inc  -- add value is not number")                                                         \
@@ -196,6 +200,7 @@ namespace vellaro {
   X(kItemPauseMode, "pause, mode")                \
   X(kItemMelody, "melody")                        \
   X(kItemCheckLatency, "check latency")           \
+  X(kItemCheckLog, "check log")                   \
   X(kItemPoke, "poke")                            \
   X(kItemLet, "let")                              \
   X(kItemMath, "math")                            \

@@ -1,8 +1,10 @@
 #include "headless/headless_platform.h"
 
 #include <algorithm>
+#include <ctime>
 #include <utility>
 
+#include "base/file_append.h"
 #include "base/file_open.h"
 #include "base/file_replace.h"
 #include "script/live_input.h"
@@ -38,6 +40,21 @@ uint32_t HeadlessHost::tickCount() { return platform_.clock_.tickCount(); }
 
 bool HeadlessHost::replaceFile(const std::string& from, const std::string& to) {
   return replaceFileWithFlush(pathOnDisk(from, true), pathOnDisk(to, true));
+}
+
+LocalTime HeadlessHost::localTime() {
+  // 2026-12-09 14:00:00 in seconds since 1970, read as UTC so that no time zone changes it.
+  const std::time_t kStart = 1796824800;
+  std::time_t now = kStart + static_cast<std::time_t>(platform_.clock_.elapsed() / 1000);
+  const std::tm* day = std::gmtime(&now);
+  if (!day) return LocalTime{};
+  return LocalTime{day->tm_year + 1900, day->tm_mon + 1, day->tm_mday, day->tm_hour, day->tm_min, day->tm_sec};
+}
+
+bool HeadlessHost::appendToFile(const std::string& playerPath, const std::string& bytes) {
+  bool added = appendToPlayerFile(playerPath, bytes);
+  platform_.transcript_.add("file " + quoted(playerPath) + (added ? " appended " + quoted(bytes) : " not appended"));
+  return added;
 }
 
 // --- The services: the waits run on the virtual clock and take the steps ---

@@ -33,6 +33,10 @@ class HeadlessHost final : public Host {
   uint32_t clockMs() override;
   uint32_t tickCount() override;
   bool replaceFile(const std::string& from, const std::string& to) override;
+  // A fixed day, 2026-12-09 14:00:00, moved on by the virtual clock.
+  LocalTime localTime() override;
+  // Appends as the player does, and writes the bytes added (or the refusal) to the transcript.
+  bool appendToFile(const std::string& playerPath, const std::string& bytes) override;
 
  private:
   HeadlessPlatform& platform_;

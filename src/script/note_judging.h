@@ -12,6 +12,17 @@
 
 namespace vellaro {
 
+// Expected notes less than this many milliseconds after a chord's first note belong to the chord,
+// and the learner may play them in any order; a chord holds at most kMaxChordNotes notes (the
+// next note starts a chord of its own).
+constexpr int64_t kChordMs = 30;
+constexpr int kMaxChordNotes = 8;
+// A played note pairs with an expected note only inside that note's window: on each side the
+// accuracy widened by half the distance to the neighbouring expected note, but to no more than
+// kMaxWindowMs (a window never shrinks below the accuracy); a side with no neighbour reaches
+// kMaxWindowMs. With flag 4 (no times) there are no windows.
+constexpr int64_t kMaxWindowMs = 1000;
+
 enum class Verdict : uint8_t {
   Ok,      // paired, the note rule of the flags holds, within the accuracy
   Early,   // paired, the note rule holds, played more than the accuracy before

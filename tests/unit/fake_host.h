@@ -19,6 +19,10 @@ class FakeHost : public Host {
   bool replaceFile(const std::string& from, const std::string& to) override {
     return !refuseReplace && Host::replaceFile(from, to);
   }
+  LocalTime localTime() override { return now; }
+  bool appendToFile(const std::string& playerPath, const std::string& bytes) override {
+    return !refuseAppend && Host::appendToFile(playerPath, bytes);
+  }
 
   std::vector<std::string> messages;      // every box, questions included, in order
   std::deque<bool> answers;               // OK (true) or Cancel for the coming questions; Cancel when empty
@@ -27,6 +31,8 @@ class FakeHost : public Host {
   uint32_t ticks = 0;
   uint32_t tickStep = 0;  // added to ticks at every reading: a clock that runs with the script
   bool refuseReplace = false;  // replaceFile fails, as on a full disk
+  bool refuseAppend = false;   // appendToFile fails, as on a full disk
+  LocalTime now{2026, 12, 9, 14, 3, 22};
 };
 
 }  // namespace vellaro

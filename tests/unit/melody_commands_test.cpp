@@ -225,6 +225,70 @@ TEST_F(MelodyCommandsTest, CheckOffsetTurnsACalibrationRoundIntoTheCompensation)
   EXPECT_EQ(interpreter.capture.latencyMs, 70u);
 }
 
+// C D E C 500 ms apart, expected in mode user at accuracy 100; the learner plays one extra note
+// and comes 300 ms late to E. Each check log adds one line and keeps the lines before it.
+TEST_F(MelodyCommandsTest, CheckScoreNotesAndLogJudgeEveryNoteOfTheLastCapture) {
+  services.plays = {noteOnAt(2000, 24), noteOnAt(2300, 30), noteOnAt(2500, 26), noteOnAt(3300, 28),
+                    noteOnAt(3500, 24)};
+  writeScenario("index.scn", {"check mode user 2 100", "check latency 0",
+                              "melody ( -1000 (24) -500 (26) -500 (28) -500 (24) -500 )", "check score $s",
+                              "check notes n", "check result r", "let tag echo", "check log progress.log $tag",
+                              "check log progress.log \"echo again\"", "poke $s", "poke $n", "poke $r", "terminate"});
+  run();
+  EXPECT_EQ(host.messages, (Texts{"60", "ok ok late ok extra", "no"}));
+  const std::string kLine = "2026-12-09 14:03:22\techo\t60\tok ok late ok extra\t100\t0\r\n";
+  EXPECT_EQ(readFile("progress.log"),
+            kLine + "2026-12-09 14:03:22\techo again\t60\tok ok late ok extra\t100\t0\r\n");
+}
+
+TEST_F(MelodyCommandsTest, CheckScoreNotesAndLogMessages) {
+  struct Case {
+    std::vector<std::string> line;
+    bool refuseAppend;
+    Texts messages;
+  } cases[] = {
+      {{"check", "score"}, false, {"7: check score  -- variable name is missing"}},
+      {{"check", "notes"}, false, {"7: check notes  -- variable name is missing"}},
+      {{"check", "log"}, false, {"7: check log  -- file name is missing"}},
+      {{"check", "log", "p.log"}, false, {"7: check log  -- tag is missing"}},
+      {{"check", "log", "p.log", "$empty"}, false, {"7: check log  -- tag is missing"}},
+      {{"check", "log", "$gone", "t"}, false, {"7: check log  -- Variable ($gone) Does not Exists"}},
+      {{"check", "log", "p.log", "$gone"}, false, {"7: check log  -- Variable ($gone) Does not Exists"}},
+      {{"check", "log", "p.log", "t"}, true, {"7: check log  -- file (p.log) cannot be written; the line is not added"}},
+      {{"check", "log", "p.log", "t"}, false, {}},
+  };
+  interpreter.variables.assign("empty", "");
+  interpreter.currentLine = 7;
+  for (const Case& c : cases) {
+    host.messages.clear();
+    host.refuseAppend = c.refuseAppend;
+    std::vector<std::string> items = c.line;
+    items.resize(5);
+    PictureCommandLine({items[0], items[1], items[2], items[3], items[4]}).run(interpreter, cmdCheck);
+    EXPECT_EQ(host.messages, c.messages) << c.line.size() << " items";
+  }
+  EXPECT_EQ(readFile("p.log"), "2026-12-09 14:03:22\tt\t0\t\t200\t0\r\n") << "only the last line is written";
+}
+
+TEST(ProgressLogLine, SixFieldsSeparatedByTabsEndedByCrLf) {
+  struct Case {
+    const char* fault;
+    LocalTime time;
+    const char* tag;
+    const char* line;
+  } cases[] = {
+      {"the fields are not in order", {2026, 12, 9, 14, 3, 22}, "TAG",
+       "2026-12-09 14:03:22\tTAG\t85\tok late ok wrong missed extra\t200\t40\r\n"},
+      {"small numbers are not padded", {987, 1, 2, 3, 4, 5}, "a b",
+       "0987-01-02 03:04:05\ta b\t85\tok late ok wrong missed extra\t200\t40\r\n"},
+      {"a tab or line end in the tag splits the line", {2026, 12, 9, 14, 3, 22}, "x\ty\rz\n",
+       "2026-12-09 14:03:22\tx y z \t85\tok late ok wrong missed extra\t200\t40\r\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(progressLogLine(c.time, c.tag, 85, "ok late ok wrong missed extra", 200, 40), c.line) << c.fault;
+  }
+}
+
 // Expected at 1000 and 1500, played at 1050, scale 10: origin 920, so x 8, 58 and 13.
 TEST_F(MelodyCommandsTest, RdiagramDrawsTheStripAndItsMarksAtTheScaledPositions) {
   interpreter.capture.mode = CheckMode::User;

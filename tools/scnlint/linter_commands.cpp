@@ -170,6 +170,14 @@ void checkLatency(Linter& l, const std::string& value) {
   }
 }
 
+// check log file tag: both items are needed; either may be a $variable.
+void checkLog(Linter& l, const Slots& s) {
+  if (item(s, 2).empty()) return l.report(true, kCheckLogFileMissing);
+  if (item(s, 3).empty()) return l.report(true, kCheckLogTagMissing);
+  l.readsArgument(item(s, 2));
+  l.readsArgument(item(s, 3));
+}
+
 // The sub-command word, then the items that sub-command reads.
 void checkCheck(Linter& l, const Slots& s, const Command& command) {
   checkItem(l, s, command.items[0], 1);
@@ -181,6 +189,11 @@ void checkCheck(Linter& l, const Slots& s, const Command& command) {
     checkLatency(l, item(s, 2));
   } else if (sub == "count" || sub == "result" || sub == "offset") {
     l.setsVariable(item(s, 2));
+  } else if (sub == "score" || sub == "notes") {
+    if (item(s, 2).empty()) return l.report(true, format(kCheckVariableMissing, sub.c_str()));
+    l.setsVariable(item(s, 2));
+  } else if (sub == "log") {
+    checkLog(l, s);
   }
 }
 

@@ -165,7 +165,8 @@ namespace language {
 using K = ItemKind;
 
 inline constexpr const char* kSwitchWords[] = {"on", "off"};
-inline constexpr const char* kCheckWords[] = {"mode", "on", "off", "count", "result", "latency", "offset"};
+inline constexpr const char* kCheckWords[] = {"mode", "on", "off", "count", "result", "latency", "offset",
+                                               "score", "notes", "log"};
 inline constexpr const char* kPauseModes[] = {"ms", "old"};
 inline constexpr const char* kOperators[] = {"=", "#", ">", "<", "d"};
 

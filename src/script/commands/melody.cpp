@@ -9,6 +9,7 @@
 #include "script/host.h"
 #include "script/interpreter.h"
 #include "script/melody_capture.h"
+#include "script/note_judging.h"
 #include "script/rhythm_diagram.h"
 #include "script/services.h"
 #include "script/text.h"
@@ -162,6 +163,47 @@ void checkOffset(Interpreter& in, const char* variable) {
   in.variables.assign(resultVariableName(variable), format("%d", meanOffsetMs(expected, played)).c_str());
 }
 
+Judgement judgeLastCapture(const MelodyCapture& capture) {
+  NoteSnapshot expected;
+  NoteSnapshot played;
+  capture.expectedNotes.copyTo(expected);
+  capture.playedNotes.copyTo(played);
+  return judgeCapture(expected, played, capture.flags, capture.accuracyMs, capture.latencyMs);
+}
+
+// check score variable and check notes variable: the judgement of the last capture as a number or
+// as words.
+void checkJudgement(Interpreter& in, const char* sub, const char* variable, bool asScore) {
+  if (variable[0] == '\0') {
+    in.scriptError(kCheckVariableMissing, sub);
+    return;
+  }
+  Judgement judgement = judgeLastCapture(in.capture);
+  std::string value = asScore ? format("%d", judgementScore(judgement)) : judgementWords(judgement);
+  in.variables.assign(resultVariableName(variable), value.c_str());
+}
+
+// An item of check log, $variable resolved; null, after a message, when it is missing or empty.
+const char* logItem(Interpreter& in, CommandArgs& args, int i, const char* missing) {
+  const char* text = args.item[i][0] != '\0' ? in.resolveArgument(args.item[i], kItemCheckLog) : nullptr;
+  if (args.item[i][0] == '\0' || (text && text[0] == '\0')) in.scriptError(missing);
+  return text && text[0] != '\0' ? text : nullptr;
+}
+
+// check log file tag: one line of the attempt appended to file, whole or not at all. A lesson goes
+// on after a file that cannot be written; the learner loses nothing but the line.
+void checkLog(Interpreter& in, CommandArgs& args) {
+  const char* file = logItem(in, args, 2, kCheckLogFileMissing);
+  if (!file) return;
+  const std::string fileName = file;  // the tag's variable may share the resolver's buffer
+  const char* tag = logItem(in, args, 3, kCheckLogTagMissing);
+  if (!tag) return;
+  Judgement judgement = judgeLastCapture(in.capture);
+  std::string line = progressLogLine(in.host.localTime(), tag, judgementScore(judgement), judgementWords(judgement),
+                                     in.capture.accuracyMs, in.capture.latencyMs);
+  if (!in.host.appendToFile(fileName, line)) in.scriptError(kCheckLogCannotWrite, fileName.c_str());
+}
+
 void drawDiagram(Interpreter& in, Screen& screen, ObjectHandle diagram, uint32_t scale, int width) {
   NoteSnapshot expected;
   NoteSnapshot played;
@@ -187,6 +229,17 @@ bool readLatencyMs(const char* text, uint32_t* ms) {
   if (text[0] == '-' && value != 0) return false;
   *ms = value;
   return true;
+}
+
+// The tag's tabs and line ends become blanks: one attempt stays one line of six fields.
+std::string progressLogLine(const LocalTime& time, const std::string& tag, int score, const std::string& words,
+                            uint32_t accuracyMs, uint32_t latencyMs) {
+  std::string field = tag;
+  for (char& c : field) {
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  }
+  return format("%04d-%02d-%02d %02d:%02d:%02d\t%s\t%d\t%s\t%u\t%u\r\n", time.year, time.month, time.day, time.hour,
+                time.minute, time.second, field.c_str(), score, words.c_str(), accuracyMs, latencyMs);
 }
 
 std::vector<std::string> melodyTokens(const char* storedLine) {
@@ -216,8 +269,9 @@ void cmdMelody(Interpreter& in, CommandArgs& args) {
 void cmdExpect(Interpreter& in, CommandArgs& args) { expectNote(in, args.item[1]); }
 
 // check mode all|user [flags [accuracy]], check on, check off, check count var, check result var,
-// check latency ms|auto, check offset var. The items are used as written, except the value of
-// check latency, which may be a $variable.
+// check latency ms|auto, check offset var, check score var, check notes var, check log file tag.
+// The items are used as written, except the value of check latency and the items of check log,
+// which may be $variables.
 void cmdCheck(Interpreter& in, CommandArgs& args) {
   const char* sub = args.item[1];
   if (std::strcmp(sub, "mode") == 0) {
@@ -235,6 +289,10 @@ void cmdCheck(Interpreter& in, CommandArgs& args) {
     checkLatency(in, args);
   } else if (std::strcmp(sub, "offset") == 0) {
     checkOffset(in, args.item[2]);
+  } else if (std::strcmp(sub, "score") == 0 || std::strcmp(sub, "notes") == 0) {
+    checkJudgement(in, sub, args.item[2], sub[0] == 's');
+  } else if (std::strcmp(sub, "log") == 0) {
+    checkLog(in, args);
   } else {
     in.scriptError(kCheckUnknown, sub);
   }
