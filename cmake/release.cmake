@@ -13,7 +13,7 @@ add_custom_command(OUTPUT ${demo_assets}/pictures/stave.bmp
 add_custom_target(release_demo_assets ALL DEPENDS ${demo_assets}/pictures/stave.bmp)
 
 install(TARGETS vellaro scnlint RUNTIME DESTINATION .)
-foreach(tool slitool lessontest midimelody)
+foreach(tool slitool lessontest midimelody lessonreport)
   if(TARGET ${tool})
     install(TARGETS ${tool} RUNTIME DESTINATION .)
   endif()
@@ -22,6 +22,7 @@ endforeach()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/lessons/ DESTINATION lessons
         REGEX "/demo/(pictures|sounds|library)$" EXCLUDE
         PATTERN "*.sto" EXCLUDE
+        PATTERN "*.log" EXCLUDE
         PATTERN "debug.txt" EXCLUDE)
 install(DIRECTORY ${demo_assets}/ DESTINATION lessons/demo)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)

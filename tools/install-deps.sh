@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev ncompress
   python3-mido  # an independent MIDI file writer for midimelody's tests (Debian's /usr/bin/python3)
   nodejs        # the editor support's grammar tests and its .vsix (editors/vscode)
+  chromium      # a real browser for lessonreport's page (headless: DOM and screenshot)
 )
 # npm comes with some builds of nodejs (which then conflict with Debian's npm package): only the
 # command counts.

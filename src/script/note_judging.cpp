@@ -61,6 +61,21 @@ int64_t relative(uint32_t time, uint32_t base) { return static_cast<int32_t>(tim
 
 int64_t magnitude(int64_t value) { return value < 0 ? -value : value; }
 
+// Every expected note missed, every played one extra.
+Judgement unpaired(int expectedCount, int playedCount) {
+  Judgement judgement;
+  judgement.expected.assign(expectedCount, Verdict::Missed);
+  judgement.partner.assign(expectedCount, -1);
+  judgement.played.assign(playedCount, Verdict::Extra);
+  return judgement;
+}
+
+void addPair(Judgement& judgement, int e, int p, Verdict verdict) {
+  judgement.expected[e] = verdict;
+  judgement.played[p] = verdict;
+  judgement.partner[e] = p;
+}
+
 class Pairing {
  public:
   Pairing(const NoteSnapshot& expected, const NoteSnapshot& played, uint8_t flags, uint32_t accuracyMs,
@@ -85,7 +100,6 @@ class Pairing {
   const NoteSnapshot& playedNotes_;
   uint8_t flags_;
   int64_t accuracy_;
-  bool timed_;
   int expectedCount_;
   int playedCount_;
   std::vector<int64_t> expectedTime_;
@@ -108,7 +122,6 @@ Pairing::Pairing(const NoteSnapshot& expected, const NoteSnapshot& played, uint8
       playedNotes_(played),
       flags_(flags),
       accuracy_(accuracyMs),
-      timed_(!(flags & CHECK_NO_TIMES)),
       expectedCount_(expected.length()),
       playedCount_(played.length()) {
   takeTimes(latencyMs);
@@ -161,7 +174,6 @@ void Pairing::openWindows() {
 }
 
 bool Pairing::mayPair(int e, int p) const {
-  if (!timed_) return true;
   int64_t difference = playedTime_[p] - expectedTime_[e];
   return difference >= -windows_[e].before && difference <= windows_[e].after;
 }
@@ -169,7 +181,7 @@ bool Pairing::mayPair(int e, int p) const {
 Verdict Pairing::verdictOf(int e, int p) const {
   if (!noteRuleHolds(expectedNotes_.events[e].note, playedNotes_.events[p].note, flags_)) return Verdict::Wrong;
   int64_t difference = playedTime_[p] - expectedTime_[e];
-  if (!timed_ || magnitude(difference) <= accuracy_) return Verdict::Ok;
+  if (magnitude(difference) <= accuracy_) return Verdict::Ok;
   return difference < 0 ? Verdict::Early : Verdict::Late;
 }
 
@@ -177,7 +189,7 @@ Score Pairing::withPair(const Score& score, int e, int p) const {
   Score result = score;
   if (verdictOf(e, p) == Verdict::Ok) ++result.ok;
   ++result.pairs;
-  if (timed_) result.distance += magnitude(playedTime_[p] - expectedTime_[e]);
+  result.distance += magnitude(playedTime_[p] - expectedTime_[e]);
   return result;
 }
 
@@ -195,11 +207,6 @@ Cell Pairing::prefixUpTo(int j) {
 // forward from chord to chord, so a played table out of time order loses pairs but is still read
 // safely.
 void Pairing::band(const Chord& chord, int* lo, int* hi) {
-  if (!timed_) {
-    *lo = 0;
-    *hi = playedCount_;
-    return;
-  }
   int64_t start = INT64_MAX;
   int64_t end = INT64_MIN;
   for (int e = chord.first; e < chord.first + chord.count; ++e) {
@@ -247,18 +254,16 @@ void Pairing::pairChord(const Chord& chord) {
   }
   for (int j = lo + 1; j <= hi; ++j) {
     const Cell* cells = &inner_[static_cast<size_t>(j - lo) * sets];
-    Cell best = cells[0];
+    int best = 0;
     for (int set = 1; set < sets; ++set) {
-      if (better(cells[set].score, best.score)) best = cells[set];
+      if (better(cells[set].score, cells[best].score)) best = set;
     }
-    row_[j] = best;
+    row_[j] = cells[best];
   }
 }
 
 Judgement Pairing::judge() {
-  // A timed pairing makes a few steps per note; one by order alone up to one per pair of notes.
-  steps_.reserve(timed_ ? 4 * static_cast<size_t>(expectedCount_ + playedCount_)
-                        : static_cast<size_t>(expectedCount_) * (playedCount_ + 1));
+  steps_.reserve(4 * static_cast<size_t>(expectedCount_ + playedCount_));  // a few steps per note
   row_.assign(static_cast<size_t>(playedCount_) + 1, Cell{});
   row_[0].score = Score{0, 0, 0};
   settledBest_ = row_[0];
@@ -267,16 +272,44 @@ Judgement Pairing::judge() {
 }
 
 Judgement Pairing::verdicts(int step) const {
-  Judgement judgement;
-  judgement.expected.assign(expectedCount_, Verdict::Missed);
-  judgement.partner.assign(expectedCount_, -1);
-  judgement.played.assign(playedCount_, Verdict::Extra);
+  Judgement judgement = unpaired(expectedCount_, playedCount_);
   for (; step >= 0; step = steps_[step].previous) {
     const PairStep& pair = steps_[step];
-    Verdict verdict = verdictOf(pair.expected, pair.played);
-    judgement.expected[pair.expected] = verdict;
-    judgement.played[pair.played] = verdict;
-    judgement.partner[pair.expected] = pair.played;
+    addPair(judgement, pair.expected, pair.played, verdictOf(pair.expected, pair.played));
+  }
+  return judgement;
+}
+
+// With no times the pairing is an edit distance over the two note sequences, both kept in order.
+// best[i][j] is the best pairing of the first i expected and the first j played notes; a pair
+// gains 1, and an agreeing one kOkGain more, more than all pairs together: so the programme takes
+// the most ok, then the most pairs.
+constexpr int kOkGain = kCaptureSize + 1;
+
+Judgement pairByOrder(const NoteSnapshot& expected, const NoteSnapshot& played, uint8_t flags) {
+  const int expectedCount = expected.length();
+  const int playedCount = played.length();
+  const size_t columns = static_cast<size_t>(playedCount) + 1;
+  std::vector<int> best((static_cast<size_t>(expectedCount) + 1) * columns, 0);
+  auto at = [&best, columns](int i, int j) -> int& { return best[static_cast<size_t>(i) * columns + j]; };
+  auto agrees = [&](int i, int j) {
+    return noteRuleHolds(expected.events[i - 1].note, played.events[j - 1].note, flags);
+  };
+  auto paired = [&](int i, int j) { return at(i - 1, j - 1) + 1 + (agrees(i, j) ? kOkGain : 0); };
+  for (int i = 1; i <= expectedCount; ++i) {
+    for (int j = 1; j <= playedCount; ++j) at(i, j) = std::max({at(i - 1, j), at(i, j - 1), paired(i, j)});
+  }
+  Judgement judgement = unpaired(expectedCount, playedCount);
+  for (int i = expectedCount, j = playedCount; i > 0 && j > 0;) {
+    if (at(i, j) == paired(i, j)) {
+      addPair(judgement, i - 1, j - 1, agrees(i, j) ? Verdict::Ok : Verdict::Wrong);
+      --i;
+      --j;
+    } else if (at(i, j) == at(i - 1, j)) {
+      --i;
+    } else {
+      --j;
+    }
   }
   return judgement;
 }
@@ -302,6 +335,7 @@ int Judgement::count(Verdict verdict) const {
 
 Judgement judgeCapture(const NoteSnapshot& expected, const NoteSnapshot& played, uint8_t flags, uint32_t accuracyMs,
                        uint32_t latencyMs) {
+  if (flags & CHECK_NO_TIMES) return pairByOrder(expected, played, flags);
   return Pairing(expected, played, flags, accuracyMs, latencyMs).judge();
 }
 

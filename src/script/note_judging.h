@@ -20,7 +20,8 @@ constexpr int kMaxChordNotes = 8;
 // A played note pairs with an expected note only inside that note's window: on each side the
 // accuracy widened by half the distance to the neighbouring expected note, but to no more than
 // kMaxWindowMs (a window never shrinks below the accuracy); a side with no neighbour reaches
-// kMaxWindowMs. With flag 4 (no times) there are no windows.
+// kMaxWindowMs. With flag 4 (no times) there are no windows and no chords: both lists keep
+// their order.
 constexpr int64_t kMaxWindowMs = 1000;
 
 enum class Verdict : uint8_t {

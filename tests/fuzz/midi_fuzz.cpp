@@ -1,6 +1,6 @@
 // The bytes as a Standard MIDI File for midimelody: read, then every track with note-ons written
-// as melody lines, played and expected, so that lying lengths, tick sums and tempo maps reach
-// the time arithmetic and the line breaking.
+// as melody lines, played and expected, with a count-in, so that lying lengths, tick sums, tempo
+// maps and time signatures reach the time arithmetic and the line breaking.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       MelodyOptions options;
       options.expect = expect;
       options.transpose = expect ? 0 : -7;
+      options.countIn = expect ? kMostCountInClicks : 3;
       Melody melody;
       if (!makeMelody(file, track, options, &melody, &error)) continue;
       for (const std::string& line : melody.lines) {

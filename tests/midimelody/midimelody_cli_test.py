@@ -5,14 +5,20 @@
 
 The printed melody lines are run through lessontest, and every note-on in its transcript must come
 within 1 ms of the time mido gives for the note in the file (mido.tick2second over the file's tempo
-map). Expected notes (--expect) are checked by a learner who plays at the file's times: every
-line's check gives yes, and no when the learner is 2 ms late. Damaged files give one line on
-standard error and exit code 1.
+map). Expected notes (--expect) are checked by a learner who plays at the file's times after the
+lead-in: every line's check gives yes, and no when the learner is 2 ms late. A count-in's clicks
+must come within 1 ms of the beat that mido's tempo and time signature give, and the capture must
+open 250 ms before the first note: a first note 249 ms early is heard, 251 ms early is not. Damaged
+files give one line on standard error and exit code 1.
 """
+import math
 import os
 import re
+import shutil
+import struct
 import subprocess
 import sys
+import wave
 
 try:
     import mido
@@ -20,6 +26,11 @@ except ImportError:
     sys.exit("python3-mido is missing: tools/install-deps.sh installs it (Debian's /usr/bin/python3)")
 
 NOTE_ON = re.compile(r"^\s*(\d+) ms  midi note (\d+) on channel")
+CLICK_ON = re.compile(r"^\s*(\d+) ms  midi note 72 on channel 1, program 115 ")  # the default click, *115 note 24
+SAMPLE_CLICK = re.compile(r"^\s*(\d+) ms  sample click\.wav note 36 ")
+LEAD_IN_MS = 250  # midimelody's default
+EXPECTED_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "expected")
+REFERENCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "scenario-language.md")
 # A key of the keyboard piano for each pitch class (notes 12 to 23); the check ignores the octave.
 KEY_OF_CLASS = ["Q", "2", "W", "3", "E", "R", "5", "T", "6", "Y", "7", "U"]
 MIDI_OUT_SHIFT = 12  # a MIDI instrument sounds the player's note + 48, and note 24 is MIDI key 60
@@ -99,6 +110,33 @@ def running_status_file(path):
     return midi
 
 
+def waltz_file(path):
+    """Format 1 at 92 BPM in 3/4 (a click every quarter): track 0 the tempo and the time signature,
+    track 1 a tune whose first note is on the first beat. 92 BPM makes a beat of 652.174 ms, so the
+    clicks' times must be rounded each from the exact beat."""
+    midi = mido.MidiFile(type=1, ticks_per_beat=480)
+    conductor, tune = mido.MidiTrack(), mido.MidiTrack()
+    midi.tracks += [conductor, tune]
+    conductor.append(mido.MetaMessage("set_tempo", tempo=mido.bpm2tempo(92)))
+    conductor.append(mido.MetaMessage("time_signature", numerator=3, denominator=4, clocks_per_click=24))
+    for key, length in ((60, 480), (62, 480), (64, 480), (65, 960), (64, 480), (62, 480), (60, 1440)):
+        note(tune, key, 0, length)
+    midi.save(path)
+
+
+def beat_ms(path):
+    """The metronome's beat at the file's start, from mido: the tempo and the time signature's
+    clocks per click (24 a quarter)."""
+    tempo, clocks = 500000, 24
+    for track in mido.MidiFile(path).tracks:
+        for message in track:
+            if message.time == 0 and message.type == "set_tempo":
+                tempo = message.tempo
+            if message.time == 0 and message.type == "time_signature":
+                clocks = message.clocks_per_click
+    return tempo * clocks / 24 / 1000.0
+
+
 def range_file(path):
     """Notes below, inside and above what the player can name on a MIDI instrument."""
     midi = mido.MidiFile(type=0, ticks_per_beat=96)
@@ -158,13 +196,15 @@ def melody_lines(tools, work, *arguments):
     return lines, err
 
 
-def lesson_transcript(tools, work, name, lines, steps=""):
+def lesson_transcript(tools, work, name, lines, steps="", expected=None):
+    """The lesson's transcript; with expected, lessontest compares it with that kept file."""
     with open(os.path.join(work, name + ".scn"), "wb") as scn:
         scn.write(("\r\n".join(lines + ["terminate"]) + "\r\n").encode("latin-1"))
     with open(os.path.join(work, name + ".steps"), "w") as out:
         out.write(steps)
-    code, out, err = run([tools["lessontest"], name + ".scn", name + ".steps"], work)
-    check(code == 0, "lessontest %s: exit %d, %s" % (name, code, err))
+    compare = ["--expect", expected] if expected else []
+    code, out, err = run([tools["lessontest"], *compare, name + ".scn", name + ".steps"], work)
+    check(code == 0, "lessontest %s: exit %d, %s%s" % (name, code, out, err))
     return out
 
 
@@ -197,6 +237,10 @@ def case_scale(tools, work):
     scale_file(path)
     lines = plays_in_time(tools, work, path, 0)
     check(lines[0].startswith("melody -500 24 -500 26 "), "the scale starts after one beat on note 24: " + lines[0])
+    # The reference's play-along example is this file's line with a count-in, as printed.
+    lines, _ = melody_lines(tools, work, "--expect", "--count-in", "4", "scale.mid")
+    with open(REFERENCE, encoding="utf-8") as reference:
+        check("\n%s\n" % lines[0] in reference.read(), "the reference's play-along example is not %s" % lines[0])
 
 
 def case_tempo_tracks(tools, work):
@@ -229,14 +273,27 @@ def case_running_status(tools, work):
     plays_in_time(tools, work, path, 0)
 
 
-def learner_steps(onsets, late_ms):
+def key_steps(keys):
+    """Steps that press each (ms, MIDI key) at its time from the lesson's start."""
     steps, now = [], 0
-    for ms, key in onsets:
-        at = round(ms) + late_ms
+    for at, key in keys:
         steps.append("wait %d" % (at - now))
         steps.append("key %s" % KEY_OF_CLASS[key % 12])
         now = at
     return "\n".join(steps) + "\n"
+
+
+def learner_keys(onsets, late_ms, start_ms=0, first_late_ms=None):
+    """The onsets moved by late_ms, in a tune that starts at start_ms; the first note by
+    first_late_ms when it is given."""
+    keys = [(start_ms + round(ms) + late_ms, key) for ms, key in onsets]
+    if first_late_ms is not None:
+        keys[0] = (start_ms + round(onsets[0][0]) + first_late_ms, onsets[0][1])
+    return keys
+
+
+def learner_steps(onsets, late_ms, start_ms=0):
+    return key_steps(learner_keys(onsets, late_ms, start_ms))
 
 
 def case_expect(tools, work):
@@ -248,13 +305,90 @@ def case_expect(tools, work):
     for i, line in enumerate(lines):
         check(line.startswith("melody ( ") and line.endswith(" )"), "each line a capture of its own: " + line)
         lesson += [line, "check result line%d" % i]
+    check(lines[0].startswith("melody ( -%d (" % LEAD_IN_MS), "the first note at 0 ms waits for the lead-in: " + lines[0])
     onsets = true_onsets(path, 1)
     for late, answer in ((0, "yes"), (2, "no")):
-        transcript = lesson_transcript(tools, work, "expect", lesson, learner_steps(onsets, late))
+        transcript = lesson_transcript(tools, work, "expect", lesson, learner_steps(onsets, late, LEAD_IN_MS))
         for i in range(len(lines)):
             check("  line%d = %s" % (i, answer) in transcript,
                   "a learner %d ms late: line %d does not give %s\n%s" % (late, i, answer, transcript[-600:]))
     print("tempo.mid --expect: %d lines, each checked yes in time and no 2 ms late" % len(lines))
+
+
+def line_ms(line):
+    return sum(int(token[1:]) for token in line.split(" ") if token.startswith("-"))
+
+
+def case_count_in(tools, work):
+    """--expect --count-in 4: four clicks at the file's beat from the lesson's start, the tune four
+    beats after the first, the capture open 250 ms before the first note."""
+    path = os.path.join(work, "waltz.mid")
+    waltz_file(path)
+    lines, _ = melody_lines(tools, work, "--expect", "--count-in", "4", "waltz.mid")
+    check(len(lines) == 1, "a short tune and its count-in share one capture: %s" % lines)
+    beat = beat_ms(path)
+    tune_start = round(4 * beat)
+    onsets = true_onsets(path, 1)
+    first = tune_start + round(onsets[0][0])
+    # In time at an accuracy of 1 ms: the notes keep their times after the count-in.
+    lesson = ["check mode user 1 1", lines[0], "check count played", "check result passed"]
+    transcript = lesson_transcript(tools, work, "count_in", lesson, learner_steps(onsets, 0, tune_start))
+    clicks = [int(m.group(1)) for m in map(CLICK_ON.match, transcript.splitlines()) if m]
+    check(len(clicks) == 4, "four clicks sound: %s\n%s" % (clicks, transcript))
+    # On the tune's beat grid: click k lies 4 - k beats before the tune's start, rounded on its own.
+    for k, ms in enumerate(clicks):
+        on_beat = tune_start - (4 - k) * beat
+        check(abs(ms - on_beat) <= 0.5, "click %d at %d ms, the beat puts it at %.3f ms" % (k, ms, on_beat))
+    check("  passed = yes" in transcript and "  played = 7" in transcript, "in time:\n" + transcript)
+    # The same capture twice: the first note 251 ms early is not heard, 249 ms early it is. The kept
+    # transcript shows the times to a reader.
+    again = line_ms(lines[0])
+    lesson = ["check mode user 1 250", lines[0], "check count early251", lines[0], "check count early249",
+              "check result passed"]
+    keys = learner_keys(onsets, 0, tune_start, -251) + learner_keys(onsets, 0, again + tune_start, -249)
+    shutil.copy(os.path.join(EXPECTED_DIR, "count_in.expected"), work)
+    lesson_transcript(tools, work, "count_in", lesson, key_steps(keys), expected="count_in.expected")
+    transcript = lesson_transcript(tools, work, "count_in", lesson, key_steps(keys))
+    for early_ms, played in ((251, 6), (249, 7)):
+        check("  early%d = %d" % (early_ms, played) in transcript, "%d ms early:\n%s" % (early_ms, transcript))
+    print("waltz.mid --expect --count-in 4: clicks at %s ms (beat %.3f ms), the first note at %d ms, "
+          "the capture open at %d ms: 251 ms early not heard, 249 ms early heard"
+          % (clicks, beat, first, first - LEAD_IN_MS))
+
+
+def write_click_wav(path):
+    """A click of our own: 30 ms of a decaying 2 kHz tone, 44100 Hz 16-bit mono."""
+    frames = bytearray()
+    for i in range(1323):
+        value = int(12000 * math.sin(2 * math.pi * 2000 * i / 44100) * (1 - i / 1323))
+        frames += struct.pack("<h", value)
+    with wave.open(path, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(44100)
+        out.writeframes(bytes(frames))
+
+
+def case_count_in_played(tools, work):
+    """--count-in 3 --click +click.wav,36 without --expect: a line of clicks on a sample, then the
+    tune, whose notes keep their times after it."""
+    path = os.path.join(work, "waltz.mid")
+    waltz_file(path)
+    write_click_wav(os.path.join(work, "click.wav"))
+    lines, _ = melody_lines(tools, work, "--count-in", "3", "--click", "+click.wav,36", "waltz.mid")
+    # Each click rounded on its own: at -1956.522, -1304.348 and -652.174 ms before the tune.
+    check(lines[0] == "melody +click.wav 36 -653 36 -652 36 -652", "the clicks are a line of their own: %s" % lines)
+    beat = beat_ms(path)
+    tune_start = round(3 * beat)
+    transcript = lesson_transcript(tools, work, "count_in_played", lines)
+    clicks = [int(m.group(1)) for m in map(SAMPLE_CLICK.match, transcript.splitlines()) if m]
+    check(len(clicks) == 3, "three clicks on the sample: %s\n%s" % (clicks, transcript))
+    for k, ms in enumerate(clicks):
+        on_beat = tune_start - (3 - k) * beat
+        check(abs(ms - on_beat) <= 0.5, "click %d at %d ms, the beat puts it at %.3f ms" % (k, ms, on_beat))
+    tune = [(ms - tune_start, key) for ms, key in played_onsets(transcript)]
+    compare_onsets(tune, true_onsets(path, 1), "waltz.mid after its count-in")
+    print("waltz.mid --count-in 3 on click.wav: clicks at %s ms, the tune from %d ms" % (clicks, tune_start))
 
 
 def case_out_of_range(tools, work):
@@ -341,6 +475,38 @@ def case_usage(tools, work):
         check(code == 2 and out == "" and "usage: midimelody" in err, "%s: %d %r" % (arguments, code, err))
     code, _, err = run([tools["midimelody"], "absent.mid"], work)
     check((code, err) == (1, "absent.mid: cannot open the file\n"), "a missing file: %d %r" % (code, err))
+    for arguments, message in BAD_VALUES:
+        code, out, err = run([tools["midimelody"], *arguments, "a.mid"], work)
+        check(code == 2 and out == "" and err.startswith("midimelody: %s\nusage: midimelody" % message),
+              "%s: %d %r" % (arguments, code, err))
+    code, out, err = run([tools["midimelody"], "--help"], work)
+    check(code == 0 and err == "" and out.startswith("usage: midimelody") and "--count-in N" in out,
+          "--help: %d %r %r" % (code, out, err))
+
+
+LEAD_IN_RANGE = "--lead-in takes milliseconds from 0 to 10000"
+COUNT_IN_RANGE = "--count-in takes a number of clicks from 0 to 16"
+CLICK_FORM = ("--click takes *P (a MIDI program 0 to 127) or +FILE (a WAV sample), then ,NOTE (0 to 79 on a MIDI "
+              "program, 0 to 71 on a sample)")
+# Values out of range, of the wrong form or too big for any number, and options without the one they serve.
+BAD_VALUES = [
+    (["--expect", "--lead-in", "-1"], LEAD_IN_RANGE),
+    (["--expect", "--lead-in", "10001"], LEAD_IN_RANGE),
+    (["--expect", "--lead-in", "99999999999999999999999"], LEAD_IN_RANGE),
+    (["--expect", "--lead-in", "250ms"], LEAD_IN_RANGE),
+    (["--expect", "--lead-in", ""], LEAD_IN_RANGE),
+    (["--count-in", "-4"], COUNT_IN_RANGE),
+    (["--count-in", "17"], COUNT_IN_RANGE),
+    (["--count-in", "4.5"], COUNT_IN_RANGE),
+    (["--count-in", "1e9"], COUNT_IN_RANGE),
+    (["--count-in", "4", "--click", "*128"], CLICK_FORM),
+    (["--count-in", "4", "--click", "*115,80"], CLICK_FORM),
+    (["--count-in", "4", "--click", "+click.wav,72"], CLICK_FORM),
+    (["--count-in", "4", "--click", "click.wav"], CLICK_FORM),
+    (["--count-in", "4", "--click", "*115,-1"], CLICK_FORM),
+    (["--lead-in", "250"], "--lead-in has no use without --expect: it opens the capture"),
+    (["--click", "*115"], "--click has no use without --count-in"),
+]
 
 
 CASES = {
@@ -349,6 +515,8 @@ CASES = {
     "chord": case_chord,
     "running_status": case_running_status,
     "expect": case_expect,
+    "count_in": case_count_in,
+    "count_in_played": case_count_in_played,
     "out_of_range": case_out_of_range,
     "track_count": case_track_count,
     "usage": case_usage,

@@ -86,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "track 0, byte 22: a variable-length number longer than four bytes"},
         DamageCase{"tempo of two bytes", file0({0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}),
                    "track 0, byte 22: a tempo event of 2 bytes; it has 3"},
+        DamageCase{"time signature of three bytes", file0({0x00, 0xFF, 0x58, 0x03, 3, 2, 24}),
+                   "track 0, byte 22: a time signature event of 3 bytes; it has 4"},
         DamageCase{"message cut by status", file0({0x00, 0x90, 60, 0x90, 62, 100}),
                    "track 0, byte 22: a channel message is cut short by a status byte"},
         DamageCase{"meta longer than chunk", file0({0x00, 0xFF, 0x01, 0x7F, 'a'}),
@@ -136,6 +138,22 @@ TEST(MidiReader, TempoChangesOfAllTracksInOneMap) {
   EXPECT_EQ(midi.tracks[1].notes[0].endTick, 48u);  // never released: it ends with its track
 }
 
+TEST(MidiReader, MetronomeOfAllTracksInOneMap) {
+  Bytes conductor = {0x00, 0xFF, 0x58, 4, 6, 3, 36, 8,    // 6/8, a click every dotted quarter
+                     0x60, 0xFF, 0x58, 4, 4, 2, 24, 8};   // at tick 96: 4/4
+  Bytes melody = {0x30, 0xFF, 0x58, 4, 2, 2, 48, 8, 0x00, 0x90, 60, 100};  // at tick 48: 2/2
+  Bytes file = header(1, 2, 96) + track(conductor) + track(melody);
+  MidiFile midi;
+  std::string error;
+  ASSERT_TRUE(readMidiFile(file.data(), file.size(), &midi, &error)) << error;
+  ASSERT_EQ(midi.metronome.size(), 3u);
+  EXPECT_EQ(midi.metronome[0].tick, 0u);
+  EXPECT_EQ(midi.metronome[0].clocksPerClick, 36);
+  EXPECT_EQ(midi.metronome[1].tick, 48u);
+  EXPECT_EQ(midi.metronome[1].clocksPerClick, 48);
+  EXPECT_EQ(midi.metronome[2].tick, 96u);
+}
+
 // --- Times ---
 
 struct TimeCase {
@@ -169,6 +187,40 @@ INSTANTIATE_TEST_SUITE_P(
         TimeCase{"an odd tempo kept exact over many quarters", 7, {{0, 333333}}, 7 * 3000, 999999},
         TimeCase{"past what a rest can name", 1, {{0, 0xFFFFFF}}, 1ull << 28, kLongestTimeMs + 1}));
 
+// The count-in's beat: the metronome of the time signature at tick 0, at the tempo at tick 0.
+struct ClickCase {
+  const char* name;
+  std::vector<TempoChange> tempos;
+  std::vector<MetronomeChange> metronome;
+  int clicks;
+  uint64_t ms;
+};
+
+class ClickTest : public ::testing::TestWithParam<ClickCase> {};
+
+TEST_P(ClickTest, LastsTheBeats) {
+  const ClickCase& c = GetParam();
+  MidiFile file;
+  file.ticksPerQuarter = 480;
+  file.tempos = c.tempos;
+  file.metronome = c.metronome;
+  EXPECT_EQ(clicksMs(file, c.clicks), c.ms) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ClickTest,
+    ::testing::Values(
+        ClickCase{"a quarter at 120 BPM without either", {}, {}, 4, 2000},
+        ClickCase{"3/4 at 100 BPM", {{0, 600000}}, {{0, 24}}, 3, 1800},
+        ClickCase{"6/8 clicking dotted quarters", {}, {{0, 36}}, 2, 1500},
+        ClickCase{"2/2 clicking halves", {}, {{0, 48}}, 1, 1000},
+        ClickCase{"a metronome of 0 clocks is a quarter", {}, {{0, 0}}, 1, 500},
+        ClickCase{"the later of two at tick 0", {{0, 1000000}, {0, 400000}}, {{0, 48}, {0, 12}}, 1, 200},
+        ClickCase{"changes after the start do not count", {{1, 1000000}}, {{1, 48}}, 1, 500},
+        ClickCase{"each click rounded from the exact time", {{0, 333333}}, {}, 7, 2333},  // 2333.331
+        ClickCase{"half a millisecond rounds up", {{0, 500500}}, {}, 1, 501},
+        ClickCase{"the slowest file", {{0, 0xFFFFFF}}, {{0, 255}}, 16, 2852127}));
+
 // --- Lines ---
 
 MidiFile notesFile(uint16_t division, std::vector<NoteOn> notes) {
@@ -201,9 +253,19 @@ TEST_P(LineTest, WritesTheLines) {
   EXPECT_EQ(melody.lines, c.lines) << c.name;
 }
 
-MelodyOptions expecting() {
+MelodyOptions expecting(uint32_t leadInMs = kDefaultLeadInMs, int countIn = 0) {
   MelodyOptions options;
   options.expect = true;
+  options.leadInMs = leadInMs;
+  options.countIn = countIn;
+  return options;
+}
+
+MelodyOptions countingIn(int clicks, const char* click = "*115", int note = kDefaultClickNote) {
+  MelodyOptions options;
+  options.countIn = clicks;
+  options.clickInstrument = click;
+  options.clickNote = note;
   return options;
 }
 
@@ -234,49 +296,99 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"the instrument opens the line", withInstrument("*40"), 96, {note(0, 72, 96)}, {"melody *40 36 -500"}},
         LineCase{"one channel", onChannel(1), 96, {note(0, 60, 0, 0), note(96, 62, 0, 1)}, {"melody -500 26"}},
         LineCase{"transposed", onChannel(-1, -12), 96, {note(0, 60)}, {"melody 12"}},
+        // The capture opens 250 ms before the first note, which keeps its time in the tune.
         LineCase{"expected notes", expecting(), 96, {note(96, 60, 48), note(144, 62, 192)},
-                 {"melody ( -500 (24) -250 (26) -1000 )"}},
-        // The capture stays open at least 200 ms after the last expected note.
-        LineCase{"the last capture stays open", expecting(), 96, {note(0, 48, 1)}, {"melody ( (12) -200 )"}},
+                 {"melody -250 ( -250 (24) -250 (26) -1000 )"}},
+        // A first note sooner than the lead-in starts the tune later; the capture stays open at least
+        // 200 ms after the last expected note.
+        LineCase{"the tune waits for the lead-in", expecting(), 96, {note(0, 48, 1)}, {"melody ( -250 (12) -200 )"}},
+        LineCase{"a first note just after the lead-in", expecting(), 96, {note(48, 48, 1)}, {"melody ( -250 (12) -200 )"}},
+        LineCase{"no lead-in", expecting(0), 96, {note(96, 48, 1)}, {"melody -500 ( (12) -200 )"}},
         LineCase{"expected notes of any MIDI key", expecting(), 96, {note(0, 0), note(0, 127)},
-                 {"melody ( (-36) (91) -200 )"}}));
+                 {"melody ( -250 (-36) (91) -200 )"}},
+        // Clicks a beat apart, the last a beat before the tune's start; the capture opens after them.
+        LineCase{"count-in before expected notes", expecting(kDefaultLeadInMs, 4), 96, {note(0, 60, 96), note(96, 62, 96)},
+                 {"melody *115 24 -500 24 -500 24 -500 24 -250 ( -250 (24) -500 (26) -500 )"}},
+        // A first note on the second beat: the lead-in starts after the last click.
+        LineCase{"count-in, first note on beat two", expecting(kDefaultLeadInMs, 2), 96, {note(96, 60, 96)},
+                 {"melody *115 24 -500 24 -750 ( -250 (24) -500 )"}},
+        // A lead-in longer than a beat opens the capture before the last click, on the same line.
+        LineCase{"capture open before the last click", expecting(700, 4), 96, {note(0, 60, 96)},
+                 {"melody *115 24 -500 24 -500 24 -300 ( -200 24 -500 (24) -500 )"}},
+        // A click at the capture's opening comes first, so that a capture of mode all does not expect it.
+        LineCase{"a click where the capture opens", expecting(500, 2), 96, {note(0, 60, 96)},
+                 {"melody *115 24 -500 24 ( -500 (24) -500 )"}},
+        // A lead-in longer than the count-in starts the clicks later.
+        LineCase{"lead-in longer than the count-in", expecting(1200, 2), 96, {note(0, 60, 96)},
+                 {"melody *115 ( -200 24 -500 24 -500 (24) -500 )"}},
+        // Notes that sound: the count-in is a line of its own, ending where the tune starts.
+        LineCase{"count-in before played notes", countingIn(3), 96, {note(96, 60, 96)},
+                 {"melody *115 24 -500 24 -500 24 -500", "melody -500 24 -500"}},
+        LineCase{"count-in on a sample's note", countingIn(1, "+click.wav", 36), 192, {note(0, 60, 96)},
+                 {"melody +click.wav 36 -500", "melody 24 -250"}}));
+
+// The times a melody's lines give their tokens: `rest` adds up the rests, `tune` takes the
+// tune's notes (the expected ones in a capture) and `clicks` the count-in's.
+struct LineTimes {
+  uint64_t rest = 0;
+  std::vector<uint64_t> tune;
+  std::vector<uint64_t> clicks;
+};
+
+LineTimes timesOf(const std::vector<std::string>& lines, bool expect) {
+  LineTimes times;
+  for (const std::string& line : lines) {
+    size_t at = std::string("melody ").size();
+    while (at < line.size()) {
+      size_t space = line.find(' ', at);
+      std::string token = line.substr(at, space == std::string::npos ? std::string::npos : space - at);
+      at = space == std::string::npos ? line.size() : space + 1;
+      bool digit = token[0] >= '0' && token[0] <= '9';
+      if (token[0] == '-') times.rest += std::stoull(token.substr(1));
+      if (expect ? token.size() > 1 && token[0] == '(' : digit) times.tune.push_back(times.rest);
+      if (expect && digit) times.clicks.push_back(times.rest);
+    }
+  }
+  return times;
+}
 
 // 120 notes, each 250 ms, do not fit one line: every line is at most 255 characters, starts with
-// the instrument and then a note, and the rests add up to the onsets' times.
+// its instrument (and a note) or its capture, and the rests add up to the onsets' times, after the
+// lead-in and the count-in.
 TEST(MelodyLines, LongMelodiesBreakAtRests) {
   std::vector<NoteOn> notes;
   for (int i = 0; i < 120; ++i) notes.push_back(note(static_cast<uint64_t>(i) * 48, static_cast<uint8_t>(60 + i % 20), 48));
   MidiFile file = notesFile(96, notes);
-  for (bool expect : {false, true}) {
-    MelodyOptions options = expect ? expecting() : withInstrument("+piano.wav");
+  struct Case {
+    MelodyOptions options;
+    const char* firstOpening;
+    const char* opening;
+    uint64_t tuneStart;
+  };
+  for (const Case& c : {Case{withInstrument("+piano.wav"), "melody +piano.wav ", "melody +piano.wav ", 0},
+                        Case{expecting(), "melody ( -250 (", "melody ( ", 250},
+                        Case{expecting(kDefaultLeadInMs, 4), "melody *115 24 -500 ", "melody ( ", 2000}}) {
     Melody melody;
     std::string error;
-    ASSERT_TRUE(makeMelody(file, file.tracks[0], options, &melody, &error)) << error;
+    ASSERT_TRUE(makeMelody(file, file.tracks[0], c.options, &melody, &error)) << error;
     ASSERT_GT(melody.lines.size(), 3u);
-    uint64_t elapsed = 0;
-    std::vector<uint64_t> onsets;
-    for (const std::string& line : melody.lines) {
+    for (size_t i = 0; i < melody.lines.size(); ++i) {
+      const std::string& line = melody.lines[i];
       EXPECT_LE(line.size(), kMaxLineLength);
-      std::string opening = expect ? "melody ( " : "melody +piano.wav ";
-      ASSERT_EQ(line.rfind(opening, 0), 0u) << line;
-      if (expect) {
+      EXPECT_EQ(line.rfind(i == 0 ? c.firstOpening : c.opening, 0), 0u) << line;
+      if (c.options.expect) {
         EXPECT_EQ(line.substr(line.size() - 2), " )") << line;
-      }
-      size_t at = opening.size();
-      while (at < line.size()) {
-        size_t space = line.find(' ', at);
-        std::string token = line.substr(at, space == std::string::npos ? std::string::npos : space - at);
-        at = space == std::string::npos ? line.size() : space + 1;
-        if (token[0] == '-') elapsed += std::stoull(token.substr(1));
-        if (token[0] != '-' && token != ")") onsets.push_back(elapsed);
-      }
-      if (!expect) {
-        EXPECT_NE(line.substr(opening.size(), 1), "-") << "a line begins with a note: " << line;
+      } else {
+        EXPECT_NE(line.substr(std::string(c.opening).size(), 1), "-") << "a line begins with a note: " << line;
       }
     }
-    ASSERT_EQ(onsets.size(), 120u);
-    for (size_t i = 0; i < onsets.size(); ++i) EXPECT_EQ(onsets[i], i * 250) << i;
-    EXPECT_EQ(elapsed, 120 * 250u);  // the last note's length follows it
+    LineTimes times = timesOf(melody.lines, c.options.expect);
+    ASSERT_EQ(times.tune.size(), 120u);
+    for (size_t i = 0; i < times.tune.size(); ++i) EXPECT_EQ(times.tune[i], c.tuneStart + i * 250) << i;
+    EXPECT_EQ(times.rest, c.tuneStart + 120 * 250u);  // the last note's length follows it
+    std::vector<uint64_t> clicks;
+    for (int k = 0; k < c.options.countIn; ++k) clicks.push_back(static_cast<uint64_t>(k) * 500);
+    EXPECT_EQ(times.clicks, clicks);
   }
 }
 
@@ -320,6 +432,32 @@ TEST(MelodyLines, RefusesWhatNoLineCanCarry) {
   EXPECT_EQ(error, "at 500 ms, 128 notes start together: more than a melody line can hold");
   EXPECT_FALSE(makeMelody(late, late.tracks[0], MelodyOptions{}, &melody, &error));
   EXPECT_EQ(error, "a note starts at tick 1099511627776, after 2147483647 ms (24 days): longer than a melody can rest");
+}
+
+// A count-in that cannot be written is refused with its reason, in either mode.
+TEST(MelodyLines, RefusesACountInThatCannotBeWritten) {
+  MidiFile file = notesFile(96, {note(0, 60, 96)});
+  std::string longName = "+" + std::string(120, 'c') + ".wav";
+  MidiFile noTempo = file;
+  noTempo.tempos.push_back(TempoChange{0, 0});
+  MidiFile wide = notesFile(96, {});
+  for (int key = 0; key < 40; ++key) wide.tracks[0].notes.push_back(note(0, static_cast<uint8_t>(key + 40)));
+  struct Case {
+    const MidiFile* file;
+    MelodyOptions options;
+    const char* error;
+  };
+  MelodyOptions expectWithLongName = expecting(kDefaultLeadInMs, 16);
+  expectWithLongName.clickInstrument = longName;
+  for (const Case& c : {Case{&file, countingIn(16, longName.c_str()), "the count-in does not fit one melody line"},
+                        Case{&file, expectWithLongName, "the count-in does not fit one melody line"},
+                        Case{&wide, expecting(kDefaultLeadInMs, 16), "at 0 ms, 40 notes start together: no room for them after the count-in"},
+                        Case{&noTempo, countingIn(1), "the tune's beat lasts less than a millisecond: too short for a count-in"}}) {
+    Melody melody;
+    std::string error;
+    EXPECT_FALSE(makeMelody(*c.file, c.file->tracks[0], c.options, &melody, &error)) << c.error;
+    EXPECT_EQ(error, c.error);
+  }
 }
 
 }  // namespace

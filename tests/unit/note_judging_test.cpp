@@ -208,9 +208,13 @@ class AllPairings {
     }
   }
   bool taken(size_t e) const { return std::count(partner_.begin(), partner_.end(), static_cast<int>(e)) > 0; }
+  // With no times every note is its own chord.
   bool keepsOrder(size_t e, size_t p) const {
+    bool timed = !(flags_ & CHECK_NO_TIMES);
     for (size_t before = 0; before < p; ++before) {
-      if (partner_[before] >= 0 && chord_[partner_[before]] > chord_[e]) return false;
+      int other = partner_[before];
+      if (other < 0) continue;
+      if (timed ? chord_[other] > chord_[e] : other > static_cast<int>(e)) return false;
     }
     return true;
   }

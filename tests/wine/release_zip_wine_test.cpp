@@ -54,7 +54,8 @@ bool sayGoodbye(Player& player, Box& box) {
 TEST(ReleaseZipWine, UnpackedPlayerRunsTheDemoLesson) {
   std::string release = releaseFolder();
   if (release.empty()) GTEST_SKIP() << "VELLARO_RELEASE_DIR names no unpacked release (ctest sets it)";
-  for (const char* file : {"vellaro.exe", "scnlint.exe", "lessontest.exe", "midimelody.exe", "README.md", "LICENSE",
+  for (const char* file : {"vellaro.exe", "scnlint.exe", "lessontest.exe", "midimelody.exe", "lessonreport.exe",
+                           "README.md", "LICENSE",
                            "lessons\\demo\\index.scn", "lessons\\demo\\navi.scn", "lessons\\demo\\library\\symbols.sli",
                            "lessons\\demo\\library\\values\\quarter.bmp"}) {
     EXPECT_NE(GetFileAttributesA((release + "\\" + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;

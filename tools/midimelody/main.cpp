@@ -1,10 +1,11 @@
 // midimelody: prints melody lines that play a track of a Standard MIDI File, for pasting into a
 // lesson (the lines end with CR LF, as scenario files do, so "midimelody song.mid >> lesson.scn"
 // works too).
-//   midimelody [--track N] [--channel N] [--instrument *P|+FILE] [--transpose N] [--expect] FILE.mid
+//   midimelody [--track N] [--channel N] [--instrument *P|+FILE] [--transpose N]
+//              [--expect [--lead-in MS]] [--count-in N [--click *P|+FILE[,NOTE]]] FILE.mid
 // Notes the player cannot name are reported on standard error with their times and left out.
-// Exit code 0 on success, 1 with a one-line message for a file that cannot be read, is damaged or
-// holds no melody to print, 2 for a usage error.
+// Exit code 0 on success (and for --help), 1 with a one-line message for a file that cannot be
+// read, is damaged or holds no melody to print, 2 for a usage error.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,11 +33,23 @@ struct Arguments {
   std::string path;
 };
 
+const char kUsage[] =
+    "usage: midimelody [--track N] [--channel N] [--instrument *P|+FILE] [--transpose N]\n"
+    "                  [--expect [--lead-in MS]] [--count-in N [--click *P|+FILE[,NOTE]]] FILE.mid\n";
+const char kHelp[] =
+    "  --track N                 the track to print, from 0 (without it: the first track with notes)\n"
+    "  --channel N               only the notes of MIDI channel N, 1 to 16\n"
+    "  --instrument *P|+FILE     the notes sound on MIDI program P (0 to 127) or a WAV sample\n"
+    "  --transpose N             adds N semitones, -127 to 127\n"
+    "  --expect                  expected notes (N) for a capture of mode user, one capture a line\n"
+    "  --lead-in MS              with --expect: the first capture opens MS ms (0 to 10000, default 250)\n"
+    "                            before the first note, so that a learner who comes in early is heard\n"
+    "  --count-in N              N clicks (0 to 16) at the tune's beat before the tune\n"
+    "  --click *P|+FILE[,NOTE]   what the clicks sound on, and their note (default *115,24)\n";
+
 int usage(const std::string& problem) {
   std::fprintf(stderr, "midimelody: %s\n", problem.c_str());
-  std::fputs("usage: midimelody [--track N] [--channel N] [--instrument *P|+FILE] [--transpose N] [--expect] "
-             "FILE.mid\n",
-             stderr);
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -61,40 +74,87 @@ bool instrumentToken(const std::string& token) {
   return token.size() > 1 && token[0] == '+' && token.find(' ') == std::string::npos;
 }
 
+// *P or +FILE, then ",NOTE" with a note the instrument plays; the note after the last comma, since
+// a file name may hold one.
+bool clickToken(const std::string& text, MelodyOptions* options) {
+  size_t comma = text.rfind(',');
+  bool withNote = comma != std::string::npos && text.find_first_not_of("0123456789", comma + 1) == std::string::npos;
+  std::string instrument = withNote ? text.substr(0, comma) : text;
+  if (!instrumentToken(instrument)) return false;
+  MelodyOptions clicks;
+  clicks.instrument = instrument;
+  int note = kDefaultClickNote;
+  if (withNote && !number(text.c_str() + comma + 1, 0, playerRange(clicks).highest - kKeyOfNote0, &note)) return false;
+  options->clickInstrument = instrument;
+  options->clickNote = note;
+  return true;
+}
+
+// Options that only make sense with another one.
+int checkCombinations(const Arguments& args, bool leadIn, bool click) {
+  if (args.melody.expect && !args.melody.instrument.empty()) {
+    return usage("--instrument has no use with --expect: expected notes sound nothing");
+  }
+  if (leadIn && !args.melody.expect) return usage("--lead-in has no use without --expect: it opens the capture");
+  if (click && args.melody.countIn == 0) return usage("--click has no use without --count-in");
+  return 0;
+}
+
+bool takesValue(const std::string& option) {
+  for (const char* name : {"--track", "--channel", "--instrument", "--transpose", "--lead-in", "--count-in", "--click"}) {
+    if (option == name) return true;
+  }
+  return false;
+}
+
+// Reads one option's value; an empty text when it is usable, else the usage problem.
+std::string parseOption(const std::string& option, const char* value, Arguments* args) {
+  MelodyOptions& melody = args->melody;
+  int parsed = 0;
+  if (option == "--track") {
+    if (!number(value, 0, 65535, &args->track)) return "--track takes a track number from 0";
+  } else if (option == "--channel") {
+    if (!number(value, 1, 16, &parsed)) return "--channel takes a MIDI channel from 1 to 16";
+    melody.channel = parsed - 1;
+  } else if (option == "--instrument") {
+    if (!instrumentToken(value)) return "--instrument takes *P (a MIDI program 0 to 127) or +FILE (a WAV sample)";
+    melody.instrument = value;
+  } else if (option == "--transpose") {
+    if (!number(value, -127, 127, &melody.transpose)) return "--transpose takes semitones from -127 to 127";
+  } else if (option == "--lead-in") {
+    if (!number(value, 0, kLongestLeadInMs, &parsed)) return "--lead-in takes milliseconds from 0 to 10000";
+    melody.leadInMs = static_cast<uint32_t>(parsed);
+  } else if (option == "--count-in") {
+    if (!number(value, 0, kMostCountInClicks, &melody.countIn)) return "--count-in takes a number of clicks from 0 to 16";
+  } else if (!clickToken(value, &melody)) {
+    return "--click takes *P (a MIDI program 0 to 127) or +FILE (a WAV sample), then ,NOTE (0 to 79 on a MIDI "
+           "program, 0 to 71 on a sample)";
+  }
+  return "";
+}
+
 // 0 when the arguments are usable, else the usage error's exit code.
 int parseArguments(int argc, char** argv, Arguments* args) {
+  bool leadIn = false;
+  bool click = false;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    bool takesValue = option == "--track" || option == "--channel" || option == "--instrument" || option == "--transpose";
-    if (takesValue && !value) return usage(option + " needs a value");
-    int channel = 0;
     if (option == "--expect") {
       args->melody.expect = true;
-      continue;
-    } else if (option == "--track") {
-      if (!number(value, 0, 65535, &args->track)) return usage("--track takes a track number from 0");
-    } else if (option == "--channel") {
-      if (!number(value, 1, 16, &channel)) return usage("--channel takes a MIDI channel from 1 to 16");
-      args->melody.channel = channel - 1;
-    } else if (option == "--instrument") {
-      if (!instrumentToken(value)) return usage("--instrument takes *P (a MIDI program 0 to 127) or +FILE (a WAV sample)");
-      args->melody.instrument = value;
-    } else if (option == "--transpose") {
-      if (!number(value, -127, 127, &args->melody.transpose)) return usage("--transpose takes semitones from -127 to 127");
+    } else if (takesValue(option)) {
+      if (i + 1 >= argc) return usage(option + " needs a value");
+      std::string problem = parseOption(option, argv[++i], args);
+      if (!problem.empty()) return usage(problem);
+      leadIn = leadIn || option == "--lead-in";
+      click = click || option == "--click";
     } else if (option.rfind("--", 0) == 0 || !args->path.empty()) {
       return usage("unknown argument " + option);
     } else {
       args->path = option;
-      continue;
     }
-    ++i;
   }
   if (args->path.empty()) return usage("no MIDI file given");
-  if (args->melody.expect && !args->melody.instrument.empty()) {
-    return usage("--instrument has no use with --expect: expected notes sound nothing");
-  }
-  return 0;
+  return checkCombinations(*args, leadIn, click);
 }
 
 bool readFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
@@ -153,6 +213,11 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   _setmode(_fileno(stdout), _O_BINARY);  // the lines carry their own CR LF
 #endif
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
   Arguments args;
   if (int code = parseArguments(argc, argv, &args)) return code;
   std::vector<uint8_t> bytes;

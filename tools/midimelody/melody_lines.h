@@ -12,10 +12,18 @@
 //
 // Expected notes (--expect): the player ends a capture at the end of every melody line and a new
 // one empties the lists, so each line is a capture of its own: "melody ( ... )". A lesson checks
-// after every line. Where a line break falls into a rest, half of the rest ends the one line and
-// half begins the next, so a note the learner plays a little late or early still counts in the line
-// of the note it answers; the last line's capture stays open while the last note lasts, and at
-// least the player's default accuracy of 200 ms.
+// after every line. The first capture opens a lead-in before the first note (the tune starts later
+// when its first note comes sooner), so a learner who comes in a little early is heard. Where a
+// line break falls into a rest, half of the rest ends the one line and half begins the next, so a
+// note the learner plays a little late or early still counts in the line of the note it answers;
+// the last line's capture stays open while the last note lasts, and at least the player's default
+// accuracy of 200 ms.
+//
+// Count-in: clicks a beat apart before the tune's start, the last one a beat before it. The beat is
+// the metronome of the time signature at the tune's start (a quarter note without one) at the
+// tempo there; each click is placed on its own rounded time, as the notes are. With expected notes
+// the clicks open the first line, since the capture may open before the last click; otherwise they
+// are a line of their own.
 #pragma once
 
 #include <cstdint>
@@ -32,12 +40,21 @@ constexpr size_t kMaxLineLength = vellaro::kMaxLineLength;
 constexpr int kKeyOfNote0 = 36;  // MIDI 60, middle C, is the player's note 24
 constexpr uint32_t kLateMarginMs = 200;
 constexpr uint64_t kLongestTimeMs = 2147483647;  // the longest rest a melody token can name
+constexpr uint32_t kDefaultLeadInMs = 250;
+constexpr uint32_t kLongestLeadInMs = 10000;
+constexpr int kMostCountInClicks = 16;  // with their rests, they leave room on the first line
+constexpr int kDefaultClickNote = 24;  // MIDI 72 on a MIDI program, a sample at its own pitch
+constexpr uint8_t kClocksPerQuarter = 24;
 
 struct MelodyOptions {
   int channel = -1;        // 0 to 15; -1 takes every channel
   int transpose = 0;       // semitones added to every key
   std::string instrument;  // "*P" or "+FILE" at the start of every line; empty for none
   bool expect = false;     // (N) tokens in captures instead of notes that sound
+  uint32_t leadInMs = kDefaultLeadInMs;   // with expect: the first capture opens this long before its note
+  int countIn = 0;                        // 0 to kMostCountInClicks clicks before the tune
+  std::string clickInstrument = "*115";   // the clicks' instrument token and note
+  int clickNote = kDefaultClickNote;
 };
 
 // The MIDI keys whose notes the player can name. Note tokens cannot be negative (a leading - is a
@@ -78,8 +95,12 @@ class TempoMap {
 
 bool hasNoteOns(const MidiTrack& track, int channel);
 
-// The track's melody; false with a one-line reason when a note starts later than a melody can wait
-// or a chord holds more notes than a line.
+// How long the given number of metronome clicks lasts at the tempo and time signature in force at
+// the tune's start, rounded to the nearest millisecond (halves up).
+uint64_t clicksMs(const MidiFile& file, int clicks);
+
+// The track's melody; false with a one-line reason when a note starts later than a melody can wait,
+// a chord holds more notes than a line, or the count-in cannot be written.
 bool makeMelody(const MidiFile& file, const MidiTrack& track, const MelodyOptions& options, Melody* melody,
                 std::string* error);
 

@@ -18,6 +18,7 @@ constexpr uint8_t kSysExEvent = 0xF0;
 constexpr uint8_t kSysExEscape = 0xF7;
 constexpr uint8_t kMetaEndOfTrack = 0x2F;
 constexpr uint8_t kMetaTempo = 0x51;
+constexpr uint8_t kMetaTimeSignature = 0x58;
 constexpr uint8_t kNoteOff = 0x80;
 constexpr uint8_t kNoteOn = 0x90;
 constexpr size_t kNoOpenNote = SIZE_MAX;
@@ -44,7 +45,7 @@ class TrackReader {
     open_.fill(kNoOpenNote);
   }
 
-  bool read(MidiTrack* track, std::vector<TempoChange>* tempos);
+  bool read(MidiTrack* track, MidiFile* file);
   const std::string& error() const { return error_; }
 
  private:
@@ -54,8 +55,8 @@ class TrackReader {
   }
   bool byte(uint8_t* value);
   bool quantity(uint32_t* value);
-  bool event(MidiTrack* track, std::vector<TempoChange>* tempos);
-  bool metaEvent(std::vector<TempoChange>* tempos);
+  bool event(MidiTrack* track, MidiFile* file);
+  bool metaEvent(MidiFile* file);
   bool channelMessage(uint8_t status, uint8_t first, MidiTrack* track);
   void noteEnds(MidiTrack* track, unsigned slot);
 
@@ -112,14 +113,18 @@ bool TrackReader::channelMessage(uint8_t status, uint8_t first, MidiTrack* track
   return true;
 }
 
-bool TrackReader::metaEvent(std::vector<TempoChange>* tempos) {
+bool TrackReader::metaEvent(MidiFile* file) {
   uint8_t type = 0;
   uint32_t length = 0;
   if (!byte(&type) || !quantity(&length)) return false;
   if (length > size_ - pos_) return fail("a meta event runs past the end of its chunk (a length that lies?)");
   if (type == kMetaTempo) {
     if (length != 3) return fail("a tempo event of " + std::to_string(length) + " bytes; it has 3");
-    tempos->push_back(TempoChange{tick_, bigEndian(data_ + pos_, 3)});
+    file->tempos.push_back(TempoChange{tick_, bigEndian(data_ + pos_, 3)});
+  }
+  if (type == kMetaTimeSignature) {  // numerator, denominator, clocks per click, 32nds per quarter
+    if (length != 4) return fail("a time signature event of " + std::to_string(length) + " bytes; it has 4");
+    file->metronome.push_back(MetronomeChange{tick_, data_[pos_ + 2]});
   }
   if (type == kMetaEndOfTrack) ended_ = true;
   pos_ += length;
@@ -128,14 +133,14 @@ bool TrackReader::metaEvent(std::vector<TempoChange>* tempos) {
 
 // One event. Meta and SysEx events keep the running status, so a file that leans on it after
 // them is still read.
-bool TrackReader::event(MidiTrack* track, std::vector<TempoChange>* tempos) {
+bool TrackReader::event(MidiTrack* track, MidiFile* file) {
   eventStart_ = pos_;
   if (ended_) return fail("bytes after the end-of-track event (a length that lies?)");
   uint32_t delta = 0;
   uint8_t lead = 0;
   if (!quantity(&delta) || !byte(&lead)) return false;
   tick_ += delta;
-  if (lead == kMetaEvent) return metaEvent(tempos);
+  if (lead == kMetaEvent) return metaEvent(file);
   if (lead == kSysExEvent || lead == kSysExEscape) {
     uint32_t length = 0;
     if (!quantity(&length)) return false;
@@ -153,9 +158,9 @@ bool TrackReader::event(MidiTrack* track, std::vector<TempoChange>* tempos) {
   return channelMessage(status_, lead, track);
 }
 
-bool TrackReader::read(MidiTrack* track, std::vector<TempoChange>* tempos) {
+bool TrackReader::read(MidiTrack* track, MidiFile* file) {
   while (pos_ < size_) {
-    if (!event(track, tempos)) return false;
+    if (!event(track, file)) return false;
   }
   if (!ended_) {
     eventStart_ = pos_;
@@ -196,10 +201,10 @@ bool readHeader(const uint8_t* data, size_t size, MidiFile* file, uint32_t* trac
   return false;
 }
 
-// The tempo changes of all tracks in one map: by tick, and in file order where ticks are equal.
-void orderTempos(std::vector<TempoChange>* tempos) {
-  std::stable_sort(tempos->begin(), tempos->end(),
-                   [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+// The changes of all tracks in one map: by tick, and in file order where ticks are equal.
+template <typename Change>
+void orderByTick(std::vector<Change>* changes) {
+  std::stable_sort(changes->begin(), changes->end(), [](const Change& a, const Change& b) { return a.tick < b.tick; });
 }
 
 }  // namespace
@@ -228,7 +233,7 @@ bool readMidiFile(const uint8_t* data, size_t size, MidiFile* file, std::string*
       TrackReader reader(data + pos + kChunkHeaderSize, length, pos + kChunkHeaderSize,
                          static_cast<int>(file->tracks.size()));
       file->tracks.emplace_back();
-      if (!reader.read(&file->tracks.back(), &file->tempos)) {
+      if (!reader.read(&file->tracks.back(), file)) {
         *error = reader.error();
         return false;
       }
@@ -239,7 +244,8 @@ bool readMidiFile(const uint8_t* data, size_t size, MidiFile* file, std::string*
     *error = "the header announces " + tracksText(announced) + "; the file holds " + std::to_string(file->tracks.size());
     return false;
   }
-  orderTempos(&file->tempos);
+  orderByTick(&file->tempos);
+  orderByTick(&file->metronome);
   return true;
 }
 

@@ -1,6 +1,7 @@
 // Standard MIDI Files as midimelody reads them: formats 0 and 1 with a division in ticks per
 // quarter note. The reader keeps what a melody needs (each track's note-ons with the tick their note
-// ends, and the tempo changes of all tracks) and skips meta and SysEx events. It trusts no length in
+// ends, the tempo changes and the metronome of the time signatures of all tracks) and skips the
+// other meta events and SysEx events. It trusts no length in
 // the file: every length is checked against the bytes that are there, so a damaged file gives one
 // message, never a read past the end, a loop or an allocation larger than the file.
 #pragma once
@@ -27,6 +28,12 @@ struct TempoChange {
   uint32_t microsPerQuarter;
 };
 
+// A time signature's metronome: a click every clocksPerClick MIDI clocks, 24 of them a quarter note.
+struct MetronomeChange {
+  uint64_t tick;
+  uint8_t clocksPerClick;
+};
+
 struct MidiTrack {
   std::vector<NoteOn> notes;  // in the order of the track, so their ticks never decrease
   uint64_t endTick = 0;       // the end-of-track event
@@ -37,6 +44,7 @@ struct MidiFile {
   uint16_t ticksPerQuarter = 0;
   std::vector<MidiTrack> tracks;     // in file order, counted from 0
   std::vector<TempoChange> tempos;   // of every track, by tick; file order where ticks are equal
+  std::vector<MetronomeChange> metronome;  // the same, from the time signatures
 };
 
 // Reads a whole file held in memory. False with a one-line reason in *error when the bytes are no

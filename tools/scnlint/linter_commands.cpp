@@ -25,12 +25,12 @@ std::string withoutQuotes(const std::string& text) {
   return text;
 }
 
-bool hasMessage(const ItemSpec& spec) { return spec.message[0] != '\0'; }
+bool hasMessage(const ItemSpec& itemSpec) { return itemSpec.message[0] != '\0'; }
 
 // The table's message for a written value: the value takes the place of a %s, or follows in brackets.
-std::string messageFor(const ItemSpec& spec, const std::string& value) {
-  if (std::strstr(spec.message, "%s")) return format(spec.message, value.c_str());
-  return std::string(spec.message) + " (" + value + ")";
+std::string messageFor(const ItemSpec& itemSpec, const std::string& value) {
+  if (std::strstr(itemSpec.message, "%s")) return format(itemSpec.message, value.c_str());
+  return std::string(itemSpec.message) + " (" + value + ")";
 }
 
 bool inWords(const WordList& words, const std::string& value) {
@@ -40,39 +40,39 @@ bool inWords(const WordList& words, const std::string& value) {
   return false;
 }
 
-void checkNumber(Linter& l, const ItemSpec& spec, const std::string& value) {
-  if (hasMessage(spec) && !isNumber(value.c_str())) l.report(true, messageFor(spec, value));
+void checkNumber(Linter& l, const ItemSpec& itemSpec, const std::string& value) {
+  if (hasMessage(itemSpec) && !isNumber(value.c_str())) l.report(true, messageFor(itemSpec, value));
 }
 
 // A coordinate is a number after an optional - (from the far edge) and an optional * (from the
 // centre), as parseCoordinate reads it.
-void checkCoordinate(Linter& l, const ItemSpec& spec, const std::string& value) {
-  if (!hasMessage(spec)) return;
+void checkCoordinate(Linter& l, const ItemSpec& itemSpec, const std::string& value) {
+  if (!hasMessage(itemSpec)) return;
   size_t at = 0;
   if (at < value.size() && value[at] == '-') ++at;
   if (at < value.size() && value[at] == '*') ++at;
-  if (!isNumber(value.c_str() + at)) l.report(true, messageFor(spec, value));
+  if (!isNumber(value.c_str() + at)) l.report(true, messageFor(itemSpec, value));
 }
 
 // pause's length is a note value from 1 to 128 unless its mode item asks for ms or old.
-void checkBeats(Linter& l, const ItemSpec& spec, const std::string& value, const std::string& mode) {
-  if (!isNumber(value.c_str())) return l.report(true, messageFor(spec, value));
+void checkBeats(Linter& l, const ItemSpec& itemSpec, const std::string& value, const std::string& mode) {
+  if (!isNumber(value.c_str())) return l.report(true, messageFor(itemSpec, value));
   if (value.empty() || mode[0] == '$' || mode == "ms" || mode == "old") return;
   int32_t n = textToInt(value.c_str());
   if (n < 1 || n > 128) l.report(true, std::string(kPauseOutOfRange) + " (" + value + ")");
 }
 
-void checkSizedText(Linter& l, const ItemSpec& spec, const std::string& value) {
+void checkSizedText(Linter& l, const ItemSpec& itemSpec, const std::string& value) {
   WidthForm form = parseWidthForm(value.c_str());
   if (!form.present || form.widthIsNumber) return;
   size_t second = value.find('*', 1);
-  l.report(true, messageFor(spec, value.substr(1, second - 1)));
+  l.report(true, messageFor(itemSpec, value.substr(1, second - 1)));
 }
 
-void checkBackground(Linter& l, const ItemSpec& spec, const std::string& value) {
+void checkBackground(Linter& l, const ItemSpec& itemSpec, const std::string& value) {
   if (value.empty()) return;
   if (value[0] != '*') return l.requireFile(value, "picture");
-  if (value.size() != 7) l.report(true, messageFor(spec, value));
+  if (value.size() != 7) l.report(true, messageFor(itemSpec, value));
 }
 
 void checkJump(Linter& l, const Slots& s) {
@@ -99,29 +99,29 @@ void checkList(Linter& l, const std::string& list, bool writes) {
 
 // Item i of the line, by its kind. A resolved item's $variable is a read whatever its kind, and
 // then its value is unknown here.
-void checkItem(Linter& l, const Slots& s, const ItemSpec& spec, size_t i) {
+void checkItem(Linter& l, const Slots& s, const ItemSpec& itemSpec, size_t i) {
   const std::string& raw = item(s, i);
-  bool resolved = spec.label[0] != '\0';
+  bool resolved = itemSpec.label[0] != '\0';
   std::string value = resolved ? withoutQuotes(raw) : raw;
   // These read their $ their own way: a numbered jump, a folder unknown from here on, references.
-  bool ownReference = spec.kind == ItemKind::JumpTarget || spec.kind == ItemKind::Directory ||
-                      spec.kind == ItemKind::Expression || spec.kind == ItemKind::WholeLine;
+  bool ownReference = itemSpec.kind == ItemKind::JumpTarget || itemSpec.kind == ItemKind::Directory ||
+                      itemSpec.kind == ItemKind::Expression || itemSpec.kind == ItemKind::WholeLine;
   if (resolved && !ownReference && !value.empty() && value[0] == '$') return l.readsArgument(raw);
-  switch (spec.kind) {
-    case ItemKind::Number: return checkNumber(l, spec, value);
-    case ItemKind::Coordinate: return checkCoordinate(l, spec, value);
-    case ItemKind::Beats: return checkBeats(l, spec, value, withoutQuotes(item(s, i + 1)));
+  switch (itemSpec.kind) {
+    case ItemKind::Number: return checkNumber(l, itemSpec, value);
+    case ItemKind::Coordinate: return checkCoordinate(l, itemSpec, value);
+    case ItemKind::Beats: return checkBeats(l, itemSpec, value, withoutQuotes(item(s, i + 1)));
     case ItemKind::Colour:
-      if (!value.empty() && value.size() != 6) l.report(true, messageFor(spec, value));
+      if (!value.empty() && value.size() != 6) l.report(true, messageFor(itemSpec, value));
       return;
-    case ItemKind::Background: return checkBackground(l, spec, value);
+    case ItemKind::Background: return checkBackground(l, itemSpec, value);
     case ItemKind::PictureFile: return l.requireFile(value, "picture");
     case ItemKind::Instrument:
       if (!value.empty() && value[0] != '*' && value[0] != '$') l.requireFile(value, "sound");
       return;
     case ItemKind::ScenarioFile: return l.loadFile(value, item(s, i + 1));
     case ItemKind::JumpTarget: return checkJump(l, s);
-    case ItemKind::SizedText: return checkSizedText(l, spec, value);
+    case ItemKind::SizedText: return checkSizedText(l, itemSpec, value);
     case ItemKind::Expression: return l.readsReferences(raw);
     case ItemKind::VariableWritten: return l.setsVariable(raw);
     case ItemKind::VariableChanged: return l.readsVariable(raw[0] == '$' ? raw.substr(1) : raw);
@@ -131,7 +131,7 @@ void checkItem(Linter& l, const Slots& s, const ItemSpec& spec, size_t i) {
       l.readsArgument(raw);
       return l.setBaseDir(raw);
     case ItemKind::SubCommand:
-      if (!inWords(spec.words, value)) l.report(true, messageFor(spec, value));
+      if (!inWords(itemSpec.words, value)) l.report(true, messageFor(itemSpec, value));
       return;
     default: return;  // the other kinds take any text
   }
