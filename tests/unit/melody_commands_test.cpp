@@ -396,5 +396,29 @@ TEST_F(MelodyCommandsTest, RdiagramDrawsAPlacedStripToItsOwnWidth) {
   EXPECT_EQ(interpreter.objects.findObject(screen, "strip"), FakePictureScreen::handle(1));
 }
 
+// The placed strip paints the judgement of check notes: the same capture drawn by the two-item
+// form in red and green. Note 1 on time, an extra note 9, note 2 200 ms late, note 3 missed.
+TEST_F(MelodyCommandsTest, RdiagramPlacedMarksTakeTheirVerdictColours) {
+  interpreter.capture.flags = 2;
+  interpreter.capture.accuracyMs = 100;
+  interpreter.capture.start();
+  for (uint32_t i = 0; i < 3; ++i) interpreter.capture.recordExpected(1000 + 500 * i, static_cast<uint8_t>(i + 1));
+  interpreter.capture.recordPlayed(1050, 1);
+  interpreter.capture.recordPlayed(1100, 9);
+  interpreter.capture.recordPlayed(1700, 2);
+  interpreter.capture.stop();
+  PictureCommandLine({"check", "notes", "words"}).run(interpreter, cmdCheck);
+  EXPECT_STREQ(interpreter.variables.getVariable("words"), "ok late missed extra");
+  PictureCommandLine({"rdiagram", "10", "judged", "0", "0", "200"}).run(interpreter, cmdRdiagram);
+  std::vector<std::string> marks(screen.log.begin() + 5, screen.log.begin() + 14);
+  EXPECT_EQ(marks, (Texts{"fill #1 8 0 16 10 00FF00", "fill #1 13 20 21 30 00FF00", "fill #1 58 0 66 10 FF8C00",
+                          "fill #1 18 20 26 30 808080", "fill #1 108 0 116 2 FF0000", "fill #1 108 8 116 10 FF0000",
+                          "fill #1 108 2 110 8 FF0000", "fill #1 114 2 116 8 FF0000", "fill #1 78 20 86 30 FF8C00"}));
+  PictureCommandLine({"rdiagram", "10", "plain"}).run(interpreter, cmdRdiagram);
+  std::vector<std::string> plain(screen.log.end() - 9, screen.log.end() - 3);
+  EXPECT_EQ(plain, (Texts{"fill #2 8 0 16 10 FF0000", "fill #2 13 20 21 30 00FF00", "fill #2 58 0 66 10 FF0000",
+                          "fill #2 18 20 26 30 00FF00", "fill #2 108 0 116 10 FF0000", "fill #2 78 20 86 30 00FF00"}));
+}
+
 }  // namespace
 }  // namespace vellaro

@@ -6,6 +6,7 @@
 // its moment or at least 400 ms away, never near the 200 ms accuracy.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,68 @@ TEST(MelodyUserWine, MomentsKeysCountsAndTheRhythmDiagram) {
   run.round({});
   run.round({{'I', 300}, {'O', 900}, {'P', 1500}, {'E', 2100}});
   EXPECT_EQ(run.finish(), "yes/3/no/no/0/4");
+}
+
+// The runs of one screen row between x0 and x1 that are not the background, with their colours.
+struct ColourRun {
+  int start;
+  int length;
+  Rgb colour;
+};
+
+std::vector<ColourRun> colourRuns(const Screenshot& shot, int y, int x0, int x1, Rgb background) {
+  std::vector<ColourRun> runs;
+  for (int x = x0; x < x1; ++x) {
+    Rgb colour = shot.pixel(x, y);
+    if (colour == background) continue;
+    if (!runs.empty() && runs.back().colour == colour && runs.back().start + runs.back().length == x) {
+      ++runs.back().length;
+    } else {
+      runs.push_back({x, 1, colour});
+    }
+  }
+  return runs;
+}
+
+std::vector<Rgb> coloursOf(const std::vector<ColourRun>& runs) {
+  std::vector<Rgb> colours;
+  for (const ColourRun& run : runs) colours.push_back(run.colour);
+  return colours;
+}
+
+constexpr Rgb kOrange{255, 140, 0};
+constexpr Rgb kGrey{128, 128, 128};
+
+// Four moments a second apart at accuracy 200: I on time, Q (note 12) 400 ms after it is extra, O
+// 350 ms late, U (note 23) where note 28 belongs is wrong, and the last moment is missed: pairing
+// Q instead of O would be 250 ms further from the moments. The
+// placed strip at y 400 shows the verdicts; the two-item strip at y 300 keeps its red and green.
+TEST(MelodyUserWine, PlacedDiagramShowsEveryVerdict) {
+  TestFolder folder;
+  PlayAlong run(folder, {"check mode user 2 200", "clear *0000FF", "poke go",
+                         "melody ( -600 (24) -1000 (26) -1000 (28) -1000 (24) -800 )", "check notes words",
+                         "rdiagram 20 plain", "rdiagram 20 judged 10 400 600", "poke $words", "terminate"});
+  run.round({{'I', 600}, {'Q', 1000}, {'O', 1950}, {'U', 2600}});
+  Screenshot shot;
+  std::vector<ColourRun> upper;
+  std::vector<ColourRun> lower;
+  waitUntil(
+      [&] {
+        shot = screenshot();
+        upper = colourRuns(shot, 407, 0, 300, kBlue);
+        lower = colourRuns(shot, 427, 0, 300, kBlue);
+        return upper.size() == 5 && lower.size() == 4;
+      },
+      5000);
+  EXPECT_EQ(coloursOf(upper), (std::vector<Rgb>{kGreen, kOrange, kRed, kRed, kRed}));
+  ASSERT_EQ(upper.size(), 5u);
+  EXPECT_EQ(upper[3].length, 2) << "a missed note is an outline two pixels wide";
+  EXPECT_EQ(upper[4].start + upper[4].length - upper[3].start, 8);
+  EXPECT_EQ(coloursOf(lower), (std::vector<Rgb>{kGreen, kGrey, kOrange, kRed}));
+  EXPECT_EQ(coloursOf(colourRuns(shot, 307, 0, 300, kBlue)), (std::vector<Rgb>(4, kRed)));
+  EXPECT_EQ(coloursOf(colourRuns(shot, 327, 0, 300, kBlue)), (std::vector<Rgb>(4, kGreen)));
+  if (const char* keep = std::getenv("VELLARO_KEEP_SCREENSHOT")) shot.saveBmp(keep);
+  EXPECT_EQ(run.finish(), "ok late wrong missed extra");
 }
 
 }  // namespace
