@@ -240,15 +240,18 @@ def plays_in_time(tools, work, path, track, *arguments, channel=None, lines_at_l
 def case_scale(tools, work):
     path = os.path.join(work, "scale.mid")
     scale_file(path)
-    lines = plays_in_time(tools, work, path, 0)
-    check(lines[0].startswith("melody -500 12 -500 14 "), "the scale starts after one beat on note 12: " + lines[0])
+    at_pitch = plays_in_time(tools, work, path, 0)
+    check(at_pitch[0].startswith("melody -500 12 -500 14 "), "the scale starts after one beat on note 12: " + at_pitch[0])
     # An octave above the file, for a lesson that wants it: the numbers a MIDI keyboard gives.
-    lines = plays_in_time(tools, work, path, 0, "--transpose", "12", transpose=12)
-    check(lines[0].startswith("melody -500 24 -500 26 "), "an octave up starts on note 24: " + lines[0])
-    # The reference's play-along example is this file's line with a count-in, as printed.
-    lines, _ = melody_lines(tools, work, "--expect", "--count-in", "4", "scale.mid")
+    octave_up = plays_in_time(tools, work, path, 0, "--instrument", "*73", "--transpose", "12", transpose=12)
+    check(octave_up[0].startswith("melody *73 -500 24 -500 26 "), "an octave up starts on note 24: " + octave_up[0])
+    # The reference's examples are this file's lines as printed: at its pitch, an octave up, and
+    # the play-along lesson with a count-in.
+    play_along, _ = melody_lines(tools, work, "--expect", "--count-in", "4", "scale.mid")
     with open(REFERENCE, encoding="utf-8") as reference:
-        check("\n%s\n" % lines[0] in reference.read(), "the reference's play-along example is not %s" % lines[0])
+        text = reference.read()
+    for line in (at_pitch[0], octave_up[0], play_along[0]):
+        check("\n%s\n" % line in text, "the reference's example is not %s" % line)
 
 
 def case_tempo_tracks(tools, work):
