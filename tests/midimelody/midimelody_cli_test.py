@@ -222,7 +222,7 @@ def compare_onsets(played, expected, what):
         check(key == true_key, "%s: note %d is MIDI %d, the file has %d" % (what, i, key, true_key))
         check(abs(ms - true_ms) <= 1.0, "%s: note %d at %d ms, the file has %.3f ms" % (what, i, ms, true_ms))
         worst = max(worst, abs(ms - true_ms))
-    print("%s: %d note-ons, at most %.3f ms from the file's times" % (what, len(played), worst))
+    print("%s: %d note-ons, each the file's own MIDI note, at most %.3f ms from its time" % (what, len(played), worst))
 
 
 def plays_in_time(tools, work, path, track, *arguments, channel=None, lines_at_least=1, transpose=0):
