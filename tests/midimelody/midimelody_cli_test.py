@@ -31,9 +31,10 @@ SAMPLE_CLICK = re.compile(r"^\s*(\d+) ms  sample click\.wav note 36 ")
 LEAD_IN_MS = 250  # midimelody's default
 EXPECTED_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "expected")
 REFERENCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "scenario-language.md")
-# A key of the keyboard piano for each pitch class (notes 12 to 23); the check ignores the octave.
+# A key of the keyboard piano for each pitch class (notes 12 to 23, MIDI 60 to 71 on a MIDI
+# instrument); the check ignores the octave, since expected notes are numbered as a MIDI keyboard
+# gives them (MIDI 60 is (24)).
 KEY_OF_CLASS = ["Q", "2", "W", "3", "E", "R", "5", "T", "6", "Y", "7", "U"]
-MIDI_OUT_SHIFT = 12  # a MIDI instrument sounds the player's note + 48, and note 24 is MIDI key 60
 
 
 class Failure(Exception):
@@ -138,11 +139,12 @@ def beat_ms(path):
 
 
 def range_file(path):
-    """Notes below, inside and above what the player can name on a MIDI instrument."""
+    """Notes below and inside what the player can name on a MIDI instrument; transposed 13 up, one
+    above what it can name on a sample."""
     midi = mido.MidiFile(type=0, ticks_per_beat=96)
     track = mido.MidiTrack()
     midi.tracks.append(track)
-    for key in (30, 60, 120, 64):
+    for key in (40, 60, 124, 64):
         note(track, key, 0, 96)
     midi.save(path)
 
@@ -209,7 +211,8 @@ def lesson_transcript(tools, work, name, lines, steps="", expected=None):
 
 
 def played_onsets(transcript):
-    return [(int(m.group(1)), int(m.group(2)) - MIDI_OUT_SHIFT) for m in map(NOTE_ON.match, transcript.splitlines()) if m]
+    """[(ms, MIDI key)] of the note-ons the lesson sent, as its transcript shows them."""
+    return [(int(m.group(1)), int(m.group(2))) for m in map(NOTE_ON.match, transcript.splitlines()) if m]
 
 
 def compare_onsets(played, expected, what):
@@ -219,14 +222,16 @@ def compare_onsets(played, expected, what):
         check(key == true_key, "%s: note %d is MIDI %d, the file has %d" % (what, i, key, true_key))
         check(abs(ms - true_ms) <= 1.0, "%s: note %d at %d ms, the file has %.3f ms" % (what, i, ms, true_ms))
         worst = max(worst, abs(ms - true_ms))
-    print("%s: %d note-ons, at most %.3f ms from the file's times" % (what, len(played), worst))
+    print("%s: %d note-ons, each the file's own MIDI note, at most %.3f ms from its time" % (what, len(played), worst))
 
 
-def plays_in_time(tools, work, path, track, *arguments, channel=None, lines_at_least=1):
+def plays_in_time(tools, work, path, track, *arguments, channel=None, lines_at_least=1, transpose=0):
+    """The lines sound the file's own MIDI keys (moved by transpose) at the file's times."""
     lines, _ = melody_lines(tools, work, *arguments, os.path.basename(path))
     check(len(lines) >= lines_at_least, "%d lines; a melody this long needs %d" % (len(lines), lines_at_least))
     transcript = lesson_transcript(tools, work, "play", lines)
-    compare_onsets(played_onsets(transcript), true_onsets(path, track, channel), os.path.basename(path))
+    keys = [(ms, key + transpose) for ms, key in true_onsets(path, track, channel)]
+    compare_onsets(played_onsets(transcript), keys, os.path.basename(path))
     return lines
 
 
@@ -235,19 +240,29 @@ def plays_in_time(tools, work, path, track, *arguments, channel=None, lines_at_l
 def case_scale(tools, work):
     path = os.path.join(work, "scale.mid")
     scale_file(path)
-    lines = plays_in_time(tools, work, path, 0)
-    check(lines[0].startswith("melody -500 24 -500 26 "), "the scale starts after one beat on note 24: " + lines[0])
-    # The reference's play-along example is this file's line with a count-in, as printed.
-    lines, _ = melody_lines(tools, work, "--expect", "--count-in", "4", "scale.mid")
+    at_pitch = plays_in_time(tools, work, path, 0)
+    check(at_pitch[0].startswith("melody -500 12 -500 14 "), "the scale starts after one beat on note 12: " + at_pitch[0])
+    # An octave above the file, for a lesson that wants it: the numbers a MIDI keyboard gives.
+    octave_up = plays_in_time(tools, work, path, 0, "--instrument", "*73", "--transpose", "12", transpose=12)
+    check(octave_up[0].startswith("melody *73 -500 24 -500 26 "), "an octave up starts on note 24: " + octave_up[0])
+    # The reference's examples are this file's lines as printed: at its pitch, an octave up, and
+    # the play-along lesson with a count-in.
+    play_along, _ = melody_lines(tools, work, "--expect", "--count-in", "4", "scale.mid")
     with open(REFERENCE, encoding="utf-8") as reference:
-        check("\n%s\n" % lines[0] in reference.read(), "the reference's play-along example is not %s" % lines[0])
+        text = reference.read()
+    for line in (at_pitch[0], octave_up[0], play_along[0]):
+        check("\n%s\n" % line in text, "the reference's example is not %s" % line)
 
 
 def case_tempo_tracks(tools, work):
     path = os.path.join(work, "tempo.mid")
     tempo_file(path)
     plays_in_time(tools, work, path, 1, lines_at_least=3)  # without --track: track 1, the first with notes
-    plays_in_time(tools, work, path, 2, "--track", "2")
+    # The bass lies below MIDI 48, the lowest key a note can sound at its pitch: an octave up it plays.
+    code, _, err = run([tools["midimelody"], "--track", "2", "tempo.mid"], work)
+    check(code == 1 and err.endswith("tempo.mid: no note of track 2 is one the player can name\n"),
+          "the bass at its pitch: %d %r" % (code, err))
+    plays_in_time(tools, work, path, 2, "--track", "2", "--transpose", "12", transpose=12)
     plays_in_time(tools, work, path, 1, "--track", "1", "--channel", "1", "--instrument", "*33", lines_at_least=3)
     code, _, err = run([tools["midimelody"], "--track", "0", "tempo.mid"], work)
     check(code == 1 and err == "tempo.mid: track 0 has no note-ons\n", "the tempo track: %d %r" % (code, err))
@@ -257,7 +272,7 @@ def case_chord(tools, work):
     path = os.path.join(work, "chord.mid")
     chord_file(path)
     lines = plays_in_time(tools, work, path, 0)
-    check(lines == ["melody 24 28 31 -500 36 -250 29 33 36 -500 41 -250 31 35 38 -500 43 -250 24 28 31 -500 36 -250"],
+    check(lines == ["melody 12 16 19 -500 24 -250 17 21 24 -500 29 -250 19 23 26 -500 31 -250 12 16 19 -500 24 -250"],
           "the chords: %s" % lines)
     plays_in_time(tools, work, path, 0, "--channel", "2", channel=1)
 
@@ -395,14 +410,13 @@ def case_out_of_range(tools, work):
     path = os.path.join(work, "range.mid")
     range_file(path)
     lines, err = melody_lines(tools, work, "range.mid")
-    check(lines == ["melody -500 24 -1000 28 -500"], "the notes in range: %s" % lines)
+    check(lines == ["melody -500 12 -500 76 -500 16 -500"], "the notes in range: %s" % lines)
     check(err.splitlines() == [
-        "range.mid: 0 ms: MIDI note 30 is outside MIDI 36 to 115 (notes 0 to 79) on a MIDI instrument; left out",
-        "range.mid: 1000 ms: MIDI note 120 is outside MIDI 36 to 115 (notes 0 to 79) on a MIDI instrument; left out",
+        "range.mid: 0 ms: MIDI note 40 is outside MIDI 48 to 127 (notes 0 to 79) on a MIDI instrument; left out",
     ], "the report: %r" % err)
-    lines, err = melody_lines(tools, work, "--transpose", "-13", "--instrument", "+piano.wav", "range.mid")
-    check(lines == ["melody +piano.wav -500 11 -500 71 -500 15 -500"], "transposed on a sample: %s" % lines)
-    check(err == "range.mid: 0 ms: MIDI note 17 is outside MIDI 36 to 107 (notes 0 to 71) on a sample; left out\n",
+    lines, err = melody_lines(tools, work, "--transpose", "13", "--instrument", "+piano.wav", "range.mid")
+    check(lines == ["melody +piano.wav 5 -500 25 -1000 29 -500"], "transposed on a sample: %s" % lines)
+    check(err == "range.mid: 1000 ms: MIDI note 137 is outside MIDI 48 to 119 (notes 0 to 71) on a sample; left out\n",
           "transposed report: %r" % err)
 
 

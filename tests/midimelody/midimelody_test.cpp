@@ -2,11 +2,15 @@
 // files of an independent writer are in midimelody_cli_test.py.)
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "base/message_sink.h"
 #include "melody_lines.h"
 #include "midi_file.h"
+#include "sound/instrument_bank.h"
+#include "sound/midi.h"
 
 namespace vellaro::midimelody {
 namespace {
@@ -285,17 +289,18 @@ MelodyOptions onChannel(int channel, int transpose = 0) {
 INSTANTIATE_TEST_SUITE_P(
     Table, LineTest,
     ::testing::Values(
-        // 60 is note 24; a leading rest keeps the file's first moment; the line ends with the last note.
-        LineCase{"notes and rests", {}, 96, {note(96, 60, 48), note(192, 62, 48)}, {"melody -500 24 -500 26 -250"}},
+        // 60 is note 12, which sounds as MIDI 60; a leading rest keeps the file's first moment; the line
+        // ends with the last note.
+        LineCase{"notes and rests", {}, 96, {note(96, 60, 48), note(192, 62, 48)}, {"melody -500 12 -500 14 -250"}},
         // Triplets of 166.67 ms: each onset placed on its own rounded time, so no drift.
         LineCase{"rounding does not add up", {}, 3, {note(0, 60), note(1, 62), note(2, 64), note(3, 65)},
-                 {"melody 24 -167 26 -166 28 -167 29"}},
+                 {"melody 12 -167 14 -166 16 -167 17"}},
         LineCase{"a chord, its unison once", {}, 96, {note(0, 60, 96), note(0, 64, 96), note(0, 60, 96, 1)},
-                 {"melody 24 28 -500"}},
-        LineCase{"onsets on one millisecond are a chord", {}, 9600, {note(0, 60), note(9, 67)}, {"melody 24 31"}},
-        LineCase{"the instrument opens the line", withInstrument("*40"), 96, {note(0, 72, 96)}, {"melody *40 36 -500"}},
-        LineCase{"one channel", onChannel(1), 96, {note(0, 60, 0, 0), note(96, 62, 0, 1)}, {"melody -500 26"}},
-        LineCase{"transposed", onChannel(-1, -12), 96, {note(0, 60)}, {"melody 12"}},
+                 {"melody 12 16 -500"}},
+        LineCase{"onsets on one millisecond are a chord", {}, 9600, {note(0, 60), note(9, 67)}, {"melody 12 19"}},
+        LineCase{"the instrument opens the line", withInstrument("*40"), 96, {note(0, 72, 96)}, {"melody *40 24 -500"}},
+        LineCase{"one channel", onChannel(1), 96, {note(0, 60, 0, 0), note(96, 62, 0, 1)}, {"melody -500 14"}},
+        LineCase{"transposed", onChannel(-1, -12), 96, {note(0, 60)}, {"melody 0"}},
         // The capture opens 250 ms before the first note, which keeps its time in the tune.
         LineCase{"expected notes", expecting(), 96, {note(96, 60, 48), note(144, 62, 192)},
                  {"melody -250 ( -250 (24) -250 (26) -1000 )"}},
@@ -323,9 +328,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {"melody *115 ( -200 24 -500 24 -500 (24) -500 )"}},
         // Notes that sound: the count-in is a line of its own, ending where the tune starts.
         LineCase{"count-in before played notes", countingIn(3), 96, {note(96, 60, 96)},
-                 {"melody *115 24 -500 24 -500 24 -500", "melody -500 24 -500"}},
+                 {"melody *115 24 -500 24 -500 24 -500", "melody -500 12 -500"}},
         LineCase{"count-in on a sample's note", countingIn(1, "+click.wav", 36), 192, {note(0, 60, 96)},
-                 {"melody +click.wav 36 -500", "melody 24 -250"}}));
+                 {"melody +click.wav 36 -500", "melody 12 -250"}}));
 
 // The times a melody's lines give their tokens: `rest` adds up the rests, `tune` takes the
 // tune's notes (the expected ones in a capture) and `clicks` the count-in's.
@@ -394,16 +399,16 @@ TEST(MelodyLines, LongMelodiesBreakAtRests) {
 
 // Notes the player cannot name are left out with their times, by the instrument's range.
 TEST(MelodyLines, NotesOutsideTheRangeAreLeftOut) {
-  MidiFile file = notesFile(96, {note(0, 35), note(96, 36), note(192, 107), note(288, 108), note(384, 115), note(480, 116)});
+  MidiFile file = notesFile(96, {note(0, 47), note(96, 48), note(192, 119), note(288, 120), note(384, 127)});
   struct Case {
     MelodyOptions options;
     std::string line;
     std::vector<int> leftOutKeys;
   };
   std::vector<Case> cases = {
-      {MelodyOptions{}, "melody -500 0 -500 71 -500 72 -500 79", {35, 116}},
-      {withInstrument("+a.wav"), "melody +a.wav -500 0 -500 71", {35, 108, 115, 116}},
-      {onChannel(-1, 12), "melody 11 -500 12", {119, 120, 127, 128}},  // transposed first
+      {MelodyOptions{}, "melody -500 0 -500 71 -500 72 -500 79", {47}},
+      {withInstrument("+a.wav"), "melody +a.wav -500 0 -500 71", {47, 120, 127}},
+      {onChannel(-1, 12), "melody 11 -500 12", {131, 132, 139}},  // transposed first
   };
   for (const Case& c : cases) {
     Melody melody;
@@ -419,6 +424,89 @@ TEST(MelodyLines, NotesOutsideTheRangeAreLeftOut) {
   std::string error;
   ASSERT_TRUE(makeMelody(file, file.tracks[0], withInstrument("+a.wav"), &melody, &error));
   EXPECT_EQ(melody.leftOut[1].ms, 1500u);
+}
+
+// The note a key gets, on a MIDI instrument, on a sample (the same number: a sample recorded at
+// MIDI 72 sounds in tune with the piano), as an expected note (the MIDI keyboard's number), and an
+// octave up with --transpose 12.
+struct PitchCase {
+  const char* name;
+  MelodyOptions options;
+  uint8_t key;
+  const char* line;
+};
+
+class PitchTest : public ::testing::TestWithParam<PitchCase> {};
+
+TEST_P(PitchTest, NumbersTheKey) {
+  const PitchCase& c = GetParam();
+  MidiFile file = notesFile(96, {note(0, c.key)});
+  Melody melody;
+  std::string error;
+  ASSERT_TRUE(makeMelody(file, file.tracks[0], c.options, &melody, &error)) << c.name << ": " << error;
+  EXPECT_EQ(melody.lines, std::vector<std::string>{c.line}) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PitchTest,
+    ::testing::Values(PitchCase{"middle C", {}, 60, "melody 12"},
+                      PitchCase{"A above middle C", {}, 69, "melody 21"},
+                      PitchCase{"the lowest key that sounds at its pitch", {}, 48, "melody 0"},
+                      PitchCase{"the highest MIDI key", {}, 127, "melody 79"},
+                      PitchCase{"middle C on a sample", withInstrument("+a.wav"), 60, "melody +a.wav 12"},
+                      PitchCase{"middle C expected", expecting(0), 60, "melody ( (24) -200 )"},
+                      PitchCase{"a low key expected", expecting(0), 30, "melody ( (-6) -200 )"},
+                      PitchCase{"middle C an octave up", onChannel(-1, 12), 60, "melody 24"}));
+
+class CountingMessages : public vellaro::MessageSink {
+ public:
+  void showMessage(const std::string&) override { ++shown; }
+  int shown = 0;
+};
+
+// The keys of the note-ons sent; everything else is answered and forgotten.
+class NoteOnKeys : public vellaro::MidiSink {
+ public:
+  vellaro::MidiResult sendShortMessage(uint32_t message) override {
+    if ((message & 0xFF) == 0x90 && (message >> 16 & 0xFF) != 0) keys.push_back(static_cast<int>(message >> 8 & 0xFF));
+    return vellaro::MidiResult::Ok;
+  }
+  std::vector<int> keys;
+};
+
+// Every MIDI key through the player's own instrument bank: the note midimelody writes for it sounds
+// that very key on a MIDI instrument, and the expected note is what the MIDI keyboard's key gives
+// (which a MIDI instrument sounds an octave higher).
+TEST(MelodyLines, NotesSoundTheFilesKeysAndAreExpectedAsTheKeyboardGivesThem) {
+  CountingMessages messages;
+  NoteOnKeys sent;
+  vellaro::MidiOutput midiOut{sent, messages};
+  vellaro::InstrumentBank bank{messages, nullptr, &midiOut};
+  int piano = bank.findMidiInstrument(0);
+  for (int key = 0; key <= 127; ++key) {
+    MidiFile file = notesFile(96, {note(0, static_cast<uint8_t>(key))});
+    Melody played;
+    Melody expected;
+    std::string error;
+    ASSERT_TRUE(makeMelody(file, file.tracks[0], MelodyOptions{}, &played, &error)) << error;
+    ASSERT_TRUE(makeMelody(file, file.tracks[0], expecting(0), &expected, &error)) << error;
+    int expectedNote = 0;
+    ASSERT_EQ(std::sscanf(expected.lines.at(0).c_str(), "melody ( (%d) -200 )", &expectedNote), 1);
+    sent.keys.clear();
+    EXPECT_EQ(expectedNote, bank.midiNote(0x90, static_cast<uint8_t>(key), 100, piano)) << "key " << key;
+    // What the learner's key sounds on a MIDI instrument: an octave above it, as the reference says.
+    EXPECT_EQ(sent.keys, key + 12 <= 127 ? std::vector<int>{key + 12} : std::vector<int>{}) << "key " << key;
+    sent.keys.clear();
+    if (key < kSoundingKeyOfNote0) {
+      EXPECT_TRUE(played.lines.empty()) << "key " << key << " cannot sound at its pitch: " << played.lines.at(0);
+      continue;
+    }
+    int playedNote = -1;
+    ASSERT_EQ(std::sscanf(played.lines.at(0).c_str(), "melody %d", &playedNote), 1);
+    bank.noteOn(piano, static_cast<uint16_t>(playedNote), vellaro::kScriptTag);
+    EXPECT_EQ(sent.keys, std::vector<int>{key}) << "note " << playedNote;
+  }
+  EXPECT_EQ(messages.shown, 0);
 }
 
 TEST(MelodyLines, RefusesWhatNoLineCanCarry) {

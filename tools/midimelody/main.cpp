@@ -3,6 +3,8 @@
 // works too).
 //   midimelody [--track N] [--channel N] [--instrument *P|+FILE] [--transpose N]
 //              [--expect [--lead-in MS]] [--count-in N [--click *P|+FILE[,NOTE]]] FILE.mid
+// Notes sound at the file's pitch on a MIDI instrument (file note 60 is the player's note 12, which
+// sounds as MIDI 60); expected notes carry the numbers a MIDI keyboard gives the same keys (60 is 24).
 // Notes the player cannot name are reported on standard error with their times and left out.
 // Exit code 0 on success (and for --help), 1 with a one-line message for a file that cannot be
 // read, is damaged or holds no melody to print, 2 for a usage error.
@@ -40,8 +42,9 @@ const char kHelp[] =
     "  --track N                 the track to print, from 0 (without it: the first track with notes)\n"
     "  --channel N               only the notes of MIDI channel N, 1 to 16\n"
     "  --instrument *P|+FILE     the notes sound on MIDI program P (0 to 127) or a WAV sample\n"
-    "  --transpose N             adds N semitones, -127 to 127\n"
-    "  --expect                  expected notes (N) for a capture of mode user, one capture a line\n"
+    "  --transpose N             adds N semitones, -127 to 127 (12: an octave above the file's pitch)\n"
+    "  --expect                  expected notes (N) for a capture of mode user, one capture a line,\n"
+    "                            numbered as a MIDI keyboard gives them (MIDI 60 is (24))\n"
     "  --lead-in MS              with --expect: the first capture opens MS ms (0 to 10000, default 250)\n"
     "                            before the first note, so that a learner who comes in early is heard\n"
     "  --count-in N              N clicks (0 to 16) at the tune's beat before the tune\n"
@@ -84,7 +87,8 @@ bool clickToken(const std::string& text, MelodyOptions* options) {
   MelodyOptions clicks;
   clicks.instrument = instrument;
   int note = kDefaultClickNote;
-  if (withNote && !number(text.c_str() + comma + 1, 0, playerRange(clicks).highest - kKeyOfNote0, &note)) return false;
+  int highest = playerRange(clicks).highest - keyOfNote0(clicks);
+  if (withNote && !number(text.c_str() + comma + 1, 0, highest, &note)) return false;
   options->clickInstrument = instrument;
   options->clickNote = note;
   return true;
@@ -202,8 +206,8 @@ void reportLeftOut(const std::string& path, const Melody& melody, const MelodyOp
   KeyRange range = playerRange(options);
   for (const LeftOutNote& note : melody.leftOut) {
     std::fprintf(stderr, "%s: %u ms: MIDI note %d is outside MIDI %d to %d (notes %d to %d) %s; left out\n",
-                 path.c_str(), note.ms, note.key, range.lowest, range.highest, range.lowest - kKeyOfNote0,
-                 range.highest - kKeyOfNote0, rangeName(options));
+                 path.c_str(), note.ms, note.key, range.lowest, range.highest, range.lowest - keyOfNote0(options),
+                 range.highest - keyOfNote0(options), rangeName(options));
   }
 }
 

@@ -81,7 +81,7 @@ bool groupChords(const MidiFile& file, const MidiTrack& track, const MelodyOptio
     }
     if (chords->empty() || chords->back().ms != ms) chords->push_back(Chord{static_cast<uint32_t>(ms), {}});
     std::vector<int>& notes = chords->back().notes;
-    int number = key - kKeyOfNote0;
+    int number = key - keyOfNote0(options);
     if (std::find(notes.begin(), notes.end(), number) == notes.end()) notes.push_back(number);  // unisons once
     *lastEndMs = std::max(*lastEndMs, std::min(times.ms(note.endTick), kLongestTimeMs));
   }
@@ -178,10 +178,12 @@ bool writeExpected(const std::vector<Chord>& chords, const std::vector<Moment>& 
 
 }  // namespace
 
+int keyOfNote0(const MelodyOptions& options) { return options.expect ? kKeyboardKeyOfNote0 : kSoundingKeyOfNote0; }
+
 KeyRange playerRange(const MelodyOptions& options) {
   if (options.expect) return KeyRange{0, 127};
   bool sample = !options.instrument.empty() && options.instrument[0] == '+';
-  return KeyRange{kKeyOfNote0, kKeyOfNote0 + (sample ? 71 : 79)};
+  return KeyRange{kSoundingKeyOfNote0, kSoundingKeyOfNote0 + (sample ? 71 : 79)};
 }
 
 TempoMap::TempoMap(const MidiFile& file) : ticksPerQuarter_(file.ticksPerQuarter) {

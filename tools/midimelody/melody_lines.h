@@ -37,7 +37,10 @@ namespace vellaro::midimelody {
 
 // A melody line is a line of a lesson file.
 constexpr size_t kMaxLineLength = vellaro::kMaxLineLength;
-constexpr int kKeyOfNote0 = 36;  // MIDI 60, middle C, is the player's note 24
+// Notes that sound keep the file's pitch: a MIDI instrument sounds note + 48, so MIDI 60 is note 12.
+// Expected notes are what a MIDI keyboard reports for the same keys: key - 36, so MIDI 60 is (24).
+constexpr int kSoundingKeyOfNote0 = 48;
+constexpr int kKeyboardKeyOfNote0 = 36;
 constexpr uint32_t kLateMarginMs = 200;
 constexpr uint64_t kLongestTimeMs = 2147483647;  // the longest rest a melody token can name
 constexpr uint32_t kDefaultLeadInMs = 250;
@@ -56,6 +59,10 @@ struct MelodyOptions {
   std::string clickInstrument = "*115";   // the clicks' instrument token and note
   int clickNote = kDefaultClickNote;
 };
+
+// The MIDI key that is the player's note 0: kKeyboardKeyOfNote0 for expected notes, else
+// kSoundingKeyOfNote0.
+int keyOfNote0(const MelodyOptions& options);
 
 // The MIDI keys whose notes the player can name. Note tokens cannot be negative (a leading - is a
 // rest); a sample plays notes 0 to 71, a MIDI instrument 0 to 79 (its MIDI note is note + 48).
