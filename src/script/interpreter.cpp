@@ -75,7 +75,11 @@ void Interpreter::reportMissingVariable(const char* context, const char* name) {
 const char* Interpreter::resolveArgument(char* argument, const char* context) {
   char* text = stripQuotes(argument);
   if (text[0] != '$') return text;
-  const char* value = variables.getVariable(text + 1);
+  // A reference here is the whole item: $name, or ${name} with nothing after the brace.
+  size_t length = std::strlen(text);
+  Reference reference = variables.readReference(text, length - 1);
+  if (reference.length != length) reference = {text + 1, length};
+  const char* value = variables.getVariable(reference.name.c_str());
   if (!value) reportMissingVariable(context, text);
   return value;
 }
@@ -102,15 +106,15 @@ std::string Interpreter::expandReferences(char* argument, const char* context) {
       position = static_cast<size_t>(dollar - text) + 2;
       continue;
     }
-    std::string name(dollar + 1, std::strcspn(dollar + 1, kNameEnd));
-    const char* value = variables.getVariable(name.c_str());
+    Reference reference = variables.readReference(dollar, std::strcspn(dollar + 1, kNameEnd));
+    const char* value = variables.getVariable(reference.name.c_str());
     if (!value) {
-      reportMissingVariable(context, name.c_str());
+      reportMissingVariable(context, reference.name.c_str());
       appendLimited(result, dollar, std::strlen(dollar));
       return result;
     }
     appendLimited(result, value, std::strlen(value));
-    position = static_cast<size_t>(dollar - text) + 1 + name.size();
+    position = static_cast<size_t>(dollar - text) + reference.length;
   }
 }
 

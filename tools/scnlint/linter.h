@@ -91,6 +91,8 @@ class Linter {
   int line_ = 0;
   std::string baseDir_;
   bool baseDirKnown_ = true;
+  // True while checkLine checks the goto that an if with a label after its condition runs.
+  bool implicitIfJump_ = false;
 };
 
 // Splits a stored line the way the main loop does (at most the first 255 characters count) into
