@@ -75,11 +75,7 @@ void Interpreter::reportMissingVariable(const char* context, const char* name) {
 const char* Interpreter::resolveArgument(char* argument, const char* context) {
   char* text = stripQuotes(argument);
   if (text[0] != '$') return text;
-  // A reference here is the whole item: $name, or ${name} with nothing after the brace.
-  size_t length = std::strlen(text);
-  Reference reference = variables.readReference(text, length - 1);
-  if (reference.length != length) reference = {text + 1, length};
-  const char* value = variables.getVariable(reference.name.c_str());
+  const char* value = variables.getVariable(variables.readItemReference(text).name.c_str());
   if (!value) reportMissingVariable(context, text);
   return value;
 }
@@ -243,7 +239,7 @@ Flow Interpreter::jump() {
   if (target[0] == '&') pushReturn(scenarioPath, currentLine + 1);
   if (target[0] == '$') {
     // A numbered jump that cannot choose its label reports why and goes on with the next line.
-    const char* value = variables.getVariable(target + 1);
+    const char* value = variables.getVariable(variables.readItemReference(target).name.c_str());
     const char* problem = !value ? kJumpVariableMissing : !isNumber(value) ? kJumpVariableNotNumber : nullptr;
     int32_t n = problem ? 0 : textToInt(value);
     if (!problem && (n < 1 || n + 1 >= kArgumentSlots || argument(n + 1)[0] == '\0')) problem = kJumpVariableOutOfRange;

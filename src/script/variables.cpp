@@ -23,6 +23,13 @@ Reference VariableTable::readReference(const char* text, size_t plainNameLength)
   return {std::string(text + 2, braced - 3), braced};
 }
 
+Reference VariableTable::readItemReference(const char* item) const {
+  size_t length = std::strlen(item);
+  Reference reference = readReference(item, length - 1);
+  if (reference.length != length) reference = {item + 1, length};
+  return reference;
+}
+
 void VariableTable::clear() {
   for (Slot& slot : slots_) {
     slot.name[0] = '\0';

@@ -49,6 +49,9 @@ class VariableTable {
   // the caller's plain rule ($name). A braced ${name} ends at its brace, except where the plain
   // name is a variable already (a name may start with '{'): a line that ran before reads as before.
   Reference readReference(const char* text, size_t plainNameLength) const;
+  // The reference of a whole item that starts with '$': ${name} when the brace ends the item, else
+  // everything after the '$' (a jump's $n, a command's $name).
+  Reference readItemReference(const char* item) const;
 
   // Slot access for the debug menu: name and value of a slot, empty name for a free slot.
   const char* nameAt(int slot) const { return slots_[slot].name; }

@@ -258,13 +258,12 @@ std::string withoutQuotes(const std::string& item) {
   return item;
 }
 
-// The variable a whole item that starts with $ reads: ${name}, else everything after the $.
+}  // namespace
+
 std::string itemReference(const std::string& text) {
   size_t braced = bracedReferenceLength(text.c_str());
   return braced == text.size() ? text.substr(2, braced - 3) : text.substr(1);
 }
-
-}  // namespace
 
 void Linter::readsArgument(const std::string& item) {
   std::string text = withoutQuotes(item);

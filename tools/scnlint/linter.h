@@ -99,6 +99,9 @@ class Linter {
 // slot texts; slot 0 is the command word.
 std::vector<std::string> splitLine(const std::string& line);
 
+// The variable a whole item that starts with $ reads: ${name}, else everything after the $.
+std::string itemReference(const std::string& text);
+
 // The part of a line a true if runs: "goto " for a label, then arguments 4 on, each with one blank.
 std::string pendingLineOf(const std::vector<std::string>& slots);
 
