@@ -28,6 +28,13 @@ std::FILE* openPlayerFile(const std::string& playerPath, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
 
+bool playerFileExists(const std::string& playerPath) {
+  std::FILE* file = openPlayerFile(playerPath, "rb");
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}
+
 int removePlayerFile(const std::string& playerPath) { return std::remove(pathOnDisk(playerPath, true).c_str()); }
 
 }  // namespace vellaro

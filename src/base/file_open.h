@@ -21,6 +21,8 @@ std::string pathOnDisk(const std::string& playerPath, bool forWriting);
 // std::fopen of the mapped path; a mode with 'w' or 'a' counts as writing. A folder opens as
 // nothing.
 std::FILE* openPlayerFile(const std::string& playerPath, const char* mode);
+// True when openPlayerFile(playerPath, "rb") opens a file, as restore reads it.
+bool playerFileExists(const std::string& playerPath);
 // std::remove of the mapped path; 0 on success.
 int removePlayerFile(const std::string& playerPath);
 

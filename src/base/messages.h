@@ -173,6 +173,7 @@ namespace vellaro {
   X(kItemIf, "if")                                \
   X(kItemClear, "clear")                          \
   X(kItemRemove, "remove")                        \
+  X(kItemDiscard, "discard")                      \
   X(kItemShow, "show")                            \
   X(kItemPreshowX, "preshow, X")                  \
   X(kItemPreshowY, "preshow, Y")                  \
@@ -214,6 +215,7 @@ namespace vellaro {
   X(kItemInc, "inc")                              \
   X(kItemStore, "store")                          \
   X(kItemRestore, "restore")                      \
+  X(kItemExists, "exists")                        \
   X(kItemSetdir, "set dir")                       \
   X(kItemExec, "exec")                            \
   X(kItemScreenWidth, "screen: width")            \

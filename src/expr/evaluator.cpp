@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,19 @@ const char* findSplit(const char* start, const char* end, char op) {
   }
   return nullptr;
 }
+
+// The functions of an operand: a name, then one expression in parentheses.
+struct Function {
+  const char* name;
+  float (*apply)(float);
+};
+
+// Halves go away from zero: round(2.5) is 3 and round(-2.5) is -3.
+float roundHalfAway(float x) { return std::round(x); }
+float roundDown(float x) { return std::floor(x); }
+float roundUp(float x) { return std::ceil(x); }
+
+constexpr Function kFunctions[] = {{"round", roundHalfAway}, {"floor", roundDown}, {"ceil", roundUp}};
 
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -67,6 +81,22 @@ bool isWholeNumber(const char* p, const char* end) {
     if (p == exponent) return false;
   }
   return p == end;
+}
+
+// The function whose call is the whole span (after leading white space), with the span of its
+// argument in *argStart; nullptr when the span is no call.
+const Function* findCall(const char* start, const char* end, const char** argStart) {
+  while (start < end && isBlank(*start)) ++start;
+  if (end - start < 2 || end[-1] != ')') return nullptr;
+  for (const Function& function : kFunctions) {
+    size_t length = std::strlen(function.name);
+    if (static_cast<size_t>(end - start) > length + 1 && std::strncmp(start, function.name, length) == 0 &&
+        start[length] == '(') {
+      *argStart = start + length + 1;
+      return &function;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -142,10 +172,14 @@ float Evaluator::divide(const char* start, const char* slash, const char* end) {
   return kDivideErrorValue;
 }
 
-// A span without an operator: a letter cell, exactly one number, or a syntax error.
+// A span without an operator: a letter cell, exactly one number, a function call, or a syntax error.
 float Evaluator::readOperand(const char* start, const char* end) {
   if (end - start == 1 && isLetter(*start)) return cells_[static_cast<unsigned char>(*start)];
   if (isWholeNumber(start, end)) return std::strtof(std::string(start, end).c_str(), nullptr);
+  const char* argument = nullptr;
+  if (const Function* function = findCall(start, end, &argument)) {
+    return function->apply(evaluateSpan(argument, end - 1, false));
+  }
   return syntaxError(start, end);
 }
 

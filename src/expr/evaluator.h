@@ -1,5 +1,6 @@
 // The arithmetic behind the math command: a small recursive evaluator that splits a span of text at
 // its operator without building a tree, with 256 one-character cells and a sticky first error.
+// An operand may be round(x), floor(x) or ceil(x); round takes halves away from zero.
 #pragma once
 
 #include <array>

@@ -75,7 +75,7 @@ void Interpreter::reportMissingVariable(const char* context, const char* name) {
 const char* Interpreter::resolveArgument(char* argument, const char* context) {
   char* text = stripQuotes(argument);
   if (text[0] != '$') return text;
-  const char* value = variables.getVariable(text + 1);
+  const char* value = variables.getVariable(variables.readItemReference(text).name.c_str());
   if (!value) reportMissingVariable(context, text);
   return value;
 }
@@ -102,15 +102,15 @@ std::string Interpreter::expandReferences(char* argument, const char* context) {
       position = static_cast<size_t>(dollar - text) + 2;
       continue;
     }
-    std::string name(dollar + 1, std::strcspn(dollar + 1, kNameEnd));
-    const char* value = variables.getVariable(name.c_str());
+    Reference reference = variables.readReference(dollar, std::strcspn(dollar + 1, kNameEnd));
+    const char* value = variables.getVariable(reference.name.c_str());
     if (!value) {
-      reportMissingVariable(context, name.c_str());
+      reportMissingVariable(context, reference.name.c_str());
       appendLimited(result, dollar, std::strlen(dollar));
       return result;
     }
     appendLimited(result, value, std::strlen(value));
-    position = static_cast<size_t>(dollar - text) + 1 + name.size();
+    position = static_cast<size_t>(dollar - text) + reference.length;
   }
 }
 
@@ -239,7 +239,7 @@ Flow Interpreter::jump() {
   if (target[0] == '&') pushReturn(scenarioPath, currentLine + 1);
   if (target[0] == '$') {
     // A numbered jump that cannot choose its label reports why and goes on with the next line.
-    const char* value = variables.getVariable(target + 1);
+    const char* value = variables.getVariable(variables.readItemReference(target).name.c_str());
     const char* problem = !value ? kJumpVariableMissing : !isNumber(value) ? kJumpVariableNotNumber : nullptr;
     int32_t n = problem ? 0 : textToInt(value);
     if (!problem && (n < 1 || n + 1 >= kArgumentSlots || argument(n + 1)[0] == '\0')) problem = kJumpVariableOutOfRange;

@@ -45,12 +45,13 @@ class Interpreter {
   void showMessage(const std::string& text);
   void scriptError(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
-  // "$name" gives the variable's value; enclosing quotes are removed in place. nullptr (after a
-  // message naming context) when the variable is missing.
+  // "$name" or "${name}" (the whole item) gives the variable's value; enclosing quotes are removed
+  // in place. nullptr (after a message naming context) when the variable is missing.
   const char* resolveArgument(char* argument, const char* context);
   // resolveArgument for item i (1 to 5) of a command line, under the name the command table gives it.
   const char* resolveItem(CommandArgs& args, int i);
-  // Replaces every $name inside text by its value ($$ drops both characters); at most 254 characters.
+  // Replaces every $name and ${name} inside text by its value ($$ drops both characters); at most
+  // 254 characters.
   std::string expandReferences(char* text, const char* context);
 
   // Replaces the LineTable with the file's lines and sets base_dir; false when it cannot be opened.

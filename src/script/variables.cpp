@@ -9,6 +9,27 @@
 
 namespace vellaro {
 
+size_t bracedReferenceLength(const char* text) {
+  if (text[0] != '$' || text[1] != '{') return 0;
+  const char* close = std::strchr(text + 2, '}');
+  if (!close || close == text + 2) return 0;
+  return static_cast<size_t>(close - text) + 1;
+}
+
+Reference VariableTable::readReference(const char* text, size_t plainNameLength) const {
+  std::string plain(text + 1, plainNameLength);
+  size_t braced = bracedReferenceLength(text);
+  if (braced == 0 || variableExists(plain.c_str())) return {plain, 1 + plainNameLength};
+  return {std::string(text + 2, braced - 3), braced};
+}
+
+Reference VariableTable::readItemReference(const char* item) const {
+  size_t length = std::strlen(item);
+  Reference reference = readReference(item, length - 1);
+  if (reference.length != length) reference = {item + 1, length};
+  return reference;
+}
+
 void VariableTable::clear() {
   for (Slot& slot : slots_) {
     slot.name[0] = '\0';

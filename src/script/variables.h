@@ -2,6 +2,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <string>
 
 #include "base/limits.h"
 
@@ -13,6 +15,17 @@ constexpr int kMaxVariables = 100;
 
 // The variable that a result command writes: its item with one leading '$' removed, never resolved.
 inline const char* resultVariableName(const char* item) { return item[0] == '$' ? item + 1 : item; }
+
+// The length of the braced reference "${name}" at the start of text: "${", a name of one character
+// or more that holds no '}', and the closing '}'. 0 when text does not start with one.
+size_t bracedReferenceLength(const char* text);
+
+// A reference met at a '$': the variable name it reads and how many characters it takes, the '$'
+// included.
+struct Reference {
+  std::string name;
+  size_t length;
+};
 
 class VariableTable {
  public:
@@ -31,6 +44,14 @@ class VariableTable {
   char* getVariable(const char* name);
   // Creates the variable when missing, then sets it: the assignment rule of the result commands.
   int assign(const char* name, const char* value);
+
+  // The reference at text (which starts with '$'). plainNameLength is the length of the name by
+  // the caller's plain rule ($name). A braced ${name} ends at its brace, except where the plain
+  // name is a variable already (a name may start with '{'): a line that ran before reads as before.
+  Reference readReference(const char* text, size_t plainNameLength) const;
+  // The reference of a whole item that starts with '$': ${name} when the brace ends the item, else
+  // everything after the '$' (a jump's $n, a command's $name).
+  Reference readItemReference(const char* item) const;
 
   // Slot access for the debug menu: name and value of a slot, empty name for a free slot.
   const char* nameAt(int slot) const { return slots_[slot].name; }

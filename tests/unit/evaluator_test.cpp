@@ -50,6 +50,30 @@ TEST(Evaluator, ResultsAndErrorExcerpts) {
   }
 }
 
+// round, floor and ceil: an operand that is a name and one parenthesised expression.
+TEST(Evaluator, RoundingFunctions) {
+  struct Case {
+    std::string expression, result;
+  } cases[] = {
+      // Halves go away from zero; a value just below a half goes down.
+      {"round(2.5)", "3"}, {"round(-2.5)", "-3"}, {"round(0.5)", "1"}, {"round(3.49)", "3"},
+      {"round(-0.4)", "0"}, {"round(7)", "7"},
+      {"floor(2.9)", "2"}, {"floor(-2.1)", "-3"}, {"ceil(2.1)", "3"}, {"ceil(-2.9)", "-2"}, {"ceil(-0.5)", "0"},
+      // A score out of ten: the argument is a whole expression, the call an operand of others.
+      {"round(2*10/3)", "7"}, {"round(2/3*10)", "7"}, {"floor(2*10/3)", "6"}, {"round(10/4)+1", "4"},
+      {"-round(2.5)", "-3"}, {"2*floor(1.5)", "2"}, {"round(floor(2.7)+0.5)", "3"}, {"5+ round(1.4)", "6"},
+      {"A=round(8/3),A*2", "6"}, {"round((1+2)*1.5)", "5"},
+      // A name that is no function, a missing argument, text after the call and case all stay errors.
+      {"trunc(2.5)", syntax("trunc(2.5)")}, {"round()", syntax("()")}, {"round(2)3", syntax("round(2)3")},
+      {"ROUND(2.5)", syntax("ROUND(2.5)")}, {"round 2.5", syntax("round 2.5")}, {"round(1/0)", divide("/0)")},
+      {"round(2.5", syntax("round(2.5")},
+  };
+  for (const Case& c : cases) {
+    Evaluator evaluator;
+    EXPECT_EQ(evaluator.evaluateToText(c.expression), c.result) << c.expression;
+  }
+}
+
 TEST(Evaluator, CellsAndTheStickyErrorLastForTheRun) {
   struct Step {
     const char* expression;

@@ -99,6 +99,13 @@ TEST_F(MainLoop, NumberedJumps) {
   EXPECT_EQ(host.messages, Messages{"0: goto N. Variable does not exists"});
 }
 
+TEST_F(MainLoop, NumberedJumpReadsABracedName) {
+  writeScenario("index.scn", {"goto ${n} :a :b", "terminate", ":a", "debug A", "terminate", ":b", "debug B", "terminate"});
+  interpreter.variables.assign("n", "2");
+  run();
+  EXPECT_EQ(host.messages, Messages{ran(6)});
+}
+
 TEST_F(MainLoop, TrueIfRunsTheRestOfItsLineAtItsOwnNumber) {
   interpreter.variables.assign("a", "1");
   writeScenario("index.scn", {"if $a = 1 debug X", "if $a = 2 debug X", "if $a = 1", "debug X", "terminate"});

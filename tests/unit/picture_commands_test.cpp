@@ -207,6 +207,31 @@ TEST_F(PictureCommandsTest, RemoveWithAMissingVariableRemovesEveryObject) {
   EXPECT_EQ(host.messages, (std::vector<std::string>{"7: remove  -- Variable ($gone) Does not Exists"}));
 }
 
+TEST_F(PictureCommandsTest, DiscardRemovesEveryObjectOfTheNameWithoutABox) {
+  showPicture("door");
+  showPicture("wall");
+  showPicture("door");
+  run(cmdDiscard, {"discard", "door"});
+  EXPECT_EQ(screen.log, (Log{"destroy #1", "destroy #3"}));
+  run(cmdDiscard, {"discard", "door"});  // none left: still no box
+  run(cmdDiscard, {"discard", "nobody"});
+  EXPECT_EQ(screen.log.size(), 2u);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(interpreter.objects.at(1), FakePictureScreen::handle(2));
+}
+
+TEST_F(PictureCommandsTest, DiscardWithoutANameOrWithAMissingVariableRemovesNothing) {
+  showPicture("a");
+  run(cmdDiscard, {"discard"});
+  run(cmdDiscard, {"discard", "\"\""});
+  run(cmdDiscard, {"discard", "$gone"});
+  EXPECT_TRUE(screen.log.empty());
+  EXPECT_EQ(host.messages, (std::vector<std::string>{"7: discard  -- Variable ($gone) Does not Exists"}));
+  interpreter.variables.assign("which", "a");
+  run(cmdDiscard, {"discard", "${which}"});
+  EXPECT_EQ(screen.log, (Log{"destroy #1"}));
+}
+
 TEST_F(PictureCommandsTest, AFreedSlotIsTakenByTheNextObject) {
   for (int i = 0; i < 10; ++i) showPicture("p" + std::to_string(i));
   run(cmdRemove, {"remove", "p3"});

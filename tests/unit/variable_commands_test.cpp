@@ -1,4 +1,4 @@
-// let, init, inc, math, eval, random, poke, store and restore.
+// let, init, inc, math, eval, random, poke, store, restore and exists.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -96,6 +96,18 @@ TEST_F(VariableCommands, OneCommandOnAFreshInterpreter) {
       {cmdRestore, {"v.txt", std::string(99, ',') + "$u,$t"}, "t", kMissing,
        {"0: restore -- more than 100 variables in the list; the rest are ignored",
         "0: restore -- variable ($u) is not found in file (v.txt)"}},
+      // exists answers without a box; the file is named as restore names it.
+      {cmdExists, {"v.txt", "t"}, "t", "yes", {}},
+      {cmdExists, {"$file", "$t"}, "t", "yes", {}},
+      {cmdExists, {"\"v.txt\"", "t"}, "t", "yes", {}},
+      {cmdExists, {"missing.txt", "t"}, "t", "no", {}},
+      {cmdExists, {"", "t"}, "t", "no", {}},
+      {cmdExists, {".", "t"}, "t", "no", {}},  // a folder is no file restore could read
+      {cmdExists, {"v.txt", "x"}, "x", "yes", {}},
+      {cmdExists, {"$nope", "t"}, "t", kMissing, {"0: exists  -- Variable ($nope) Does not Exists"}},
+      {cmdMath, {"t", "round($ten*10/$four)"}, "t", "25", {}},
+      {cmdMath, {"t", "round(${nine}*10/${four})"}, "t", "23", {}},
+      {cmdEval, {"t", "\"${x} world\""}, "t", "hello world", {}},
   };
   for (const Case& c : cases) {
     const std::string label = testing::PrintToString(c.items);

@@ -120,5 +120,84 @@ TEST_F(Resolve, ExpandReferencesStopsAt254Characters) {
   EXPECT_EQ(interpreter.expandReferences(slot, "math"), std::string(200, 'x') + "+" + std::string(53, 'x'));
 }
 
+TEST(BracedReference, LengthOfTheBracedForm) {
+  struct Case {
+    const char* text;
+    size_t length;
+  } cases[] = {
+      {"${a}", 4}, {"${score} points", 8}, {"${a b}", 6}, {"${a}}", 4}, {"${}", 0}, {"${a", 0},
+      {"$a}", 0}, {"{a}", 0}, {"$", 0}, {"", 0}, {"$${a}", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(bracedReferenceLength(c.text), c.length) << c.text;
+}
+
+// ${name} in a whole item, as every command resolves its items (if, texts, files).
+TEST_F(Resolve, BracedItemIsTheWholeItem) {
+  interpreter.variables.assign("x", "value of x");
+  struct Case {
+    const char* argument;
+    const char* result;  // nullptr: reported as missing
+  } cases[] = {
+      {"${x}", "value of x"}, {"\"${x}\"", "value of x"}, {"a${x}", "a${x}"},
+      {"${x}y", nullptr},  // a reference is the whole item; the plain form names "{x}y"
+      {"${nope}", nullptr}, {"${}", nullptr}, {"${x", nullptr},
+  };
+  for (const Case& c : cases) {
+    char slot[kArgumentSize];
+    copyText(slot, sizeof slot, c.argument);
+    const char* result = interpreter.resolveArgument(slot, "ctx");
+    if (c.result) {
+      ASSERT_NE(result, nullptr) << c.argument;
+      EXPECT_STREQ(result, c.result) << c.argument;
+    } else {
+      EXPECT_EQ(result, nullptr) << c.argument;
+    }
+  }
+  EXPECT_EQ(host.messages, (std::vector<std::string>{
+                               "0: ctx  -- Variable (${x}y) Does not Exists",
+                               "0: ctx  -- Variable (${nope}) Does not Exists",
+                               "0: ctx  -- Variable (${}) Does not Exists",
+                               "0: ctx  -- Variable (${x) Does not Exists",
+                           }));
+}
+
+TEST_F(Resolve, BracedReferencesEndAtTheirBrace) {
+  interpreter.variables.assign("a", "3");
+  interpreter.variables.assign("b", "4");
+  interpreter.variables.assign("score", "7");
+  struct Case {
+    const char* text;
+    const char* result;
+  } cases[] = {
+      {"You scored ${score} points", "You scored 7 points"}, {"\"${score}/10\"", "7/10"},
+      {"${a}${b}", "34"}, {"${a}b", "3b"}, {"${a},${b}", "3,4"}, {"${a} $b", "3 4"},
+      {"$${a}", "{a}"}, {"round(${a}*10/${b})", "round(3*10/4)"},
+  };
+  for (const Case& c : cases) {
+    char slot[kArgumentSize];
+    copyText(slot, sizeof slot, c.text);
+    EXPECT_EQ(interpreter.expandReferences(slot, "eval"), c.result) << c.text;
+  }
+  EXPECT_TRUE(host.messages.empty());
+}
+
+// A lesson that named a variable "{a}" before braces meant anything still reads it.
+TEST_F(Resolve, AVariableNamedWithABraceKeepsItsPlainReading) {
+  interpreter.variables.assign("a", "new");
+  interpreter.variables.assign("{a}", "old");
+  char item[kArgumentSize] = "${a}";
+  EXPECT_STREQ(interpreter.resolveArgument(item, "ctx"), "old");
+  char text[kArgumentSize] = "${a}+1";
+  EXPECT_EQ(interpreter.expandReferences(text, "math"), "old+1");
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Resolve, MissingBracedReferenceNamesTheVariableAndKeepsTheRest) {
+  interpreter.variables.assign("a", "3");
+  char slot[kArgumentSize] = "${a} and ${gone} left";
+  EXPECT_EQ(interpreter.expandReferences(slot, "eval"), "3 and ${gone} left");
+  EXPECT_EQ(host.messages, std::vector<std::string>{"0: eval  -- Variable (gone) Does not Exists"});
+}
+
 }  // namespace
 }  // namespace vellaro

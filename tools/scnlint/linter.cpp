@@ -7,6 +7,7 @@
 #include "script/scenario.h"
 #include "script/text.h"
 #include "script/tokenizer.h"
+#include "script/variables.h"
 
 namespace vellaro::lint {
 namespace {
@@ -174,7 +175,10 @@ void Linter::checkLine(const std::string& line) {
   checkCommand(*this, slots, line);
   if (word == "if") {
     std::string pending = pendingLineOf(slots);
+    // A label right after the condition is the if's own jump, so its findings name if.
+    implicitIfJump_ = pending.compare(0, 5, "goto ") == 0 && slots[4] != "goto";
     if (!pending.empty()) checkLine(pending);
+    implicitIfJump_ = false;
   }
 }
 
@@ -256,17 +260,28 @@ std::string withoutQuotes(const std::string& item) {
 
 }  // namespace
 
-void Linter::readsArgument(const std::string& item) {
-  std::string text = withoutQuotes(item);
-  if (!text.empty() && text[0] == '$') readsVariable(text.substr(1));
+std::string itemReference(const std::string& text) {
+  size_t braced = bracedReferenceLength(text.c_str());
+  return braced == text.size() ? text.substr(2, braced - 3) : text.substr(1);
 }
 
-// Every $name inside the text, as math and eval expand them; $$ stands for nothing.
+void Linter::readsArgument(const std::string& item) {
+  std::string text = withoutQuotes(item);
+  if (!text.empty() && text[0] == '$') readsVariable(itemReference(text));
+}
+
+// Every $name and ${name} inside the text, as math and eval expand them; $$ stands for nothing.
 void Linter::readsReferences(const std::string& text) {
   std::string body = withoutQuotes(text);
   for (size_t at = body.find('$'); at != std::string::npos; at = body.find('$', at)) {
     if (at + 1 < body.size() && body[at + 1] == '$') {
       at += 2;
+      continue;
+    }
+    size_t braced = bracedReferenceLength(body.c_str() + at);
+    if (braced > 0) {
+      readsVariable(body.substr(at + 2, braced - 3));
+      at += braced;
       continue;
     }
     size_t end = body.find_first_of("()+-*/$.", at + 1);
@@ -283,7 +298,7 @@ void Linter::setsVariable(const std::string& item) { setVariables_.insert(item[0
 void Linter::requireNumber(const std::string& item, const char* message) {
   std::string text = withoutQuotes(item);
   if (!text.empty() && text[0] == '$') {
-    readsVariable(text.substr(1));
+    readsVariable(itemReference(text));
     return;
   }
   if (!isNumber(text.c_str())) report(true, format("%s (%s)", message, text.c_str()));
@@ -298,6 +313,7 @@ void Linter::requireFile(const std::string& item, const char* kind) {
 
 void Linter::requireJumpTarget(const std::string& target, const char* word) {
   const CheckedFile& file = files_[static_cast<size_t>(file_)];
+  if (implicitIfJump_) word = "if";
   if (findLabel(file.text.lines, target) < 0) {
     report(true, format("%s: label %s does not exist in this file", word, target.c_str()));
     return;

@@ -91,11 +91,16 @@ class Linter {
   int line_ = 0;
   std::string baseDir_;
   bool baseDirKnown_ = true;
+  // True while checkLine checks the goto that an if with a label after its condition runs.
+  bool implicitIfJump_ = false;
 };
 
 // Splits a stored line the way the main loop does (at most the first 255 characters count) into
 // slot texts; slot 0 is the command word.
 std::vector<std::string> splitLine(const std::string& line);
+
+// The variable a whole item that starts with $ reads: ${name}, else everything after the $.
+std::string itemReference(const std::string& text);
 
 // The part of a line a true if runs: "goto " for a label, then arguments 4 on, each with one blank.
 std::string pendingLineOf(const std::vector<std::string>& slots);

@@ -81,7 +81,7 @@ void checkJump(Linter& l, const Slots& s) {
     l.requireJumpTarget(target, s[0].c_str());
     return;
   }
-  l.readsVariable(target.substr(1));
+  l.readsVariable(itemReference(target));
   for (size_t i = 2; i < s.size() && !s[i].empty(); ++i) l.requireJumpTarget(s[i], s[0].c_str());
 }
 

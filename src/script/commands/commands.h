@@ -108,6 +108,7 @@ struct Command {
 // Pictures and the object registry (pictures.cpp).
 void cmdClear(Interpreter&, CommandArgs&);
 void cmdRemove(Interpreter&, CommandArgs&);
+void cmdDiscard(Interpreter&, CommandArgs&);
 void cmdShow(Interpreter&, CommandArgs&);
 void cmdPreshow(Interpreter&, CommandArgs&);
 void cmdHide(Interpreter&, CommandArgs&);
@@ -141,6 +142,7 @@ void cmdInit(Interpreter&, CommandArgs&);
 void cmdInc(Interpreter&, CommandArgs&);
 void cmdStore(Interpreter&, CommandArgs&);
 void cmdRestore(Interpreter&, CommandArgs&);
+void cmdExists(Interpreter&, CommandArgs&);
 // Scenario directory and live instrument (directory.cpp).
 void cmdSetdir(Interpreter&, CommandArgs&);
 void cmdUserinstrument(Interpreter&, CommandArgs&);
@@ -215,6 +217,7 @@ inline constexpr Command kTable[] = {
     command("clear", cmdClear,
                       read(K::Background, kItemClear, kBackgroundColourInvalid)),
     command("remove", cmdRemove, read(K::ObjectName, kItemRemove)),
+    command("discard", cmdDiscard, read(K::ObjectName, kItemDiscard)),
     command("show", cmdShow, read(K::Coordinate, kItemShow), kPictureY,
                       kPictureFile, kPictureName, kShapeColour),
     command("preshow", cmdPreshow, kPictureX, kPictureY, kPictureFile,
@@ -282,6 +285,8 @@ inline constexpr Command kTable[] = {
                       asWritten(K::VariablesRead)),
     command("restore", cmdRestore, read(K::StoreFile, kItemRestore),
                       asWritten(K::VariablesWritten)),
+    command("exists", cmdExists, read(K::StoreFile, kItemExists),
+                      asWritten(K::VariableWritten)),
     // Scenario directory and live instrument.
     command("setdir", cmdSetdir, read(K::Directory, kItemSetdir)),
     command("userinstrument", cmdUserinstrument, asWritten(K::Instrument)),

@@ -95,6 +95,19 @@ void storePair(Interpreter& in, CommandArgs& args, int x, int y) {
   in.variables.setVariable(yName, format("%d", y).c_str());
 }
 
+// Destroys every object called name (every object for nullptr) and frees its slot; the count.
+int removeObjects(Interpreter& in, Screen& screen, const char* name) {
+  int removed = 0;
+  for (int slot = 0; slot < kMaxObjects; ++slot) {
+    ObjectHandle object = in.objects.at(slot);
+    if (!object || !(name == nullptr || in.objects.hasName(screen, slot, name))) continue;
+    screen.destroyObject(object);
+    in.objects.release(slot);
+    ++removed;
+  }
+  return removed;
+}
+
 }  // namespace
 
 int parseCoordinate(Interpreter& in, const char* text, int extent, int screenSize) {
@@ -190,19 +203,21 @@ void cmdRemove(Interpreter& in, CommandArgs& args) {
   if (!screen) return;
   const char* name = in.resolveItem(args, 1);
   bool everyObject = !name || name[0] == '\0';  // a missing variable removes every object too
-  int removed = 0;
-  for (int slot = 0; slot < kMaxObjects; ++slot) {
-    ObjectHandle object = in.objects.at(slot);
-    if (!object || !(everyObject || in.objects.hasName(*screen, slot, name))) continue;
-    screen->destroyObject(object);
-    in.objects.release(slot);
-    ++removed;
-  }
+  int removed = removeObjects(in, *screen, everyObject ? nullptr : name);
   if (removed == 0) {
     in.scriptError(kRemoveFoundNothing);
   } else if (removed > 1 && !everyObject) {
     in.scriptError(kRemoveFoundSeveral);
   }
+}
+
+// The quiet remove: every object of the name goes, and none, one or several give no box. Without
+// a name (or with a missing variable) nothing is removed, so it never clears the screen by mistake.
+void cmdDiscard(Interpreter& in, CommandArgs& args) {
+  Screen* screen = screenOf(in);
+  if (!screen) return;
+  const char* name = in.resolveItem(args, 1);
+  if (name && name[0] != '\0') removeObjects(in, *screen, name);
 }
 
 void cmdMove(Interpreter& in, CommandArgs& args) {

@@ -1,4 +1,4 @@
-// Variables and store files: let, init, inc, math, eval, random, poke, store and restore.
+// Variables and store files: let, init, inc, math, eval, random, poke, store, restore and exists.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,6 +22,8 @@ constexpr int kMaxStoreLineLength = 512;
 constexpr char kStoreLineEnd[] = "\r\r\n";
 // store writes the new file under the store file's name with this added, in the same folder.
 constexpr char kStoreTemporarySuffix[] = ".tmp";
+constexpr char kFileFound[] = "yes";
+constexpr char kFileNotFound[] = "no";
 
 // Item 2 of store and restore split at every comma; nothing is trimmed, ",," gives an empty item.
 std::vector<std::string> splitList(const char* list) {
@@ -168,6 +170,14 @@ void cmdRestore(Interpreter& in, CommandArgs& args) {
     }
   }
   std::fclose(file);
+}
+
+// The quiet question before a restore: "yes" when restore could open the file, else "no"; no box.
+void cmdExists(Interpreter& in, CommandArgs& args) {
+  const char* fileName = in.resolveItem(args, 1);
+  if (!fileName) return;
+  bool found = playerFileExists(fileName);
+  in.variables.assign(resultVariableName(args.item[2]), found ? kFileFound : kFileNotFound);
 }
 
 }  // namespace vellaro
