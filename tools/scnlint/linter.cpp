@@ -134,9 +134,11 @@ void Linter::checkFile(int index) {
 void Linter::checkShape(int index) {
   const CheckedFile& file = files_[static_cast<size_t>(index)];
   line_ = 1;
-  if (file.text.byteOrderMark) {
-    report(true, "the file starts with a UTF-8 byte-order mark, which the player reads as part of the first line; "
-                 "save it without one");
+  // A file of plain ASCII reads the same either way, so only the others are named.
+  if (file.text.encoding == TextEncoding::Utf8) {
+    note(file.text.byteOrderMark ? "read as UTF-8 (it starts with a byte-order mark, which the player skips)" : "read as UTF-8");
+  } else if (file.text.highBytes) {
+    report(false, "read as Windows-1252; save it as UTF-8");
   }
   if (file.text.firstBareLineFeed > 0) {
     line_ = file.text.firstBareLineFeed;
@@ -237,6 +239,8 @@ std::vector<Finding> Linter::findings() const {
 }
 
 void Linter::report(bool error, const std::string& message) { findings_.push_back({file_, line_, error, message}); }
+
+void Linter::note(const std::string& message) { findings_.push_back({file_, line_, false, message, true}); }
 
 std::string Linter::currentLabel() const {
   const std::vector<std::string>& lines = files_[static_cast<size_t>(file_)].text.lines;
