@@ -167,5 +167,40 @@ TEST(Utf8TextWine, TypedAccentsAndGreekComeBackFromGettextAsUtf8) {
             "$t=\xC3\xA0 \xC3\xA9t\xC3\xA9 \xC3\x9F \xCF\x89\r\r\n");
 }
 
+// The box's text read with the wide call, as UTF-8 (the harness reads boxes in the ANSI code page,
+// where Greek has no letters).
+std::string boxTextUtf8(const Box& box) {
+  wchar_t wide[512] = {};
+  GetWindowTextW(GetDlgItem(box.window, 0xFFFF), wide, 512);
+  char bytes[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, bytes, sizeof bytes, nullptr, nullptr);
+  return bytes;
+}
+
+// A box of a UTF-8 lesson shows its Greek and accents; one of a Windows-1252 lesson its accents, as
+// it always did.
+TEST(Utf8TextWine, BoxesShowTheTextOfTheirLessonsEncoding) {
+  struct Case {
+    std::string pokeLine;
+    std::string shown;
+  } cases[] = {
+      {"poke \"\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1, \xC3\xA9l\xC3\xA8ve\"",
+       "\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1, \xC3\xA9l\xC3\xA8ve"},
+      {"poke \"\xE9l\xE8ve\"", "\xC3\xA9l\xC3\xA8ve"},
+  };
+  for (const Case& c : cases) {
+    TestFolder folder;
+    folder.writeScenario("index.scn", {c.pokeLine, "terminate"});
+    Player player;
+    ASSERT_TRUE(player.start(folder.path()));
+    Box box;
+    ASSERT_TRUE(player.waitForBox(box, 10000));
+    EXPECT_EQ(boxTextUtf8(box), c.shown);
+    player.answer(box, IDOK);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(player.waitForExit(10000, &exitCode));
+  }
+}
+
 }  // namespace
 }  // namespace vellaro::wine
