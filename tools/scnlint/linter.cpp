@@ -293,8 +293,18 @@ void Linter::requireNumber(const std::string& item, const char* message) {
   if (!isNumber(text.c_str())) report(true, format("%s (%s)", message, text.c_str()));
 }
 
+// The player opens files by the bytes of their names in the ANSI code page, also from a UTF-8 file.
+void Linter::checkFileNameBytes(const std::string& name, const char* kind) {
+  if (files_[static_cast<size_t>(file_)].text.encoding != TextEncoding::Utf8) return;
+  if (!hasHighBytes(name.data(), name.size())) return;
+  report(false, format("%s file name %s is not plain ASCII; the player opens files by their bytes in the ANSI code page, "
+                       "so name the file in ASCII",
+                       kind, name.c_str()));
+}
+
 void Linter::requireFile(const std::string& item, const char* kind) {
   std::string name = withoutQuotes(item);
+  checkFileNameBytes(name, kind);
   if (name.empty() || name[0] == '$' || !baseDirKnown_) return;
   std::string path = inBaseDir(baseDir_, name);
   if (findLessonFile(root_, path).empty()) report(true, format("%s file %s does not exist", kind, path.c_str()));
@@ -311,6 +321,7 @@ void Linter::requireJumpTarget(const std::string& target, const char* word) {
 }
 
 void Linter::loadFile(const std::string& name, const std::string& label) {
+  checkFileNameBytes(name, "scenario");
   std::string path = inBaseDir(baseDir_, name);
   std::string diskPath = baseDirKnown_ ? findLessonFile(root_, path) : "?";
   // Coming back from the loaded file reads this file again, which sets base_dir to its folder.

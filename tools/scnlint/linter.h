@@ -55,6 +55,7 @@ class Linter {
   // Used while checking a line (linter_commands.cpp).
   void report(bool error, const std::string& message);
   void note(const std::string& message);
+  void checkFileNameBytes(const std::string& name, const char* kind);
   void readsArgument(const std::string& item);
   void readsReferences(const std::string& text);
   void readsVariable(const std::string& name);
