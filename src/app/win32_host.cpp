@@ -5,16 +5,29 @@
 #include <sys/timeb.h>
 
 #include "base/win32_gdi.h"
+#include "base/win32_wide_text.h"
 
 namespace vellaro {
 
+namespace {
+
+// A box in the lesson's encoding: UTF-8 texts through the wide call, the others as before.
+int messageBox(TextEncoding encoding, const std::string& text, const std::string& caption, UINT type) {
+  if (encoding == TextEncoding::Utf8) {
+    return MessageBoxW(nullptr, wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(), type);
+  }
+  return MessageBoxA(nullptr, text.c_str(), caption.c_str(), type);
+}
+
+}  // namespace
+
 void Win32Host::showMessage(const std::string& text) {
   // No owner window: the box's modal loop then dispatches the messages of all the thread's windows.
-  MessageBoxA(nullptr, text.c_str(), "", MB_OK);
+  messageBox(textEncoding(), text, "", MB_OK);
 }
 
 bool Win32Host::askOkCancel(const std::string& text, const std::string& caption) {
-  return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OKCANCEL) == IDOK;
+  return messageBox(textEncoding(), text, caption, MB_OKCANCEL) == IDOK;
 }
 
 void Win32Host::beep(unsigned frequency, unsigned durationMs) { Beep(frequency, durationMs); }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/text_encoding.h"
+
 namespace vellaro {
 
 class MessageSink {
@@ -12,6 +14,14 @@ class MessageSink {
   virtual ~MessageSink() = default;
   // Shows the text exactly as given.
   virtual void showMessage(const std::string& text) = 0;
+
+  // The encoding of the lesson file being run, set whenever the interpreter reads one: messages,
+  // labels, fields and the debug menu's texts given from then on are in it.
+  void setTextEncoding(TextEncoding encoding) { textEncoding_ = encoding; }
+  TextEncoding textEncoding() const { return textEncoding_; }
+
+ private:
+  TextEncoding textEncoding_ = TextEncoding::Ansi;
 };
 
 }  // namespace vellaro

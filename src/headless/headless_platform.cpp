@@ -113,6 +113,7 @@ void windowsSrand(unsigned seed) { g_randomState = seed; }
 
 HeadlessPlatform::HeadlessPlatform(std::vector<Step> steps) : steps_(std::move(steps)) {
   sound_.nameSamplesFrom(&bank_);
+  transcript_.takeEncodingFrom(&host_);
   services_.screen = &screen_;
   services_.instruments = &bank_;
   services_.midiOut = &midiOut_;
@@ -144,7 +145,7 @@ void HeadlessPlatform::writeEnding() {
   transcript_.addPlain("variables:");
   for (int slot = 0; slot < kMaxVariables; ++slot) {
     const char* name = interpreter_.variables.nameAt(slot);
-    if (name[0] != '\0') transcript_.addPlain(format("  %s = %s", name, interpreter_.variables.valueAt(slot)));
+    if (name[0] != '\0') transcript_.addValueLine(format("  %s = %s", name, interpreter_.variables.valueAt(slot)));
   }
 }
 
@@ -208,8 +209,11 @@ bool HeadlessPlatform::applyStep(const Step& step) {
       return false;
     case StepKind::Type: {
       std::string field = screen_.type(step.text);
-      transcript_.add(field.empty() ? "type " + quoted(step.text) + ": no edit field to type into"
-                                    : "type " + quoted(step.text) + " into " + field);
+      // In the lesson's encoding, as the transcript takes every line.
+      std::string typed;
+      for (const std::string& character : typedCharacters(step.text, host_.textEncoding())) typed += character;
+      transcript_.add(field.empty() ? "type " + quoted(typed) + ": no edit field to type into"
+                                    : "type " + quoted(typed) + " into " + field);
       return false;
     }
     case StepKind::Answer:

@@ -10,9 +10,27 @@
 #include "base/message_sink.h"
 #include "image/bmp_decoder.h"
 #include "image/picture_messages.h"
+#include "base/text_encoding.h"
 #include "script/text.h"
 
 namespace vellaro {
+
+// Steps files are UTF-8; a text that is not is taken as Windows-1252 bytes. An ANSI field receives
+// each character in Windows-1252, a character it has no byte for as '?', as Windows gives it to an
+// ANSI window.
+std::vector<std::string> typedCharacters(const std::string& text, TextEncoding field) {
+  bool utf8 = isValidUtf8(text.data(), text.size());
+  std::vector<std::string> characters;
+  if (!utf8) {
+    for (char c : text) characters.push_back(field == TextEncoding::Utf8 ? utf8FromWindows1252(std::string(1, c)) : std::string(1, c));
+    return characters;
+  }
+  for (std::string& character : utf8Characters(text)) {
+    characters.push_back(field == TextEncoding::Utf8 ? character : std::string(1, windows1252FromUtf8Character(character)));
+  }
+  return characters;
+}
+
 namespace {
 
 // Windows' own default when a font asks for height 0.
@@ -210,13 +228,17 @@ void HeadlessScreen::setTextColour(Rgb colour) { transcript_.add("text colour " 
 TextExtent HeadlessScreen::measureText(const char* text) {
   int height = fontHeight_ == 0 ? kDefaultTextHeight : std::abs(fontHeight_);
   int charWidth = height / 2 > 0 ? height / 2 : 1;
-  return TextExtent{static_cast<int>(std::strlen(text)) * charWidth, height};
+  size_t length = std::strlen(text);
+  int characters = 0;
+  for (size_t i = 0; i < length; i = nextCharacter(text, length, i, messages_.textEncoding())) ++characters;
+  return TextExtent{characters * charWidth, height};
 }
 
 ObjectHandle HeadlessScreen::addTextObject(int x, int y, int width, int height, bool label) {
   Record record;
   record.kind = KIND_TEXT;
   record.label = label;
+  record.text.setEncoding(messages_.textEncoding());
   record.x = x;
   record.y = y;
   record.width = width;
@@ -298,7 +320,7 @@ std::string HeadlessScreen::type(const std::string& text) {
   }
   if (index < 0) return "";
   Record& record = records_[static_cast<size_t>(index)];
-  for (char c : text) record.text.character(static_cast<uint8_t>(c));
+  for (const std::string& character : typedCharacters(text, record.text.encoding())) record.text.typed(character);
   return record.name;
 }
 

@@ -21,6 +21,10 @@ class MessageSink;
 constexpr int kHeadlessScreenWidth = 1024;
 constexpr int kHeadlessScreenHeight = 768;
 
+// What a learner who types text (UTF-8, as steps files are) gives a field of the encoding, one
+// character at a time.
+std::vector<std::string> typedCharacters(const std::string& text, TextEncoding field);
+
 class HeadlessScreen final : public Screen {
  public:
   HeadlessScreen(MessageSink& messages, Transcript& transcript) : messages_(messages), transcript_(transcript) {}

@@ -5,7 +5,16 @@
 namespace vellaro {
 
 void Transcript::add(const std::string& event) {
-  lines_.push_back(format("%7llu ms  ", static_cast<unsigned long long>(clock_.elapsed())) + event);
+  lines_.push_back(format("%7llu ms  ", static_cast<unsigned long long>(clock_.elapsed())) + asUtf8(event));
+}
+
+void Transcript::addValueLine(const std::string& line) {
+  bool utf8 = isValidUtf8(line.data(), line.size());
+  lines_.push_back(textAsUtf8(line, utf8 ? TextEncoding::Utf8 : TextEncoding::Ansi));
+}
+
+std::string Transcript::asUtf8(const std::string& line) const {
+  return textAsUtf8(line, encodingSource_ ? encodingSource_->textEncoding() : TextEncoding::Ansi);
 }
 
 std::string Transcript::text() const {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/message_sink.h"
+
 namespace vellaro {
 
 // Time that passes only when the run waits. It starts from fixed readings, so that everything the
@@ -27,19 +29,28 @@ class VirtualClock {
   uint64_t elapsed_ = 0;
 };
 
+// The transcript is UTF-8: lesson texts in its lines are taken in the encoding the sink names
+// when they are added, and those of an ANSI lesson are read as Windows-1252.
 class Transcript {
  public:
   explicit Transcript(const VirtualClock& clock) : clock_(clock) {}
+  void takeEncodingFrom(const MessageSink* sink) { encodingSource_ = sink; }
   // One event at the clock's current time.
   void add(const std::string& event);
   // A line without a time (headings, the variables at the end).
-  void addPlain(const std::string& line) { lines_.push_back(line); }
+  void addPlain(const std::string& line) { lines_.push_back(asUtf8(line)); }
+  // A line without a time holding bytes that files of either encoding may have set (the variables
+  // at the end): valid UTF-8 stays, anything else is read as Windows-1252.
+  void addValueLine(const std::string& line);
   const std::vector<std::string>& lines() const { return lines_; }
   // Every line, each ended by a newline.
   std::string text() const;
 
  private:
+  std::string asUtf8(const std::string& line) const;
+
   const VirtualClock& clock_;
+  const MessageSink* encodingSource_ = nullptr;
   std::vector<std::string> lines_;
 };
 

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "base/text_encoding.h"
+
 #include "script/commands/commands.h"
 #include "script/interpreter.h"
 #include "script/screen.h"
@@ -92,6 +94,7 @@ std::vector<std::string> readNaviLines() {
   std::vector<std::string> lines;
   std::FILE* file = std::fopen(kNaviFile, "rb");
   if (!file) return lines;
+  detectFileEncoding(file);  // past a byte-order mark; the lines are shown in the lesson's encoding
   char line[kMaxLineLength + 1];
   // As with scenario files, the end shows only when a read fails, and that read's line counts too.
   while (!std::feof(file) && lines.size() < kMenuListSize) {

@@ -8,6 +8,7 @@
 
 #include "base/file_open.h"
 #include "base/limits.h"
+#include "base/text_encoding.h"
 #include "script/commands/commands.h"
 #include "script/conditions.h"
 #include "script/debug_log.h"
@@ -35,9 +36,10 @@ char* stripQuotes(char* text) {
   return text;
 }
 
-void appendLimited(std::string& result, const char* text, size_t count) {
+// A character that does not fit whole is left out, with everything after it.
+void appendLimited(std::string& result, const char* text, size_t count, TextEncoding encoding) {
   size_t room = kMaxExpandedLength - result.size();
-  result.append(text, count < room ? count : room);
+  result.append(text, wholeCharacterLength(text, count, room, encoding));
 }
 
 }  // namespace
@@ -94,10 +96,10 @@ std::string Interpreter::expandReferences(char* argument, const char* context) {
   for (;;) {
     const char* dollar = std::strchr(text + position, '$');
     if (!dollar) {
-      appendLimited(result, text + position, std::strlen(text + position));
+      appendLimited(result, text + position, std::strlen(text + position), host.textEncoding());
       return result;
     }
-    appendLimited(result, text + position, static_cast<size_t>(dollar - text) - position);
+    appendLimited(result, text + position, static_cast<size_t>(dollar - text) - position, host.textEncoding());
     if (dollar[1] == '$') {
       position = static_cast<size_t>(dollar - text) + 2;
       continue;
@@ -106,10 +108,10 @@ std::string Interpreter::expandReferences(char* argument, const char* context) {
     const char* value = variables.getVariable(reference.name.c_str());
     if (!value) {
       reportMissingVariable(context, reference.name.c_str());
-      appendLimited(result, dollar, std::strlen(dollar));
+      appendLimited(result, dollar, std::strlen(dollar), host.textEncoding());
       return result;
     }
-    appendLimited(result, value, std::strlen(value));
+    appendLimited(result, value, std::strlen(value), host.textEncoding());
     position = static_cast<size_t>(dollar - text) + reference.length;
   }
 }
@@ -125,6 +127,7 @@ bool Interpreter::loadScenario(const std::string& path) {
   if (!file) return false;
   size_t slash = path.rfind('\\');  // only the backslash separates directories
   variables.setVariable("base_dir", slash == std::string::npos ? "" : path.substr(0, slash).c_str());
+  host.setTextEncoding(detectFileEncoding(file));
   lines.clear();
   char line[kMaxLineLength + 1];
   bool cut = false;
@@ -336,7 +339,7 @@ bool Interpreter::requestReload() {
     showMessage(reloadProblemText(scenarioPath, text));
     return false;
   }
-  pendingReload = PendingReload{scenarioPath, labelAbove(lines, currentLine), std::move(text.lines)};
+  pendingReload = PendingReload{scenarioPath, labelAbove(lines, currentLine), std::move(text.lines), text.encoding};
   return true;
 }
 
@@ -350,6 +353,7 @@ void Interpreter::applyReload() {
   if (reload.path != scenarioPath) return;
   relocateReturnPoints(callStack, scenarioPath, lines, reload.lines);
   lines = std::move(reload.lines);
+  host.setTextEncoding(reload.encoding);
   pendingLine.reset();  // a navigation line or an if's rest chosen for the old text
   ifFlag_ = false;
   int line = reload.label.empty() ? 0 : lines.findLabel(reload.label.c_str());

@@ -29,6 +29,7 @@ struct PendingReload {
   std::string path;   // the file it read: the run's file at the time of the request
   std::string label;  // the label the run was under then, or "" above every label
   LineTable lines;
+  TextEncoding encoding = TextEncoding::Ansi;
 };
 
 class Interpreter {

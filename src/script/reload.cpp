@@ -55,6 +55,7 @@ ReloadedText readForReload(const std::string& path) {
     text.problem = ReloadProblem::CannotOpen;
     return text;
   }
+  text.encoding = detectFileEncoding(file);
   text.problem = readLines(file, text);
   std::fclose(file);
   if (text.problem != ReloadProblem::None) text.lines.clear();

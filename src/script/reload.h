@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_encoding.h"
 #include "script/scenario.h"
 
 namespace vellaro {
@@ -26,6 +27,7 @@ enum class ReloadProblem {
 struct ReloadedText {
   ReloadProblem problem = ReloadProblem::None;
   int problemLine = 0;  // the 0-based line of a LongLine
+  TextEncoding encoding = TextEncoding::Ansi;
   LineTable lines;
 };
 

@@ -17,6 +17,15 @@ bool copyText(char* dst, size_t capacity, const char* src) {
   return fits;
 }
 
+bool copyWholeCharacters(char* dst, size_t capacity, const char* src, TextEncoding encoding) {
+  if (capacity == 0) return false;
+  size_t length = std::strlen(src);
+  size_t kept = wholeCharacterLength(src, length, capacity - 1, encoding);
+  std::memmove(dst, src, kept);
+  dst[kept] = '\0';
+  return kept == length;
+}
+
 bool isNumber(const char* text) {
   if ((text[0] == '-' || text[0] == '+') && text[1] != '\0') ++text;
   for (; *text; ++text) {

@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text_encoding.h"
 #include "base/text_format.h"
 
 namespace vellaro {
 
 // Copies at most capacity - 1 characters and always terminates; returns false when src was cut.
 bool copyText(char* dst, size_t capacity, const char* src);
+// copyText that never cuts a character of a UTF-8 text in half: it stops after the last whole one.
+bool copyWholeCharacters(char* dst, size_t capacity, const char* src, TextEncoding encoding);
 
 // Optional sign (only when more characters follow), then decimal digits only; the empty text is a number.
 bool isNumber(const char* text);

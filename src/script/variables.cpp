@@ -60,7 +60,7 @@ int VariableTable::createVariable(const char* name) {
 int VariableTable::setVariable(const char* name, const char* value) {
   int slot = find(name);
   if (slot < 0) return -1;
-  copyText(slots_[slot].value, kVariableFieldSize, value);
+  copyWholeCharacters(slots_[slot].value, kVariableFieldSize, value, messages_.textEncoding());
   return slot;
 }
 

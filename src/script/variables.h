@@ -37,7 +37,7 @@ class VariableTable {
   // Takes the first free slot for name with an empty value; -1 and "TOO MANY VARIABLES!" when full.
   // It does not look for an existing variable of that name.
   int createVariable(const char* name);
-  // Copies value (cut to 254 characters) into the variable; -1 when there is no such variable.
+  // Copies value (cut to 254 bytes, never inside a UTF-8 character) into the variable; -1 when there is no such variable.
   int setVariable(const char* name, const char* value);
   bool variableExists(const char* name) const { return find(name) >= 0; }
   // The live value text of the variable, or nullptr; writing into it changes the variable.

@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include "base/text_encoding.h"
 
 namespace vellaro {
 
@@ -38,8 +41,9 @@ struct EditOutcome {
   }
 };
 
-// A zero-terminated text in a buffer of fixed size, and the caret as a character index. Only
-// setText enlarges the buffer; typing never writes past it.
+// A zero-terminated text in a buffer of fixed size, and the caret as a byte index. In a UTF-8
+// field the caret, Delete and Backspace step over whole characters, and a typed character goes in
+// whole or not at all. Only setText enlarges the buffer; typing never writes past it.
 class TextBuffer {
  public:
   TextBuffer() : bytes_(kTextBufferSize, '\0') {}
@@ -53,20 +57,28 @@ class TextBuffer {
   uint32_t caret() const { return caret_; }
   // Puts the caret at position, at most the text length.
   void setCaret(size_t position);
+  TextEncoding encoding() const { return encoding_; }
+  void setEncoding(TextEncoding encoding) { encoding_ = encoding; }
 
   // A WM_KEYDOWN of the virtual key.
   EditOutcome key(int virtualKey);
   // A WM_CHAR of the byte. 0 to 27 are ignored; a character that would not fit into the buffer
   // is dropped (consumed, no change), so a field holds at most capacity() - 1 characters.
   EditOutcome character(uint8_t byte);
+  // A typed character as its bytes in the field's encoding (a whole UTF-8 sequence in a UTF-8
+  // field); its first byte is judged as character() judges a byte.
+  EditOutcome typed(const std::string& bytes);
 
  private:
-  void insertAt(size_t position, char byte);
-  void eraseAt(size_t position);
+  void insertAt(size_t position, const std::string& bytes);
+  void eraseAt(size_t position, size_t count);
+  size_t next(size_t position) const { return nextCharacter(bytes_.data(), length_, position, encoding_); }
+  size_t previous(size_t position) const { return previousCharacter(bytes_.data(), position, encoding_); }
 
   std::vector<char> bytes_;
   size_t length_ = 0;
   uint32_t caret_ = 0;
+  TextEncoding encoding_ = TextEncoding::Ansi;
 };
 
 // Width of the first k characters of the text, measured by the window side.
@@ -75,6 +87,8 @@ using PrefixWidth = std::function<int(size_t k)>;
 // The caret position for a click at x: the smallest k whose prefix is wider than x, or the text
 // length when there is none.
 size_t caretForClick(size_t textLength, int x, const PrefixWidth& prefixWidth);
+// The same over the field's text, trying only the places between whole characters.
+size_t caretForClick(const TextBuffer& text, int x, const PrefixWidth& prefixWidth);
 
 // The caret bar: one pixel wide at x, height pixels high.
 struct CaretBar {

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/message_sink.h"
@@ -202,6 +204,11 @@ void onPaint(ScreenObject* object) {
   if (object->kind == KIND_MAIN) traceMainWindowPaint();
 }
 
+LRESULT defaultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsWindowUnicode(window)) return DefWindowProcW(window, message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // Registered at every creation; a failure because the class exists already changes nothing.
 void registerClassWithStyle(const char* name, bool arrowCursor, UINT classStyle) {
   WNDCLASSA windowClass{};
@@ -212,6 +219,19 @@ void registerClassWithStyle(const char* name, bool arrowCursor, UINT classStyle)
   windowClass.hCursor = arrowCursor ? LoadCursorA(nullptr, IDC_ARROW) : nullptr;
   windowClass.lpszClassName = name;
   RegisterClassA(&windowClass);
+}
+
+// The text window's class is a Unicode one, so that WM_CHAR carries UTF-16 to the fields.
+void registerWideClass(const char* name) {
+  std::wstring wideName(name, name + std::strlen(name));  // class names are ASCII
+  WNDCLASSW windowClass{};
+  windowClass.style = kClassStyle;
+  windowClass.lpfnWndProc = commonWindowProc;
+  windowClass.cbWndExtra = sizeof(LONG_PTR);
+  windowClass.hInstance = windowingInstance();
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = wideName.c_str();
+  RegisterClassW(&windowClass);
 }
 
 }  // namespace
@@ -264,7 +284,7 @@ HWND createTextWindow(MessageSink& messages, HWND parent, HBITMAP background, DW
   if (background && GetObjectA(background, sizeof info, &info) && !info.bmBits) {
     messages.showMessage(kDibSectionEmpty);
   }
-  registerObjectClass(kTextClass, true);
+  registerWideClass(kTextClass);
   HWND window = CreateWindowExA(0, kTextClass, "", style ? style : WS_POPUP, 0, 0, kTextWindowWidth,
                                 kTextWindowHeight, parent, nullptr, windowingInstance(), nullptr);
   if (!window) return nullptr;
@@ -305,7 +325,7 @@ void fillBackgroundRect(HWND window, int x, int y, int width, int height) {
 LRESULT CALLBACK commonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   notifyParentOfClick(window, message);
   ScreenObject* object = objectOf(window);
-  if (!object) return DefWindowProcA(window, message, wParam, lParam);
+  if (!object) return defaultWindowProc(window, message, wParam, lParam);
   switch (message) {
     case WM_MOVE:
       onMove(object);
@@ -337,7 +357,7 @@ LRESULT CALLBACK commonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   // The last message of a window destroyed by other means than destroyObjectWindow.
   if (message == WM_NCDESTROY) releaseObjectOnDestroy(window);
   if (hookResult == 0) return 0;
-  return DefWindowProcA(window, message, wParam, lParam);
+  return defaultWindowProc(window, message, wParam, lParam);
 }
 
 }  // namespace vellaro

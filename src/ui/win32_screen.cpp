@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/win32_gdi.h"
+#include "base/win32_wide_text.h"
 #include "image/win32_picture_loader.h"
 #include "script/host.h"
 #include "ui/win32_diagram_window.h"
@@ -103,8 +104,14 @@ void Win32Screen::setArrowCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 
 bool Win32Screen::setCurrentFont(const FontRequest& font) {
   currentFont_.reset();  // objects made with it keep their share
-  HFONT created = CreateFontA(font.height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeOut,
-                              font.charset, 0, 0, PROOF_QUALITY, 0, font.face.c_str());
+  HFONT created = nullptr;
+  if (host_.textEncoding() == TextEncoding::Utf8) {
+    created = CreateFontW(font.height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeOut, font.charset,
+                          0, 0, PROOF_QUALITY, 0, wideFromUtf8(font.face).c_str());
+  } else {
+    created = CreateFontA(font.height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeOut,
+                          font.charset, 0, 0, PROOF_QUALITY, 0, font.face.c_str());
+  }
   currentFont_ = shareFont(created);
   return created != nullptr;
 }
@@ -115,7 +122,12 @@ TextExtent Win32Screen::measureText(const char* text) {
   HDC dc = objectSurfaceDC(mainWindow_);
   ScopedSelectObject font(dc, currentFont_.get());
   SIZE size{0, 0};
-  if (dc) GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  if (dc && host_.textEncoding() == TextEncoding::Utf8) {
+    std::wstring wide = wideFromUtf8(text, std::strlen(text));
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  } else if (dc) {
+    GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  }
   return TextExtent{size.cx, size.cy};
 }
 

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "base/win32_gdi.h"
+#include "base/message_sink.h"
+#include "base/win32_wide_text.h"
 #include "script/object_kinds.h"
 #include "ui/win32_object_windows.h"
 #include "ui/win32_screen_object.h"
@@ -16,16 +18,31 @@ constexpr int kNotHandled = 1;
 
 void releaseTextObject(void* owner) { delete static_cast<TextObject*>(owner); }
 
-SIZE textExtent(HDC dc, const char* text, size_t length) {
+// The first length bytes of the text, measured with the call of its encoding.
+SIZE textExtent(HDC dc, const char* text, size_t length, TextEncoding encoding) {
   SIZE size{0, 0};
-  GetTextExtentPoint32A(dc, text, static_cast<int>(length), &size);
+  if (encoding == TextEncoding::Utf8) {
+    std::wstring wide = wideFromUtf8(text, length);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  } else {
+    GetTextExtentPoint32A(dc, text, static_cast<int>(length), &size);
+  }
   return size;
+}
+
+void drawText(HDC dc, const TextBuffer& text) {
+  if (text.encoding() == TextEncoding::Utf8) {
+    std::wstring wide = wideFromUtf8(text.text(), text.length());
+    TextOutW(dc, 0, 0, wide.c_str(), static_cast<int>(wide.size()));
+  } else {
+    TextOutA(dc, 0, 0, text.text(), static_cast<int>(text.length()));
+  }
 }
 
 // The one-pixel caret bar in the text colour, after the first caret characters.
 void paintCaret(TextObject* object, HDC dc) {
   uint32_t caret = object->text.caret();
-  SIZE prefix = caret ? textExtent(dc, object->text.text(), caret) : SIZE{0, 0};
+  SIZE prefix = caret ? textExtent(dc, object->text.text(), caret, object->text.encoding()) : SIZE{0, 0};
   CaretBar bar = caretBar(caret, prefix.cx, prefix.cy, object->height);
   GdiObject<HBRUSH> brush(CreateSolidBrush(object->colour));
   GdiObject<HRGN> area(CreateRectRgn(bar.x, 0, bar.x + 1, bar.height));
@@ -44,8 +61,12 @@ int onKeyDown(TextObject* object, WPARAM wParam) {
   return outcome.result;
 }
 
+// Text windows are Unicode windows, so a character of any script arrives whole (a surrogate pair
+// in two messages) and is kept in the field's encoding.
 int onChar(TextObject* object, WPARAM wParam) {
-  EditOutcome outcome = object->text.character(static_cast<uint8_t>(wParam & 0xFF));
+  std::string bytes = typedBytes(static_cast<wchar_t>(wParam & 0xFFFF), object->pendingSurrogate, object->text.encoding());
+  if (bytes.empty()) return kHandled;
+  EditOutcome outcome = object->text.typed(bytes);
   applyOutcome(object, outcome);
   return outcome.result;
 }
@@ -57,8 +78,9 @@ int onLeftButtonDown(TextObject* object, LPARAM lParam) {
   HDC dc = objectSurfaceDC(object->window);
   ScopedSelectObject font(dc, object->font.get());
   const char* text = object->text.text();
-  object->text.setCaret(caretForClick(object->text.length(), x, [dc, text](size_t k) {
-    return static_cast<int>(textExtent(dc, text, k).cx);
+  TextEncoding encoding = object->text.encoding();
+  object->text.setCaret(caretForClick(object->text, x, [dc, text, encoding](size_t k) {
+    return static_cast<int>(textExtent(dc, text, k, encoding).cx);
   }));
   paintTextObject(object);
   return kNotHandled;
@@ -73,6 +95,7 @@ SharedFont shareFont(HFONT font) {
 
 TextObject* createTextObject(MessageSink& messages, HWND parent, int x, int y, int width, int height, SharedFont font,
                              COLORREF colour) {
+  // Made in the encoding of the lesson file that runs now, and kept in it.
   HWND window = createTextWindow(messages, parent, nullptr, WS_CHILD);
   if (!window) return nullptr;
   auto* object = new TextObject{};
@@ -84,6 +107,7 @@ TextObject* createTextObject(MessageSink& messages, HWND parent, int x, int y, i
   setRecordFlags(window, OF_SEE_THROUGH);
   object->font = std::move(font);
   object->colour = colour;
+  object->text.setEncoding(messages.textEncoding());
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER);
   ShowWindow(window, SW_SHOW);
   return object;
@@ -110,7 +134,7 @@ void paintTextObject(TextObject* object) {
     ScopedSelectObject font(dc, object->font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, object->colour);
-    TextOutA(dc, 0, 0, object->text.text(), static_cast<int>(object->text.length()));
+    drawText(dc, object->text);
     if (GetFocus() == window) paintCaret(object, dc);
   }
   InvalidateRect(window, nullptr, TRUE);

@@ -35,7 +35,8 @@ struct TextObject {
   SharedFont font;
   COLORREF colour = 0;
   HWND window = nullptr;
-  TextBuffer text;
+  TextBuffer text;  // in the encoding of the lesson file that made the object
+  wchar_t pendingSurrogate = 0;  // the first half of a character typed as two WM_CHAR messages
   uint16_t flags = 0;
   // What the message filter works on: for labels, the text that receives the clicked name.
   char* clickedNameTarget = nullptr;

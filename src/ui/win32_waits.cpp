@@ -38,7 +38,7 @@ UINT pumpAllButMouse() {
   static const UINT kRanges[2][2] = {{0, WM_MOUSEFIRST - 1}, {WM_MOUSELAST + 1, 0xFFFFFFFF}};
   MSG message;
   for (const auto& range : kRanges) {
-    while (PeekMessageA(&message, nullptr, range[0], range[1], PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, range[0], range[1], PM_REMOVE)) {
       if (message.message == WM_QUIT) {
         PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
         return WM_QUIT;
@@ -62,7 +62,7 @@ void waitForWake(HWND window) {
   object->wakeFlag = 0;
   MSG message;
   for (;;) {
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       blockUntilMessageOr(INFINITE);
       continue;
     }
@@ -83,7 +83,7 @@ void waitForWakeOrTimeout(HWND window, uint32_t durationMs, Host& clock) {
   object->wakeFlag = 0;
   for (;;) {
     MSG message;
-    bool taken = PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0;
+    bool taken = PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != 0;
     uint32_t remaining = remainingMs(clock, start, durationMs);
     if (remaining == 0) return;  // a message taken by this poll is dropped
     if (!taken) {

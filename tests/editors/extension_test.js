@@ -91,8 +91,9 @@ function checkProblemMatcher() {
   const manifest = JSON.parse(fs.readFileSync(path.join(extensionDir, 'package.json'), 'utf8'));
   const matcher = manifest.contributes.problemMatchers.find((m) => m.name === 'scnlint');
   assert.deepStrictEqual(matcher.fileLocation, ['relative', '${fileDirname}']);
-  // The player reads CR LF lines of single bytes; an editor's default LF would cut every line.
-  assert.deepStrictEqual(manifest.contributes.configurationDefaults['[scn]'], { 'files.eol': '\r\n', 'files.encoding': 'windows1252' });
+  // The player reads CR LF lines, in UTF-8 when a file is UTF-8; an editor's default LF would cut
+  // every line, and UTF-8 without a byte-order mark is what it reads for any language.
+  assert.deepStrictEqual(manifest.contributes.configurationDefaults['[scn]'], { 'files.eol': '\r\n', 'files.encoding': 'utf8' });
   const pattern = new RegExp(matcher.pattern.regexp);
   let findings = 0;
   for (const lesson of ['words', 'load', 'variables', 'numbers']) {

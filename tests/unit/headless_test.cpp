@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "headless/headless_files.h"
+#include "headless/headless_screen.h"
 #include "headless/headless_sound.h"
 #include "headless/headless_steps.h"
 #include "headless/headless_transcript.h"
@@ -36,6 +37,41 @@ const StepsCase kStepsCases[] = {
     {"type\n", "1: error: type needs the text to type"},
     {"click a\r\njump 3\r\n", "2: error: unknown step (jump); a step is answer, click, type, key or wait"},
 };
+
+// A type step (UTF-8) into a field of each encoding: what the field receives, a character at a time.
+TEST(HeadlessTypingTest, AFieldGetsEachTypedCharacterInItsOwnEncoding) {
+  struct Case {
+    std::string typed;
+    TextEncoding field;
+    std::vector<std::string> received;
+  } cases[] = {
+      {"Zo\xC3\xAB", TextEncoding::Utf8, {"Z", "o", "\xC3\xAB"}},
+      {"Zo\xC3\xAB", TextEncoding::Ansi, {"Z", "o", "\xEB"}},
+      {"\xCE\xA9!", TextEncoding::Ansi, {"?", "!"}},              // Windows-1252 has no omega
+      {"\xE2\x82\xAC", TextEncoding::Ansi, {"\x80"}},            // the euro sign has a byte there
+      {"\xEB", TextEncoding::Utf8, {"\xC3\xAB"}},                // a steps file in Windows-1252
+      {"\xEB", TextEncoding::Ansi, {"\xEB"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(typedCharacters(c.typed, c.field), c.received) << c.typed;
+}
+
+TEST(HeadlessTranscriptTest, IsUtf8WhateverTheLessonsEncoding) {
+  struct Sink : MessageSink {
+    void showMessage(const std::string&) override {}
+  } sink;
+  VirtualClock clock;
+  Transcript transcript(clock);
+  transcript.takeEncodingFrom(&sink);
+  sink.setTextEncoding(TextEncoding::Ansi);
+  transcript.addPlain("\xE9l\xE8ve");
+  sink.setTextEncoding(TextEncoding::Utf8);
+  transcript.addPlain("\xC3\xA9l\xC3\xA8ve");
+  // The variables at the end may come from files of either encoding.
+  transcript.addValueLine("\xE9t\xE9");
+  transcript.addValueLine("\xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(transcript.lines(), (std::vector<std::string>{"\xC3\xA9l\xC3\xA8ve", "\xC3\xA9l\xC3\xA8ve",
+                                                          "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"}));
+}
 
 TEST(HeadlessStepsTest, ReportsTheFirstBadLine) {
   for (const StepsCase& c : kStepsCases) {

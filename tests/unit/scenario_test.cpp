@@ -136,6 +136,34 @@ TEST_F(LoadScenario, IgnoresLinesPast3000WithAMessage) {
   EXPECT_EQ(host.messages[0], "Scenario file (big.scn) has more than 3000 lines; the lines after line 2999 are ignored");
 }
 
+// The encoding is decided per file as it is read and handed to the platform with the messages.
+TEST_F(LoadScenario, DecidesTheEncodingOfEachFileAndSkipsAByteOrderMark) {
+  struct Case {
+    std::string bytes;
+    TextEncoding encoding;
+    std::string firstLine;
+  } cases[] = {
+      {"\xEF\xBB\xBF:start\r\n", TextEncoding::Utf8, ":start"},
+      {"poke \"\xC3\xA9l\xC3\xA8ve\"\r\n", TextEncoding::Utf8, "poke \"\xC3\xA9l\xC3\xA8ve\""},
+      {"poke \"\xE9l\xE8ve\"\r\n", TextEncoding::Ansi, "poke \"\xE9l\xE8ve\""},
+      {"poke plain\r\n", TextEncoding::Ansi, "poke plain"},
+  };
+  for (const Case& c : cases) {
+    writeFile("lesson.scn", c.bytes);
+    ASSERT_TRUE(interpreter.loadScenario("lesson.scn"));
+    EXPECT_EQ(host.textEncoding(), c.encoding) << c.firstLine;
+    EXPECT_STREQ(interpreter.lines.at(0), c.firstLine.c_str());
+  }
+}
+
+TEST_F(LoadScenario, AReloadSkipsTheByteOrderMarkAndKeepsTheEncoding) {
+  writeFile("lesson.scn", "\xEF\xBB\xBF:top\r\npoke \xCE\xB1\r\n");
+  ReloadedText text = readForReload("lesson.scn");
+  ASSERT_EQ(text.problem, ReloadProblem::None);
+  EXPECT_EQ(text.encoding, TextEncoding::Utf8);
+  EXPECT_STREQ(text.lines.at(0), ":top");
+}
+
 TEST_F(LoadScenario, ExactlyFullTableWithFinalLineEndIsNotReported) {
   std::string bytes;
   for (int i = 0; i < kMaxLines; ++i) bytes += "# line\r\n";

@@ -76,6 +76,63 @@ TEST(TextBufferTest, The256thTypedCharacterIsDroppedAndNothingIsOverrun) {
   EXPECT_TRUE(buffer.character('Z').changed);
 }
 
+// "a", e acute, a hiragana and "z" in a UTF-8 field: the caret and the deleting keys take whole
+// characters, never a byte of one.
+TEST(TextBufferTest, AUtf8FieldStepsAndErasesWholeCharacters) {
+  struct Case {
+    uint32_t caret;
+    int key;
+    const char* after;
+    uint32_t caretAfter;
+  } cases[] = {
+      {6, KEY_LEFT, "a\xC3\xA9\xE3\x81\x82z", 3},
+      {3, KEY_LEFT, "a\xC3\xA9\xE3\x81\x82z", 1},
+      {1, KEY_RIGHT, "a\xC3\xA9\xE3\x81\x82z", 3},
+      {3, KEY_RIGHT, "a\xC3\xA9\xE3\x81\x82z", 6},
+      {6, KEY_BACKSPACE, "a\xC3\xA9z", 3},
+      {3, KEY_BACKSPACE, "a\xE3\x81\x82z", 1},
+      {1, KEY_DELETE, "a\xE3\x81\x82z", 1},
+      {3, KEY_DELETE, "a\xC3\xA9z", 3},
+  };
+  for (const Case& c : cases) {
+    TextBuffer buffer;
+    buffer.setEncoding(TextEncoding::Utf8);
+    buffer.setText("a\xC3\xA9\xE3\x81\x82z");
+    buffer.setCaret(c.caret);
+    buffer.key(c.key);
+    EXPECT_STREQ(buffer.text(), c.after) << c.caret << " " << c.key;
+    EXPECT_EQ(buffer.caret(), c.caretAfter) << c.caret << " " << c.key;
+  }
+}
+
+TEST(TextBufferTest, ATypedUtf8CharacterGoesInWholeOrNotAtAll) {
+  TextBuffer buffer;
+  buffer.setEncoding(TextEncoding::Utf8);
+  for (int i = 0; i < 254; ++i) buffer.character('a');
+  EXPECT_FALSE(buffer.typed("\xC3\xA9").changed);  // one byte of room: the character is dropped
+  EXPECT_EQ(buffer.length(), 254u);
+  EXPECT_TRUE(buffer.typed("b").changed);
+  buffer.key(KEY_HOME);
+  buffer.key(KEY_DELETE);
+  buffer.key(KEY_DELETE);
+  EXPECT_TRUE(buffer.typed("\xC3\xA9").changed);
+  EXPECT_EQ(std::string(buffer.text(), 3), "\xC3\xA9" "a");
+  EXPECT_EQ(buffer.caret(), 2u);
+}
+
+TEST(CaretTest, AClickInAUtf8FieldLandsBetweenWholeCharacters) {
+  TextBuffer buffer;
+  buffer.setEncoding(TextEncoding::Utf8);
+  buffer.setText("a\xC3\xA9z");
+  std::vector<size_t> asked;
+  auto prefix = [&](size_t k) {
+    asked.push_back(k);
+    return static_cast<int>(k) * 10;
+  };
+  EXPECT_EQ(caretForClick(buffer, 15, prefix), 3u);  // prefix 3 (a and e acute) is 30 wide
+  EXPECT_EQ(asked, (std::vector<size_t>{0, 1, 3}));  // never the middle of the e acute
+}
+
 TEST(TextBufferTest, ALongSetTextGetsABufferOfItsLengthPlusOne) {
   TextBuffer buffer;
   buffer.setText(std::string(300, 'q').c_str());

@@ -59,6 +59,33 @@ TEST(VariableTable, OverlongNamesAndValuesAreCutToTheirField) {
   EXPECT_STREQ(table.getVariable(longName.c_str()), "short");
 }
 
+// 253 x and a two-byte e acute: the e acute would end at byte 255, past the field.
+TEST(VariableTable, AValueOfAUtf8LessonIsCutBeforeACharacterThatWouldNotFitWhole) {
+  struct Case {
+    TextEncoding encoding;
+    size_t kept;
+  } cases[] = {{TextEncoding::Utf8, 253}, {TextEncoding::Ansi, 254}};
+  const std::string value = std::string(253, 'x') + "\xC3\xA9";
+  for (const Case& c : cases) {
+    FakeHost host;
+    host.setTextEncoding(c.encoding);
+    VariableTable table(host);
+    table.assign("v", value.c_str());
+    EXPECT_EQ(std::string(table.getVariable("v")), value.substr(0, c.kept));
+  }
+}
+
+TEST_F(ScenarioTest, ExpansionOfAUtf8LessonEndsBeforeACharacterThatWouldNotFitWhole) {
+  writeFile("index.scn", "# \xC3\xA9\r\n");
+  ASSERT_TRUE(interpreter.loadScenario("index.scn"));
+  interpreter.variables.assign("greek", "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4");
+  std::string text = std::string(247, 'x') + "$greek";
+  char slot[kArgumentSize];
+  copyText(slot, sizeof slot, text.c_str());
+  // alpha, beta and gamma end at byte 253; delta would need bytes 254 and 255 of 254.
+  EXPECT_EQ(interpreter.expandReferences(slot, "eval"), std::string(247, 'x') + "\xCE\xB1\xCE\xB2\xCE\xB3");
+}
+
 using Resolve = ScenarioTest;
 
 TEST_F(Resolve, ResolveArgumentRules) {

@@ -108,7 +108,7 @@ TEST(ReleaseZipWine, UnpackedLessonTestsPass) {
   std::string release = releaseFolder();
   if (release.empty()) GTEST_SKIP() << "VELLARO_RELEASE_DIR names no unpacked release (ctest sets it)";
   std::string demo = release + "\\lessons\\demo";
-  for (std::string lesson : {"pictures", "text", "sound", "timing", "playalong", "library", "debug"}) {
+  for (std::string lesson : {"pictures", "text", "sound", "timing", "playalong", "library", "debug", "languages"}) {
     std::string command = "\"" + release + "\\lessontest.exe\" --expect " + lesson + ".expected " + lesson + ".scn " +
                           lesson + ".steps";
     EXPECT_EQ(runTool(demo, command), 0) << lesson;

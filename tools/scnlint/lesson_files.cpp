@@ -36,6 +36,8 @@ bool readLessonText(const std::string& diskPath, LessonText& text) {
   if (!file) return false;
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   text = LessonText{};
+  text.encoding = encodingOfBytes(bytes);
+  text.highBytes = hasHighBytes(bytes.data(), bytes.size());
   size_t start = 0;
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     text.byteOrderMark = true;

@@ -5,11 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "base/text_encoding.h"
+
 namespace vellaro::lint {
 
 struct LessonText {
   std::vector<std::string> lines;  // split at LF, a CR before it removed; numbered from 1 by editors
   bool byteOrderMark = false;      // the file starts with EF BB BF (removed from the first line)
+  TextEncoding encoding = TextEncoding::Ansi;  // as the player decides it
+  bool highBytes = false;          // a byte of 0x80 or more: the encoding changes what is shown
   int firstBareLineFeed = 0;       // 1-based line ended by a LF without a CR before it, or 0
 };
 

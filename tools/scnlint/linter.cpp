@@ -135,9 +135,11 @@ void Linter::checkFile(int index) {
 void Linter::checkShape(int index) {
   const CheckedFile& file = files_[static_cast<size_t>(index)];
   line_ = 1;
-  if (file.text.byteOrderMark) {
-    report(true, "the file starts with a UTF-8 byte-order mark, which the player reads as part of the first line; "
-                 "save it without one");
+  // A file of plain ASCII reads the same either way, so only the others are named.
+  if (file.text.encoding == TextEncoding::Utf8) {
+    note(file.text.byteOrderMark ? "read as UTF-8 (it starts with a byte-order mark, which the player skips)" : "read as UTF-8");
+  } else if (file.text.highBytes) {
+    report(false, "read as Windows-1252; save it as UTF-8");
   }
   if (file.text.firstBareLineFeed > 0) {
     line_ = file.text.firstBareLineFeed;
@@ -242,6 +244,8 @@ std::vector<Finding> Linter::findings() const {
 
 void Linter::report(bool error, const std::string& message) { findings_.push_back({file_, line_, error, message}); }
 
+void Linter::note(const std::string& message) { findings_.push_back({file_, line_, false, message, true}); }
+
 std::string Linter::currentLabel() const {
   const std::vector<std::string>& lines = files_[static_cast<size_t>(file_)].text.lines;
   for (int i = line_ - 1; i >= 0; --i) {
@@ -304,8 +308,18 @@ void Linter::requireNumber(const std::string& item, const char* message) {
   if (!isNumber(text.c_str())) report(true, format("%s (%s)", message, text.c_str()));
 }
 
+// The player opens files by the bytes of their names in the ANSI code page, also from a UTF-8 file.
+void Linter::checkFileNameBytes(const std::string& name, const char* kind) {
+  if (files_[static_cast<size_t>(file_)].text.encoding != TextEncoding::Utf8) return;
+  if (!hasHighBytes(name.data(), name.size())) return;
+  report(false, format("%s file name %s is not plain ASCII; the player opens files by their bytes in the ANSI code page, "
+                       "so name the file in ASCII",
+                       kind, name.c_str()));
+}
+
 void Linter::requireFile(const std::string& item, const char* kind) {
   std::string name = withoutQuotes(item);
+  checkFileNameBytes(name, kind);
   if (name.empty() || name[0] == '$' || !baseDirKnown_) return;
   std::string path = inBaseDir(baseDir_, name);
   if (findLessonFile(root_, path).empty()) report(true, format("%s file %s does not exist", kind, path.c_str()));
@@ -323,6 +337,7 @@ void Linter::requireJumpTarget(const std::string& target, const char* word) {
 }
 
 void Linter::loadFile(const std::string& name, const std::string& label) {
+  checkFileNameBytes(name, "scenario");
   std::string path = inBaseDir(baseDir_, name);
   std::string diskPath = baseDirKnown_ ? findLessonFile(root_, path) : "?";
   // Coming back from the loaded file reads this file again, which sets base_dir to its folder.

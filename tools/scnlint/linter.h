@@ -16,6 +16,7 @@ struct Finding {
   int line;  // 1-based, as editors count
   bool error;
   std::string message;
+  bool note = false;  // information, neither error nor warning: it leaves the exit code alone
 };
 
 enum class EdgeKind { Jump, Call, Load, FallThrough };
@@ -53,6 +54,8 @@ class Linter {
 
   // Used while checking a line (linter_commands.cpp).
   void report(bool error, const std::string& message);
+  void note(const std::string& message);
+  void checkFileNameBytes(const std::string& name, const char* kind);
   void readsArgument(const std::string& item);
   void readsReferences(const std::string& text);
   void readsVariable(const std::string& name);

@@ -1,4 +1,4 @@
-// scnlint: checks a lesson before it is run. Reports "file:line: error|warning: message", one per
+// scnlint: checks a lesson before it is run. Reports "file:line: error|warning|note: message", one per
 // line; exit code 0 when clean, 1 for warnings only, 2 for errors. --graph prints the lesson's flow
 // as Graphviz DOT instead, and the findings go to standard error. --language prints the scenario
 // language (every word with its items, every message the player can show) as JSON.
@@ -40,10 +40,10 @@ int main(int argc, char** argv) {
   bool warnings = false;
   for (const vellaro::lint::Finding& finding : linter.findings()) {
     const std::string& file = linter.files()[static_cast<size_t>(finding.file)].shownPath;
-    std::fprintf(out, "%s:%d: %s: %s\n", file.c_str(), finding.line, finding.error ? "error" : "warning",
-                 finding.message.c_str());
+    const char* kind = finding.note ? "note" : finding.error ? "error" : "warning";
+    std::fprintf(out, "%s:%d: %s: %s\n", file.c_str(), finding.line, kind, finding.message.c_str());
     errors = errors || finding.error;
-    warnings = warnings || !finding.error;
+    warnings = warnings || (!finding.error && !finding.note);
   }
   if (graph) std::fputs(vellaro::lint::flowGraph(linter).c_str(), stdout);
   return errors ? 2 : warnings ? 1 : 0;
