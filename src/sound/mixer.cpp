@@ -20,17 +20,17 @@ const uint8_t* const kClaimed = &kClaimedMarker;
 
 size_t frameOf(uint64_t position) { return static_cast<size_t>(position >> 32); }
 
-const int16_t* weightsOf(uint64_t position) { return kInterpolationWeights[interpolationPhase(position)].w; }
+const int16_t* monoWeightsOf(uint64_t position) { return kMonoWeights[interpolationPhase(position)].w; }
 
 int32_t byteValue(const uint8_t* data, size_t index) { return (int32_t{data[index]} - 128) * 256; }
 
-// The weighted sum of four samples, stride samples apart, from the one at first; floored to a
-// sample.
+// The weighted sum of four samples, stride samples apart, from the one at first, as two floored
+// halves (interpolation.h).
 template <int32_t (*Value)(const uint8_t*, size_t)>
 int32_t interpolate(const uint8_t* first, size_t stride, const int16_t* w) {
-  int32_t sum = Value(first, 0) * w[0] + Value(first, stride) * w[1] + Value(first, 2 * stride) * w[2] +
-                Value(first, 3 * stride) * w[3];
-  return sum >> kWeightBits;
+  int32_t nearHalf = Value(first, 0) * w[0] + Value(first, stride) * w[1];
+  int32_t farHalf = Value(first, 2 * stride) * w[2] + Value(first, 3 * stride) * w[3];
+  return (nearHalf >> kWeightBits) + (farHalf >> kWeightBits);
 }
 
 // The frame before the one at position: where a voice's four frames begin.
@@ -48,7 +48,7 @@ struct MonoBytes {
   static constexpr size_t kFrameBytes = 1;
   using Frame = int32_t;
   static Frame read(const uint8_t* data, uint64_t position) {
-    return interpolate<byteValue>(frameBefore<kFrameBytes>(data, position), 1, weightsOf(position));
+    return interpolate<byteValue>(frameBefore<kFrameBytes>(data, position), 1, monoWeightsOf(position));
   }
   static Frame add(Frame a, Frame b) { return a + b; }
   static void addTo(int32_t* sums, Frame frame) { sums[0] += frame; }
@@ -63,7 +63,7 @@ struct StereoBytes {
   };
   static Frame read(const uint8_t* data, uint64_t position) {
     const uint8_t* first = frameBefore<kFrameBytes>(data, position);
-    const int16_t* w = weightsOf(position);
+    const int16_t* w = monoWeightsOf(position);
     return {interpolate<byteValue>(first, 2, w), interpolate<byteValue>(first + 1, 2, w)};
   }
   static Frame add(Frame a, Frame b) { return {a.left + b.left, a.right + b.right}; }
@@ -74,40 +74,38 @@ struct StereoBytes {
 };
 
 #if defined(__SSE2__)
-// 16-bit frames are weighed by multiply-adds: four mono samples are one 64-bit load, four stereo
-// frames one 128-bit load put in the order left x 4, right x 4. Each pair of products is summed in
-// 32 bits (at most 32768 x 20480 for Catmull-Rom weights), then the two pairs, then the shift
-// floors as interpolate() does, so both give the same samples.
+// 16-bit frames are weighed by multiply-adds, whose pairs of products are the two halves of a
+// voice's value. A frame holds the halves unfolded: voices add them as they are, and the output
+// frame folds them once. Four mono samples are one 64-bit load; four stereo frames one 128-bit
+// load, put in the order of the stereo weights by two shuffles.
 struct MonoWords {
   static constexpr size_t kStride = 1;
   static constexpr size_t kFrameBytes = 2;
-  using Frame = __m128i;
+  using Frame = __m128i;  // near half, far half
   static Frame read(const uint8_t* data, uint64_t position) {
     __m128i samples = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(frameBefore<kFrameBytes>(data, position)));
-    __m128i weights = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(weightsOf(position)));
-    __m128i pairs = _mm_madd_epi16(samples, weights);
-    return _mm_srai_epi32(_mm_add_epi32(pairs, _mm_srli_si128(pairs, 4)), kWeightBits);
+    __m128i weights = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(monoWeightsOf(position)));
+    return _mm_srai_epi32(_mm_madd_epi16(samples, weights), kWeightBits);
   }
   static Frame add(Frame a, Frame b) { return _mm_add_epi32(a, b); }
-  static void addTo(int32_t* sums, Frame frame) { sums[0] += _mm_cvtsi128_si32(frame); }
+  static void addTo(int32_t* sums, Frame frame) { sums[0] += _mm_cvtsi128_si32(_mm_add_epi32(frame, _mm_srli_si128(frame, 4))); }
 };
 
 struct StereoWords {
   static constexpr size_t kStride = 2;
   static constexpr size_t kFrameBytes = 4;
-  using Frame = __m128i;
+  using Frame = __m128i;  // near left, near right, far left, far right
   static Frame read(const uint8_t* data, uint64_t position) {
     __m128i frames = _mm_loadu_si128(reinterpret_cast<const __m128i*>(frameBefore<kFrameBytes>(data, position)));
-    __m128i halves = _mm_shufflehi_epi16(_mm_shufflelo_epi16(frames, _MM_SHUFFLE(3, 1, 2, 0)), _MM_SHUFFLE(3, 1, 2, 0));
-    __m128i sides = _mm_shuffle_epi32(halves, _MM_SHUFFLE(3, 1, 2, 0));  // left x 4, right x 4
-    __m128i weights = _mm_load_si128(reinterpret_cast<const __m128i*>(weightsOf(position)));
-    __m128i pairs = _mm_shuffle_epi32(_mm_madd_epi16(sides, weights), _MM_SHUFFLE(3, 1, 2, 0));
-    return _mm_srai_epi32(_mm_add_epi32(pairs, _mm_srli_si128(pairs, 8)), kWeightBits);
+    __m128i pairs = _mm_shufflehi_epi16(_mm_shufflelo_epi16(frames, _MM_SHUFFLE(3, 1, 2, 0)), _MM_SHUFFLE(3, 1, 2, 0));
+    __m128i weights = _mm_load_si128(reinterpret_cast<const __m128i*>(kStereoWeights[interpolationPhase(position)].w));
+    return _mm_srai_epi32(_mm_madd_epi16(pairs, weights), kWeightBits);
   }
   static Frame add(Frame a, Frame b) { return _mm_add_epi32(a, b); }
   static void addTo(int32_t* sums, Frame frame) {
     auto* at = reinterpret_cast<__m128i*>(sums);
-    _mm_storel_epi64(at, _mm_add_epi32(_mm_loadl_epi64(at), frame));
+    __m128i folded = _mm_add_epi32(frame, _mm_srli_si128(frame, 8));
+    _mm_storel_epi64(at, _mm_add_epi32(_mm_loadl_epi64(at), folded));
   }
 };
 #else
@@ -120,7 +118,7 @@ int32_t wordValue(const uint8_t* data, size_t index) {
 struct MonoWords : MonoBytes {
   static constexpr size_t kFrameBytes = 2;
   static Frame read(const uint8_t* data, uint64_t position) {
-    return interpolate<wordValue>(frameBefore<kFrameBytes>(data, position), 1, weightsOf(position));
+    return interpolate<wordValue>(frameBefore<kFrameBytes>(data, position), 1, monoWeightsOf(position));
   }
 };
 
@@ -128,7 +126,7 @@ struct StereoWords : StereoBytes {
   static constexpr size_t kFrameBytes = 4;
   static Frame read(const uint8_t* data, uint64_t position) {
     const uint8_t* first = frameBefore<kFrameBytes>(data, position);
-    const int16_t* w = weightsOf(position);
+    const int16_t* w = monoWeightsOf(position);
     return {interpolate<wordValue>(first, 2, w), interpolate<wordValue>(first + 2, 2, w)};
   }
 };

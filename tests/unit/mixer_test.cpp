@@ -89,28 +89,30 @@ TEST(PitchTable, TheOctavesOfNote24AreExact) {
   EXPECT_EQ(voiceStep(24, 4, 0), 0u);
 }
 
-// Each row must be the Catmull-Rom cubic at its phase within a rounding, sum to exactly 1 (a
-// constant sample stays that constant) and hold its four weights twice (the stereo loop reads
-// both halves).
+// Each row must be the Catmull-Rom cubic at its phase within a rounding and sum to exactly 1 (a
+// constant sample stays that constant); the stereo rows hold the same weights in the order
+// w0 w1 w0 w1 w2 w3 w2 w3.
 TEST(InterpolationWeights, AreTheCatmullRomCubicAtEachPhase) {
-  for (int phase = 0; phase <= kInterpolationPhases; ++phase) {
+  for (int phase = 0; phase < kInterpolationPhases; ++phase) {
     double t = static_cast<double>(phase) / kInterpolationPhases;
     const double cubic[4] = {-0.5 * t * t * t + t * t - 0.5 * t, 1.5 * t * t * t - 2.5 * t * t + 1,
                              -1.5 * t * t * t + 2 * t * t + 0.5 * t, 0.5 * t * t * t - 0.5 * t * t};
-    const int16_t* w = kInterpolationWeights[static_cast<size_t>(phase)].w;
+    const int16_t* w = kMonoWeights[static_cast<size_t>(phase)].w;
+    const int16_t* s = kStereoWeights[static_cast<size_t>(phase)].w;
     int sum = 0;
     for (int j = 0; j < 4; ++j) {
       EXPECT_NEAR(w[j], cubic[j] * 16384, 1.5) << "phase " << phase << ", weight " << j;
-      EXPECT_EQ(w[j], w[j + 4]) << "phase " << phase;
       sum += w[j];
     }
     EXPECT_EQ(sum, 16384) << "phase " << phase;
+    EXPECT_EQ((std::vector<int16_t>(s, s + 8)), (std::vector<int16_t>{w[0], w[1], w[0], w[1], w[2], w[3], w[2], w[3]}))
+        << "phase " << phase;
   }
   struct Case {
     uint64_t position;
     uint32_t phase;
-  } cases[] = {{0, 0}, {(5ull << 32) + (1u << 22) - 1, 0}, {(5ull << 32) + (1u << 22), 1},
-               {0x80000000u, 256}, {0xFFFFFFFFu, 512}};
+  } cases[] = {{0, 0}, {(5ull << 32) + (1u << 23) - 1, 0}, {(5ull << 32) + (1u << 23), 1},
+               {0x80000000u, 256}, {0xFFFFFFFFu, 511}};
   for (const Case& c : cases) EXPECT_EQ(interpolationPhase(c.position), c.phase) << c.position;
 }
 
@@ -120,10 +122,11 @@ TEST(Mixer, WritesZerosWithNoActiveVoice) {
   EXPECT_TRUE(mixer.isSilent());
 }
 
-// Sample frame k holds 100 (k + 1), a straight line, so linear interpolation at a quarter frame
-// gives a whole number: output frame i at position x = i * step / 4 frames is 100 + 100 x, then
-// silence. Guards against an off-by-one in the position, the rate rule, the interpolation or the
-// 100-frame tail.
+// Sample frame k holds 128 (k + 1), a straight line through the silence before frame 0. The cubic
+// keeps a straight line straight, and at quarter frames every weight is a multiple of 128, so each
+// half of the weighted sum is whole: output frame i at position x = i * step / 4 frames is exactly
+// 128 + 128 x, then silence. Guards against an off-by-one in the position, the rate rule, the
+// interpolation's frames or the 100-frame tail.
 struct RateCase {
   const char* name;
   uint16_t note;
@@ -138,22 +141,22 @@ class RateTest : public ::testing::TestWithParam<RateCase> {};
 TEST_P(RateTest, PlaysTheSampleAtThePositionsOfItsRate) {
   const RateCase& c = GetParam();
   std::vector<int16_t> samples(c.frames);
-  for (size_t k = 0; k < c.frames; ++k) samples[k] = static_cast<int16_t>(100 * (k + 1));
+  for (size_t k = 0; k < c.frames; ++k) samples[k] = static_cast<int16_t>(128 * (k + 1));
   Mixer mixer;
   ASSERT_EQ(mixer.startVoice(mono16(samples, c.speedFactor), c.note, 88, 127), 1);
   EXPECT_FALSE(mixer.isSilent());
   std::vector<int16_t> expected(c.played + 10, 0);
-  for (size_t i = 0; i < c.played; ++i) expected[i] = static_cast<int16_t>(100 + 25 * i * c.step);
+  for (size_t i = 0; i < c.played; ++i) expected[i] = static_cast<int16_t>(128 + 32 * i * c.step);
   EXPECT_EQ(monoOut(mix(mixer, static_cast<uint32_t>(c.played + 10))), expected) << c.name;
   EXPECT_TRUE(mixer.isSilent()) << c.name;  // the mixer freed it at its end
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, RateTest,
-                         ::testing::Values(RateCase{"44100 Hz at note 24: each frame once", 24, 4, 300, 4, 200},
-                                           RateCase{"note 36: every second frame", 36, 4, 300, 8, 100},
-                                           RateCase{"note 12: each frame and the midpoint after it", 12, 4, 300, 2, 400},
-                                           RateCase{"22050 Hz at note 24: frames and midpoints", 24, 2, 300, 2, 400},
-                                           RateCase{"22050 Hz at note 36: each frame once", 36, 2, 300, 4, 200},
+                         ::testing::Values(RateCase{"44100 Hz at note 24: each frame once", 24, 4, 250, 4, 150},
+                                           RateCase{"note 36: every second frame", 36, 4, 250, 8, 75},
+                                           RateCase{"note 12: each frame and the midpoint after it", 12, 4, 250, 2, 300},
+                                           RateCase{"22050 Hz at note 24: frames and midpoints", 24, 2, 250, 2, 300},
+                                           RateCase{"22050 Hz at note 36: each frame once", 36, 2, 250, 4, 150},
                                            RateCase{"11025 Hz at note 24: quarter frames", 24, 1, 110, 1, 40},
                                            RateCase{"below 11025 Hz: as slow as 11025", 24, 0, 103, 1, 12}));
 
@@ -433,8 +436,8 @@ TEST(WriteAhead, BytesAreMillisecondsAt176400BytesASecond) {
 
 // The whole rule of one voice written out plainly: output frame c reads the sample at position
 // c * step (frames << 32) and weighs frames k - 1 to k + 2 around k = c * step >> 32 by the row of
-// the position's phase, with silence before the first frame. For comparing the mixer's stepped,
-// grouped and cut-up loops with it.
+// the fraction's top 9 bits, in two floored halves, with silence before the first frame. For
+// comparing the mixer's stepped, grouped and cut-up loops with it.
 class ReferenceVoice {
  public:
   ReferenceVoice(const SampleView& sample, uint16_t note)
@@ -448,17 +451,19 @@ class ReferenceVoice {
         ended_ = true;
         break;
       }
-      const int16_t* w = kInterpolationWeights[((position & 0xFFFFFFFFu) + (1u << 22)) >> 23].w;
+      const int16_t* w = kMonoWeights[(position & 0xFFFFFFFFu) / (1u << 23)].w;
       for (int side = 0; side < 2; ++side) {
-        int64_t sum = 0;
-        for (int j = 0; j < 4; ++j) sum += sampleAt(k - 1 + j, side) * w[j];
-        sums[2 * f + side] += static_cast<int32_t>(sum >= 0 ? sum / 16384 : -((-sum + 16383) / 16384));
+        int64_t nearHalf = sampleAt(k - 1, side) * w[0] + sampleAt(k, side) * w[1];
+        int64_t farHalf = sampleAt(k + 1, side) * w[2] + sampleAt(k + 2, side) * w[3];
+        sums[2 * f + side] += static_cast<int32_t>(floorDivide(nearHalf) + floorDivide(farHalf));
       }
       ++counter_;
     }
   }
 
  private:
+  static int64_t floorDivide(int64_t sum) { return sum >= 0 ? sum / 16384 : -((-sum + 16383) / 16384); }
+
   int64_t sampleAt(int64_t frame, int side) const {
     if (frame < 0) return 0;
     size_t index = sample_.channels == 1 ? static_cast<size_t>(frame) : 2 * static_cast<size_t>(frame) + side;
