@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "sound/interpolation.h"
 #include "sound/pitch_table.h"
 
 namespace vellaro {
@@ -17,168 +18,138 @@ namespace {
 const uint8_t kClaimedMarker = 0;
 const uint8_t* const kClaimed = &kClaimedMarker;
 
-struct VoiceParams {
-  const uint8_t* data;
-  uint32_t end;
-  uint32_t pitch;
-  uint32_t pitchBase;
-  uint32_t speed;
-};
+size_t frameOf(uint64_t position) { return static_cast<size_t>(position >> 32); }
 
-// Sums are kept modulo 2^16: the output stores only the low 16 bits of each sum, and those do not
-// depend on the order of the additions nor on the width of the sums in between.
-uint16_t byteValue(const uint8_t* data, size_t index) { return static_cast<uint16_t>((int32_t{data[index]} - 128) * 256); }
+const int16_t* monoWeightsOf(uint64_t position) { return kMonoWeights[interpolationPhase(position)].w; }
 
-uint16_t wordValue(const uint8_t* data, size_t index) {
-  uint16_t value;
-  std::memcpy(&value, data + 2 * index, sizeof value);  // sample data is little-endian, as is x86
-  return value;
+int32_t byteValue(const uint8_t* data, size_t index) { return (int32_t{data[index]} - 128) * 256; }
+
+// The weighted sum of four samples, stride samples apart, from the one at first, as two floored
+// halves (interpolation.h).
+template <int32_t (*Value)(const uint8_t*, size_t)>
+int32_t interpolate(const uint8_t* first, size_t stride, const int16_t* w) {
+  int32_t nearHalf = Value(first, 0) * w[0] + Value(first, stride) * w[1];
+  int32_t farHalf = Value(first, 2 * stride) * w[2] + Value(first, 3 * stride) * w[3];
+  return (nearHalf >> kWeightBits) + (farHalf >> kWeightBits);
 }
 
-// The sample layouts. For each: Frame, a sample frame's value (mono: one value for both channels)
-// or a sum of several; read, the frame at a position; add, the sum of two; addTo, adding one to the
-// sums of an output frame; kStride, the sums per output frame.
+// The frame before the one at position: where a voice's four frames begin.
+template <size_t kFrameBytes>
+const uint8_t* frameBefore(const uint8_t* data, uint64_t position) {
+  return data + kFrameBytes * frameOf(position) - kFrameBytes;
+}
+
+// The sample layouts. For each: Frame, a voice's value at a position (mono: one value for both
+// channels) or a sum of several; read, the value at a position, interpolated from the frame before
+// it to the second after it; add, the sum of two; addTo, adding one to the sums of an output
+// frame; kStride, the sums per output frame; kFrameBytes, the bytes of a sample frame.
 struct MonoBytes {
   static constexpr size_t kStride = 1;
-  using Frame = uint32_t;
-  static Frame read(const uint8_t* data, size_t pos) { return byteValue(data, pos); }
+  static constexpr size_t kFrameBytes = 1;
+  using Frame = int32_t;
+  static Frame read(const uint8_t* data, uint64_t position) {
+    return interpolate<byteValue>(frameBefore<kFrameBytes>(data, position), 1, monoWeightsOf(position));
+  }
   static Frame add(Frame a, Frame b) { return a + b; }
-  static void addTo(uint16_t* sums, Frame frame) { sums[0] = static_cast<uint16_t>(sums[0] + frame); }
-};
-
-struct MonoWords : MonoBytes {
-  static Frame read(const uint8_t* data, size_t pos) { return wordValue(data, pos); }
+  static void addTo(int32_t* sums, Frame frame) { sums[0] += frame; }
 };
 
 struct StereoBytes {
   static constexpr size_t kStride = 2;
+  static constexpr size_t kFrameBytes = 2;
   struct Frame {
-    uint32_t left;
-    uint32_t right;
+    int32_t left;
+    int32_t right;
   };
-  static Frame read(const uint8_t* data, size_t pos) {
-    return {byteValue(data, 2 * pos), byteValue(data, 2 * pos + 1)};
+  static Frame read(const uint8_t* data, uint64_t position) {
+    const uint8_t* first = frameBefore<kFrameBytes>(data, position);
+    const int16_t* w = monoWeightsOf(position);
+    return {interpolate<byteValue>(first, 2, w), interpolate<byteValue>(first + 1, 2, w)};
   }
   static Frame add(Frame a, Frame b) { return {a.left + b.left, a.right + b.right}; }
-  static void addTo(uint16_t* sums, Frame frame) {
-    sums[0] = static_cast<uint16_t>(sums[0] + frame.left);
-    sums[1] = static_cast<uint16_t>(sums[1] + frame.right);
+  static void addTo(int32_t* sums, Frame frame) {
+    sums[0] += frame.left;
+    sums[1] += frame.right;
   }
 };
 
 #if defined(__SSE2__)
-// A 16-bit stereo frame has the layout of its two sums: one 32-bit load and a 16-bit vector
-// addition (which wraps modulo 2^16 like the sums) add both channels.
+// 16-bit frames are weighed by multiply-adds, whose pairs of products are the two halves of a
+// voice's value. A frame holds the halves unfolded: voices add them as they are, and the output
+// frame folds them once. Four mono samples are one 64-bit load; four stereo frames one 128-bit
+// load, put in the order of the stereo weights by two shuffles.
+struct MonoWords {
+  static constexpr size_t kStride = 1;
+  static constexpr size_t kFrameBytes = 2;
+  using Frame = __m128i;  // near half, far half
+  static Frame read(const uint8_t* data, uint64_t position) {
+    __m128i samples = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(frameBefore<kFrameBytes>(data, position)));
+    __m128i weights = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(monoWeightsOf(position)));
+    return _mm_srai_epi32(_mm_madd_epi16(samples, weights), kWeightBits);
+  }
+  static Frame add(Frame a, Frame b) { return _mm_add_epi32(a, b); }
+  static void addTo(int32_t* sums, Frame frame) { sums[0] += _mm_cvtsi128_si32(_mm_add_epi32(frame, _mm_srli_si128(frame, 4))); }
+};
+
 struct StereoWords {
   static constexpr size_t kStride = 2;
-  using Frame = __m128i;
-  static Frame load32(const void* bytes) {
-    int32_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return _mm_cvtsi32_si128(value);
+  static constexpr size_t kFrameBytes = 4;
+  using Frame = __m128i;  // near left, near right, far left, far right
+  static Frame read(const uint8_t* data, uint64_t position) {
+    __m128i frames = _mm_loadu_si128(reinterpret_cast<const __m128i*>(frameBefore<kFrameBytes>(data, position)));
+    __m128i pairs = _mm_shufflehi_epi16(_mm_shufflelo_epi16(frames, _MM_SHUFFLE(3, 1, 2, 0)), _MM_SHUFFLE(3, 1, 2, 0));
+    __m128i weights = _mm_load_si128(reinterpret_cast<const __m128i*>(kStereoWeights[interpolationPhase(position)].w));
+    return _mm_srai_epi32(_mm_madd_epi16(pairs, weights), kWeightBits);
   }
-  static Frame read(const uint8_t* data, size_t pos) { return load32(data + 4 * pos); }
-  static Frame add(Frame a, Frame b) { return _mm_add_epi16(a, b); }
-  static void addTo(uint16_t* sums, Frame frame) {
-    int32_t value = _mm_cvtsi128_si32(add(load32(sums), frame));
-    std::memcpy(sums, &value, sizeof value);
+  static Frame add(Frame a, Frame b) { return _mm_add_epi32(a, b); }
+  static void addTo(int32_t* sums, Frame frame) {
+    auto* at = reinterpret_cast<__m128i*>(sums);
+    __m128i folded = _mm_add_epi32(frame, _mm_srli_si128(frame, 8));
+    _mm_storel_epi64(at, _mm_add_epi32(_mm_loadl_epi64(at), folded));
   }
 };
 #else
+int32_t wordValue(const uint8_t* data, size_t index) {
+  int16_t value;
+  std::memcpy(&value, data + 2 * index, sizeof value);  // sample data is little-endian
+  return value;
+}
+
+struct MonoWords : MonoBytes {
+  static constexpr size_t kFrameBytes = 2;
+  static Frame read(const uint8_t* data, uint64_t position) {
+    return interpolate<wordValue>(frameBefore<kFrameBytes>(data, position), 1, monoWeightsOf(position));
+  }
+};
+
 struct StereoWords : StereoBytes {
-  static Frame read(const uint8_t* data, size_t pos) {
-    return {wordValue(data, 2 * pos), wordValue(data, 2 * pos + 1)};
+  static constexpr size_t kFrameBytes = 4;
+  static Frame read(const uint8_t* data, uint64_t position) {
+    const uint8_t* first = frameBefore<kFrameBytes>(data, position);
+    const int16_t* w = monoWeightsOf(position);
+    return {interpolate<wordValue>(first, 2, w), interpolate<wordValue>(first + 2, 2, w)};
   }
 };
 #endif
 
+// The frames of a voice that lie before its second sample frame, where the interpolation wants a
+// frame before the first: the sample is read as if silence came before it.
 template <class Format>
-void addFrame(const uint8_t* data, uint32_t pos, uint16_t* sums, size_t f) {
-  Format::addTo(sums + Format::kStride * f, Format::read(data, pos));
-}
-
-// The sample frame that output frame counter of a voice plays: all of it modulo 2^32, as the
-// position rule wants it.
-uint32_t positionOf(const VoiceParams& p, uint32_t counter) {
-  uint32_t product = counter * p.pitch;
-  uint32_t scaled = p.pitchBase == 128 ? product >> 7 : product / p.pitchBase;
-  return scaled * p.speed / 4;
-}
-
-// Adds one voice's frames to the sums, frame by frame with the whole position rule, and returns
-// its new counter; ended tells that the voice reached its end frame, which it does not play and
-// does not count.
-template <class Format>
-uint32_t addVoiceExactly(const VoiceParams& p, uint32_t counter, uint16_t* sums, uint32_t frames, bool& ended) {
-  for (uint32_t f = 0; f < frames; ++f) {
-    uint32_t pos = positionOf(p, counter);
-    if (pos >= p.end) {
-      ended = true;
-      return counter;
-    }
-    addFrame<Format>(p.data, pos, sums, f);
-    ++counter;
+void addLeadFrames(const uint8_t* data, uint64_t position, uint64_t step, int32_t* sums, uint32_t frames,
+                   uint8_t silence) {
+  uint8_t window[4 * Format::kFrameBytes];
+  std::memset(window, silence, Format::kFrameBytes);
+  std::memcpy(window + Format::kFrameBytes, data, 3 * Format::kFrameBytes);
+  for (uint32_t f = 0; f < frames; ++f, position += step) {
+    Format::addTo(sums + Format::kStride * f, Format::read(window + Format::kFrameBytes, position));
   }
-  return counter;
-}
-
-// The frames of this tick that a voice plays before its end, when the rule can be stepped without
-// a division: pitch base 128 and no product of the rule wrapping within the tick. Positions then
-// never fall, so the first end frame is found by bisection. False when the exact loop must run.
-bool framesBeforeEnd(const VoiceParams& p, uint32_t counter, uint32_t frames, uint32_t& playable) {
-  uint64_t lastProduct = (uint64_t{counter} + frames) * p.pitch;
-  if (p.pitchBase != 128 || lastProduct > UINT32_MAX || (lastProduct >> 7) * p.speed > UINT32_MAX) return false;
-  uint32_t low = 0;
-  uint32_t high = frames;  // the answer lies in [low, high]
-  while (low < high) {
-    uint32_t middle = low + (high - low) / 2;
-    if (positionOf(p, counter + middle) >= p.end) {
-      high = middle;
-    } else {
-      low = middle + 1;
-    }
-  }
-  playable = low;
-  return true;
-}
-
-// The shift that stands for the rule's ">> 7, * speed, / 4" at speeds 1, 2 and 4 (11025, 22050
-// and 44100 Hz) while the multiplication cannot wrap: the three floors of a power of two make one.
-// -1 for the other speeds.
-int shiftForSpeed(uint32_t speed) {
-  switch (speed) {
-    case 1: return 9;
-    case 2: return 8;
-    case 4: return 7;
-    default: return -1;
-  }
-}
-
-// The frames a voice plays before its end at a speed without a shift, with the product stepped by
-// one addition per frame instead of a multiplication.
-template <class Format>
-void addFramesMultiplied(const VoiceParams& p, uint32_t counter, uint16_t* sums, uint32_t frames) {
-  uint32_t product = counter * p.pitch;
-  for (size_t f = 0; f < frames; ++f, product += p.pitch) {
-    addFrame<Format>(p.data, ((product >> 7) * p.speed) >> 2, sums, f);
-  }
-}
-
-// A voice that no lane can play: the exact loop, or the multiplied one.
-template <class Format>
-uint32_t addVoiceAlone(const VoiceParams& p, uint32_t counter, uint16_t* sums, uint32_t frames, bool& ended) {
-  uint32_t playable = 0;
-  if (!framesBeforeEnd(p, counter, frames, playable)) return addVoiceExactly<Format>(p, counter, sums, frames, ended);
-  addFramesMultiplied<Format>(p, counter, sums, playable);
-  ended = playable < frames;
-  return counter + playable;
 }
 
 // The hot loop: N lanes of one layout at once, so that the sums of an output frame are read and
-// written once for N voices instead of N times. The position's upper half is the sample frame.
-// The lanes advance by the frames played.
+// written once for N voices instead of N times. The position's upper half is the sample frame,
+// its lower half the fraction towards the next. The lanes advance by the frames played.
 template <class Format, int N>
-void addLanes(MixLane* lanes, uint16_t* sums, uint32_t frames) {
+void addLanes(MixLane* lanes, int32_t* sums, uint32_t frames) {
   const uint8_t* data[N];
   uint64_t position[N];
   uint64_t step[N];
@@ -190,10 +161,10 @@ void addLanes(MixLane* lanes, uint16_t* sums, uint32_t frames) {
   // Four frames per pass: the loop's own test and jump cost less per frame.
 #pragma GCC unroll 4
   for (size_t f = 0; f < frames; ++f) {
-    typename Format::Frame total = Format::read(data[0], position[0] >> 32);
+    typename Format::Frame total = Format::read(data[0], position[0]);
     position[0] += step[0];
     for (int n = 1; n < N; ++n) {
-      total = Format::add(total, Format::read(data[n], position[n] >> 32));
+      total = Format::add(total, Format::read(data[n], position[n]));
       position[n] += step[n];
     }
     Format::addTo(sums + Format::kStride * f, total);
@@ -207,7 +178,7 @@ void addLanes(MixLane* lanes, uint16_t* sums, uint32_t frames) {
 // N lanes play together the frames of the tick that all of them play; a lane that plays on beyond
 // plays the rest alone.
 template <class Format, int N>
-void addGroup(MixLane* lanes, uint16_t* sums, uint32_t length) {
+void addGroup(MixLane* lanes, int32_t* sums, uint32_t length) {
   uint32_t common = length;
   for (int n = 0; n < N; ++n) common = std::min(common, lanes[n].frames);
   addLanes<Format, N>(lanes, sums, common);
@@ -220,7 +191,7 @@ void addGroup(MixLane* lanes, uint16_t* sums, uint32_t length) {
 
 // Mixes length frames of every lane into sums.
 template <class Format>
-void addAllLanes(MixLane* lanes, int count, uint16_t* sums, uint32_t length) {
+void addAllLanes(MixLane* lanes, int count, int32_t* sums, uint32_t length) {
   int first = 0;
   for (; count - first >= 4; first += 4) addGroup<Format, 4>(lanes + first, sums, length);
   switch (count - first) {
@@ -229,6 +200,15 @@ void addAllLanes(MixLane* lanes, int count, uint16_t* sums, uint32_t length) {
     case 1: return addGroup<Format, 1>(lanes + first, sums, length);
     default: return;
   }
+}
+
+// A voice whose first frames of this tick lie before its second sample frame: those frames from a
+// window that puts silence before the sample, the rest alone, as a lane would play them.
+template <class Format>
+void addVoiceStart(const MixLane& lane, uint32_t lead, int32_t* sums, uint8_t silence) {
+  addLeadFrames<Format>(lane.data, lane.position, lane.step, sums, lead, silence);
+  MixLane rest{lane.data, lane.position + lead * lane.step, lane.step, lane.frames - lead};
+  if (rest.frames > 0) addLanes<Format, 1>(&rest, sums + Format::kStride * lead, rest.frames);
 }
 
 // Orders lanes by sample and position, so that the voices that read the same stretch of a sample
@@ -252,22 +232,30 @@ uint32_t playableFrames(const SampleView& sample) {
   return static_cast<uint32_t>(std::min<size_t>(frames - kTailFrames, UINT32_MAX));
 }
 
-// positionOf(c) >= end means floor(c * pitch / pitchBase) * speed >= 4 * end, that is
-// c * pitch >= ceil(4 * end / speed) * pitchBase.
+// The table's step is sample frames << 16 at the output rate; a sample of SpeedFactor s (its rate
+// / 11025) is read s / 4 times as fast, and the pitch base scales it by 128 / base. Together
+// << (32 - 16) * s / 4 * 128 / base = << 21 * s / base: exact for the rates the bank keeps
+// (11025, 22050 and 44100 Hz) at base 128.
+uint64_t voiceStep(uint16_t note, uint8_t speedFactor, uint16_t pitchBase) {
+  if (note >= kPitchTableSize || pitchBase == 0) return 0;
+  uint64_t speed = speedFactor ? speedFactor : 1;  // below 11025 Hz: as slow as 11025
+  return (uint64_t{kPitchTable[note]} * speed << 21) / pitchBase;
+}
+
+// The voice ends at the first output frame whose position reaches end << 32.
 uint32_t voiceFrames(const SampleView& sample, uint16_t note) {
   uint64_t end = playableFrames(sample);
-  if (end == 0 || note >= kPitchTableSize || sample.pitchBase == 0) return 0;
-  uint64_t speed = sample.speedFactor ? sample.speedFactor : 1;
-  uint64_t pitch = kPitchTable[note];
-  uint64_t scaled = (4 * end + speed - 1) / speed;
-  uint64_t frames = (scaled * sample.pitchBase + pitch - 1) / pitch;
+  uint64_t step = voiceStep(note, sample.speedFactor, sample.pitchBase);
+  if (end == 0 || step == 0) return 0;
+  uint64_t frames = ((end << 32) - 1) / step + 1;
   return static_cast<uint32_t>(std::min<uint64_t>(frames, UINT32_MAX));
 }
 
 Mixer::Mixer() : sums_(2 * size_t{kMixBufferFrames}, 0), monoSums_(kMixBufferFrames, 0) {}
 
 int Mixer::startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint8_t /*velocity*/) {
-  if (!sample.data || note >= kPitchTableSize || sample.pitchBase == 0) return 0;
+  uint64_t step = voiceStep(note, sample.speedFactor, sample.pitchBase);
+  if (!sample.data || step == 0) return 0;
   uint32_t end = playableFrames(sample);
   if (end == 0) return 0;
   for (Voice& voice : voices_) {
@@ -276,13 +264,10 @@ int Mixer::startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uin
     voice.serial.fetch_add(1, std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_release);
     voice.end.store(end, std::memory_order_relaxed);
-    voice.pitch.store(kPitchTable[note], std::memory_order_relaxed);
+    voice.step.store(step, std::memory_order_relaxed);
+    voice.note.store(note, std::memory_order_relaxed);
     voice.tag.store(tag, std::memory_order_relaxed);
-    voice.pitchBase.store(sample.pitchBase, std::memory_order_relaxed);
-    voice.channels.store(sample.channels, std::memory_order_relaxed);
-    voice.bitsFactor.store(sample.bitsFactor, std::memory_order_relaxed);
-    // Rates below 11025 Hz would never advance and never end: they play at the slowest step.
-    voice.speedFactor.store(sample.speedFactor ? sample.speedFactor : 1, std::memory_order_relaxed);
+    voice.layout.store(layoutOf(sample.channels == 1, sample.bitsFactor == 1), std::memory_order_relaxed);
     voice.data.store(sample.data, std::memory_order_release);  // now the mixer sees it
     return 1;
   }
@@ -294,7 +279,7 @@ int Mixer::stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) {
   for (Voice& voice : voices_) {
     const uint8_t* data = voice.data.load(std::memory_order_acquire);
     if (data != sample.data || voice.tag.load(std::memory_order_relaxed) != tag ||
-        voice.pitch.load(std::memory_order_relaxed) != kPitchTable[note]) {
+        voice.note.load(std::memory_order_relaxed) != note) {
       continue;
     }
     voice.data.compare_exchange_strong(data, nullptr, std::memory_order_relaxed);
@@ -329,14 +314,20 @@ void Mixer::mixFrames(int16_t* out, uint32_t frames) {
   for (int layout = 0; layout < kLayoutCount; ++layout) groupNeighbours(lanes_[layout].data(), laneCounts_[layout]);
   // Each group of lanes plays the whole tick before the next group starts: a few streams through
   // the sample data at a time, which the processor's prefetcher follows, while the tick's sums
-  // (12 KB) stay in the first-level cache. Sixty streams read side by side, span by span, outrun
-  // the prefetcher and wait for memory.
+  // (37 KB) stay in the near caches. Sixty streams read side by side, span by span, outrun the
+  // prefetcher and wait for memory.
   mixLanes(frames);
   for (int i = 0; i < count; ++i) finishVoice(tickVoices_[i]);
-  // No clipping and no scaling: the low 16 bits of each sum are stored, so loud sums wrap around.
+  storeClamped(out, frames);
+}
+
+// The sums are whole 32-bit integers (60 voices cannot overflow them); each output sample is its
+// sum held at the rails of 16 bits, so loud chords flatten instead of wrapping to the other sign.
+void Mixer::storeClamped(int16_t* out, uint32_t frames) const {
   for (size_t f = 0; f < frames; ++f) {
-    out[2 * f] = static_cast<int16_t>(static_cast<uint16_t>(sums_[2 * f] + monoSums_[f]));
-    out[2 * f + 1] = static_cast<int16_t>(static_cast<uint16_t>(sums_[2 * f + 1] + monoSums_[f]));
+    int32_t mono = monoSums_[f];
+    out[2 * f] = static_cast<int16_t>(std::clamp<int32_t>(sums_[2 * f] + mono, INT16_MIN, INT16_MAX));
+    out[2 * f + 1] = static_cast<int16_t>(std::clamp<int32_t>(sums_[2 * f + 1] + mono, INT16_MIN, INT16_MAX));
   }
 }
 
@@ -352,58 +343,51 @@ int Mixer::collectVoices() {
     uint32_t serial = voice.serial.load(std::memory_order_acquire);
     const uint8_t* data = voice.data.load(std::memory_order_acquire);
     if (!data || data == kClaimed) continue;
-    TickVoice tick{data, voice.end.load(std::memory_order_relaxed), voice.pitch.load(std::memory_order_relaxed),
-                   voice.pitchBase.load(std::memory_order_relaxed), voice.speedFactor.load(std::memory_order_relaxed),
-                   layoutOf(voice.channels.load(std::memory_order_relaxed) == 1,
-                            voice.bitsFactor.load(std::memory_order_relaxed) == 1),
-                   false, index, 0};
+    TickVoice tick{data, voice.end.load(std::memory_order_relaxed), voice.step.load(std::memory_order_relaxed),
+                   voice.layout.load(std::memory_order_relaxed), false, index, 0};
     std::atomic_thread_fence(std::memory_order_acquire);
     // Restarted by another thread while its fields were read: it is picked up at the next tick.
     if (voice.serial.load(std::memory_order_relaxed) != serial) continue;
     Progress& progress = progress_[index];
     if (progress.serial != serial) progress = Progress{serial, 0};
-    tick.counter = progress.counter;
+    tick.position = progress.position;
     tickVoices_[count++] = tick;
   }
   return count;
 }
 
-// A voice of pitch base 128 at speed 1, 2 or 4 whose product does not wrap within the tick plays
-// from a lane, which mixLanes mixes with the others of its group; any other voice is mixed at
-// once, alone.
+// Every voice plays from a lane: the frames of this tick before its position reaches its end. A
+// voice that reaches it just as the tick ends is freed by the next tick, which plays none of it
+// (voiceFrames counts on that); its position is held at the end meanwhile. A voice that starts
+// inside its first sample frame is mixed at once instead, with silence before the sample.
 void Mixer::planVoice(TickVoice& voice, uint32_t frames) {
-  VoiceParams p{voice.data, voice.end, voice.pitch, voice.pitchBase, voice.speed};
-  uint32_t playable = 0;
-  int shift = shiftForSpeed(p.speed);
-  int& lanes = laneCounts_[voice.layout];
-  if (shift < 0 || lanes >= kVoiceCount || !framesBeforeEnd(p, voice.counter, frames, playable)) {
-    mixAlone(voice, frames);
-    return;
+  constexpr uint64_t kOneFrame = uint64_t{1} << 32;
+  uint64_t endPosition = uint64_t{voice.end} << 32;
+  uint64_t untilEnd = voice.position < endPosition ? (endPosition - voice.position - 1) / voice.step + 1 : 0;
+  auto playable = static_cast<uint32_t>(std::min<uint64_t>(untilEnd, frames));
+  MixLane lane{voice.data, voice.position, voice.step, playable};
+  if (playable > 0 && voice.position < kOneFrame) {
+    mixStart(voice.layout, lane, static_cast<uint32_t>(std::min<uint64_t>(playable, (kOneFrame - voice.position - 1) / voice.step + 1)));
+  } else if (playable > 0) {
+    lanes_[voice.layout][laneCounts_[voice.layout]++] = lane;
   }
-  // position << (32 - shift) puts product >> shift in the upper half; the product stays below
-  // 2^32, so the 64-bit position never wraps.
-  uint32_t product = voice.counter * p.pitch;
-  lanes_[voice.layout][lanes++] =
-      MixLane{p.data, uint64_t{product} << (32 - shift), uint64_t{p.pitch} << (32 - shift), playable};
-  voice.counter += playable;
   voice.ended = playable < frames;
+  voice.position = untilEnd <= frames ? endPosition : voice.position + uint64_t{playable} * voice.step;
 }
 
-void Mixer::mixAlone(TickVoice& voice, uint32_t frames) {
-  VoiceParams p{voice.data, voice.end, voice.pitch, voice.pitchBase, voice.speed};
-  uint32_t& counter = voice.counter;
-  bool& ended = voice.ended;
-  switch (voice.layout) {
-    case kMonoBytes: counter = addVoiceAlone<MonoBytes>(p, counter, monoSums_.data(), frames, ended); break;
-    case kMonoWords: counter = addVoiceAlone<MonoWords>(p, counter, monoSums_.data(), frames, ended); break;
-    case kStereoBytes: counter = addVoiceAlone<StereoBytes>(p, counter, sums_.data(), frames, ended); break;
-    default: counter = addVoiceAlone<StereoWords>(p, counter, sums_.data(), frames, ended); break;
+void Mixer::mixStart(Layout layout, const MixLane& lane, uint32_t lead) {
+  constexpr uint8_t kByteSilence = 128;
+  switch (layout) {
+    case kMonoBytes: return addVoiceStart<MonoBytes>(lane, lead, monoSums_.data(), kByteSilence);
+    case kMonoWords: return addVoiceStart<MonoWords>(lane, lead, monoSums_.data(), 0);
+    case kStereoBytes: return addVoiceStart<StereoBytes>(lane, lead, sums_.data(), kByteSilence);
+    default: return addVoiceStart<StereoWords>(lane, lead, sums_.data(), 0);
   }
 }
 
 void Mixer::mixLanes(uint32_t frames) {
-  uint16_t* mono = monoSums_.data();
-  uint16_t* stereo = sums_.data();
+  int32_t* mono = monoSums_.data();
+  int32_t* stereo = sums_.data();
   addAllLanes<MonoBytes>(lanes_[kMonoBytes].data(), laneCounts_[kMonoBytes], mono, frames);
   addAllLanes<MonoWords>(lanes_[kMonoWords].data(), laneCounts_[kMonoWords], mono, frames);
   addAllLanes<StereoBytes>(lanes_[kStereoBytes].data(), laneCounts_[kStereoBytes], stereo, frames);
@@ -411,7 +395,7 @@ void Mixer::mixLanes(uint32_t frames) {
 }
 
 void Mixer::finishVoice(const TickVoice& voice) {
-  progress_[voice.index].counter = voice.counter;
+  progress_[voice.index].position = voice.position;
   // Free it only if nobody stopped and restarted it meanwhile with other data.
   const uint8_t* data = voice.data;
   if (voice.ended) voices_[voice.index].data.compare_exchange_strong(data, nullptr, std::memory_order_relaxed);

@@ -1,6 +1,7 @@
-// The software mixer: 60 voices that play sample data at PitchTable rates, summed without
-// interpolation, volume or clipping. It is pulled: mixFrames fills a caller's buffer, so the Win32
-// engine calls it from its timer and the tests call it by hand.
+// The software mixer: 60 voices that play sample data at the PitchTable's equal-tempered rates,
+// interpolated between sample frames (interpolation.h), summed without volume and held at the rails of
+// 16 bits. It is pulled: mixFrames fills a caller's buffer, so the Win32 engine calls it from its
+// timer and the tests call it by hand.
 //
 // Threads: voices are started and stopped from the interpreter's and the MIDI input thread while
 // the timer thread mixes, without locks. A voice's data pointer is its activity flag: it is written
@@ -45,10 +46,14 @@ struct SampleView {
 // of 100 frames or fewer, or one declaring 0 bytes per frame, plays nothing.
 uint32_t playableFrames(const SampleView& sample);
 
+// How far a voice moves through its sample per output frame, in sample frames << 32: the
+// PitchTable's step for the note scaled by the sample's rate (SpeedFactor / 4) and by
+// 128 / PitchBase. Output frame c reads the sample at position c * step, interpolating from the
+// frame before c * step >> 32 to the second after it (interpolation.h). 0 for a note outside 0 to 71 or a pitch base of 0.
+uint64_t voiceStep(uint16_t note, uint8_t speedFactor, uint16_t pitchBase);
+
 // Output frames a voice of this sample at this note plays before it reaches its end: the first
-// counter at which the mixer's position rule reaches playableFrames. 0 when startVoice would start
-// nothing. Counted without the rule's wrap modulo 2^32, which only a sample of over about 45 s
-// reaches at the highest notes; such a voice plays on in the mixer.
+// output frame whose position reaches playableFrames. 0 when startVoice would start nothing.
 uint32_t voiceFrames(const SampleView& sample, uint16_t note);
 
 // What the rest of the program calls to sound samples: the mixer itself, or the Win32 engine that
@@ -69,8 +74,8 @@ class VoicePlayer {
   virtual uint32_t outputDelayMs() const { return 0; }
 };
 
-// What a voice plays in one tick as the mixer's stepped loop plays it: sample frame position >> 32,
-// then position += step, for frames more output frames.
+// What a voice plays in one tick: the sample at position (frame << 32 plus the fraction towards
+// the next frame), then position += step, for frames more output frames.
 struct MixLane {
   const uint8_t* data;
   uint64_t position;
@@ -90,65 +95,60 @@ class Mixer final : public VoicePlayer {
   int activeVoices() const;
 
   // Mixes frames output frames (at most kMixBufferFrames) as interleaved left/right samples into
-  // out, advancing every active voice and freeing those that reach their end. Sums wrap modulo
-  // 2^16. Runs on the timer thread; allocates nothing.
+  // out, advancing every active voice and freeing those that reach their end. Sums beyond 16 bits
+  // are clamped to -32768 and 32767. Runs on the timer thread; allocates nothing.
   void mixFrames(int16_t* out, uint32_t frames);
 
  private:
+  // The sample layouts, each mixed by its own loops.
+  enum Layout : uint8_t { kMonoBytes, kMonoWords, kStereoBytes, kStereoWords, kLayoutCount };
+
   struct Voice {
     std::atomic<const uint8_t*> data{nullptr};
     std::atomic<uint32_t> serial{0};  // counts the starts of this voice
     std::atomic<uint32_t> end{0};
-    std::atomic<uint16_t> pitch{0};
+    std::atomic<uint64_t> step{0};
+    std::atomic<uint16_t> note{0};
     std::atomic<uint16_t> tag{0};
-    std::atomic<uint16_t> pitchBase{0};
-    std::atomic<uint8_t> channels{0};
-    std::atomic<uint8_t> bitsFactor{0};
-    std::atomic<uint8_t> speedFactor{0};
+    std::atomic<Layout> layout{kMonoWords};
   };
   // The mixer thread's own record of how far it has played each voice.
   struct Progress {
     uint32_t serial = 0;
-    uint32_t counter = 0;  // output frames produced since the voice started
+    uint64_t position = 0;  // in the sample, frames << 32: output frames played times the step
   };
-
-  // The sample layouts, each mixed by its own loops.
-  enum Layout : uint8_t { kMonoBytes, kMonoWords, kStereoBytes, kStereoWords, kLayoutCount };
 
   // A voice as one tick mixes it: its fields are read once, at the start of the tick.
   struct TickVoice {
     const uint8_t* data;
     uint32_t end;
-    uint32_t pitch;
-    uint32_t pitchBase;
-    uint32_t speed;
+    uint64_t step;
     Layout layout;
     bool ended;
     int index;
-    uint32_t counter;
+    uint64_t position;
   };
   static Layout layoutOf(bool mono, bool eightBit);
   // Reads the active voices into tickVoices_; returns how many there are.
   int collectVoices();
-  // Puts the frames a voice plays in this tick in a lane, or mixes them at once when no lane can
-  // play them.
+  // Puts the frames a voice plays in this tick in a lane, or mixes them at once when it starts.
   void planVoice(TickVoice& voice, uint32_t frames);
-  void mixAlone(TickVoice& voice, uint32_t frames);
+  void mixStart(Layout layout, const MixLane& lane, uint32_t lead);
   // Mixes every lane over the whole tick, a group of lanes at a time.
   void mixLanes(uint32_t frames);
   // Keeps the voice's progress and frees it when it reached its end.
   void finishVoice(const TickVoice& voice);
+  void storeClamped(int16_t* out, uint32_t frames) const;
 
   std::array<Voice, kVoiceCount> voices_;
   std::array<Progress, kVoiceCount> progress_{};
   std::array<TickVoice, kVoiceCount> tickVoices_{};
   std::array<std::array<MixLane, kVoiceCount>, kLayoutCount> lanes_{};
   std::array<int, kLayoutCount> laneCounts_{};
-  // Allocated once. Sums keep only the low 16 bits the output stores; they wrap modulo 2^16, so
-  // adding the mono sums to both channels at the end of a tick gives the same low 16 bits as
-  // adding each mono voice to both.
-  std::vector<uint16_t> sums_;      // left and right per frame: stereo voices
-  std::vector<uint16_t> monoSums_;  // one per frame: mono voices
+  // Allocated once. Whole 32-bit sums, clamped only when stored: the order in which voices are
+  // added cannot change the output.
+  std::vector<int32_t> sums_;      // left and right per frame: stereo voices
+  std::vector<int32_t> monoSums_;  // one per frame: mono voices
 };
 
 // Bytes of the looping buffer that the play cursor has passed since the write position: the part a

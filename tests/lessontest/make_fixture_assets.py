@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
 """Copies the lessontest fixture lessons to a folder and makes their pictures and sounds there."""
+import math
 import os
 import shutil
 import sys
@@ -22,6 +23,14 @@ def main():
                   lambda x, y: (90, 90, 90) if x in (0, 39) or y in (0, 29) else (255, 255, 255))
         # 0.25 s at 22050 Hz plus the 100 frames the player leaves out: 250 ms at note 24.
         write_wav(os.path.join(folder, "sounds", "tone.wav"), [(i % 50) * 200 - 5000 for i in range(5612)], 22050)
+    # Two tones normalised near full scale, A 440 Hz and C sharp 554.37 Hz, 0.4 s each with a 20 ms
+    # fade at the end (a cut-off tone would drop from the rail to zero): together they pass the
+    # 16-bit range at most of their peaks.
+    chord = os.path.join(target, "chord", "sounds")
+    for name, frequency in (("loud-a.wav", 440.0), ("loud-cis.wav", 554.37)):
+        write_wav(os.path.join(chord, name),
+                  [32000 * min(1.0, (17640 - i) / 882.0) * math.sin(2 * math.pi * frequency * i / 44100)
+                   for i in range(17640 + 100)])
 
 
 if __name__ == "__main__":
