@@ -1,20 +1,25 @@
 #include "app/win32_host.h"
 
-#include <windows.h>
-
 #include <sys/timeb.h>
 
 #include "base/win32_gdi.h"
 
 namespace vellaro {
 
-void Win32Host::showMessage(const std::string& text) {
-  // No owner window: the box's modal loop then dispatches the messages of all the thread's windows.
-  MessageBoxA(nullptr, text.c_str(), "", MB_OK);
+// A box without an owner sinks behind the full-screen main window as soon as that window is clicked
+// (its debug menu, say): the script then waits on a box nobody sees, and the window seems to ignore
+// every click. An owned box stays above its owner, which is disabled until the box is answered.
+// The box's modal loop still dispatches the messages of all the thread's windows. A box from
+// another thread (the MIDI input's) stays unowned: owning it would tie the two threads' input.
+HWND Win32Host::ownerForBox() const {
+  if (!boxOwner_ || !IsWindow(boxOwner_)) return nullptr;
+  return GetWindowThreadProcessId(boxOwner_, nullptr) == GetCurrentThreadId() ? boxOwner_ : nullptr;
 }
 
+void Win32Host::showMessage(const std::string& text) { MessageBoxA(ownerForBox(), text.c_str(), "", MB_OK); }
+
 bool Win32Host::askOkCancel(const std::string& text, const std::string& caption) {
-  return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OKCANCEL) == IDOK;
+  return MessageBoxA(ownerForBox(), text.c_str(), caption.c_str(), MB_OKCANCEL) == IDOK;
 }
 
 void Win32Host::beep(unsigned frequency, unsigned durationMs) { Beep(frequency, durationMs); }

@@ -16,6 +16,7 @@ constexpr unsigned kMenuLogSwitch = 1002;
 constexpr unsigned kMenuQuit = 1003;
 constexpr unsigned kMenuCallStack = 1004;
 constexpr unsigned kMenuReload = 1005;
+constexpr unsigned kMenuMidiInput = 1006;
 constexpr unsigned kMenuFirstNaviLine = 1500;
 constexpr unsigned kMenuFirstObject = 2000;
 constexpr unsigned kMenuFirstVariable = 2500;
@@ -46,7 +47,8 @@ std::string objectInformationText(int kind, int x, int y, const char* name);
 // What the window side must do after a menu command.
 enum class MenuEffect { None, Minimize, WakeWaiter };
 
-// Performs the menu command: the log switch, quit, reloading the lesson, the call stack, a navi.scn
+// Performs the menu command: the log switch, quit, reloading the lesson, the call stack, the MIDI
+// input's state, a navi.scn
 // line as the next line to run, or the information box of an object or a variable. A reload that
 // could read its file wakes the waiting command; one that could not has said why.
 MenuEffect runDebugMenuCommand(Interpreter& in, unsigned id);
