@@ -116,6 +116,7 @@ class Player {
 
   // A visible top-level window of the player with exactly this title, or null.
   HWND findWindow(const std::string& title) const;
+  // findWindow once it finds the window and the window's thread takes messages (within timeoutMs).
   HWND waitForWindow(const std::string& title, DWORD timeoutMs) const;
   // All visible top-level windows of the player, in z-order.
   std::vector<HWND> windows() const;
