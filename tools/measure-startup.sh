@@ -13,12 +13,7 @@
 # player, and prints both times and their ratio; a first, uncounted run warms the prefix and the
 # file cache. RUNS defaults to 5.
 #
-# Where no MIDI input exists (as under Wine here) the player shows "Cannot init MIDI IN device"
-# before it runs the lesson, and the lesson's picture is painted only once the box is answered.
-# The probe answers the box as soon as it sees it (it looks every 10 ms) and reports when it saw
-# it and when it had closed; that span is the time a learner would take and is left out of the
-# player's time. The box's own making stays in it, and the probe's look-ups make the span good
-# to about 10 ms either way.
+# The player shows no box at start-up; a box the probe reports ("box: TEXT") fails the run.
 set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -64,23 +59,21 @@ run_probe() {
   tr -d '\r' <"$trace" 2>/dev/null | sed 's/^/paint /'
 }
 
-# One run: "bare_ms player_ms box_ms first_paint_ms bare_cpu_ms player_cpu_ms".
+# One run: "bare_ms player_ms first_paint_ms bare_cpu_ms player_cpu_ms".
 measure_once() {
   local bare player
   bare=$(run_probe vellaro_bare_startup.exe "$(windows_path "$folder/back.bmp")")
   player=$(run_probe "$player_exe")
   printf '%s\n%s\n' "$bare" "$player" >"$state/last-run.txt"
+  if echo "$player" | grep -q '^box: '; then return 1; fi
   local bare_paint
   bare_paint=$(echo "$bare" | awk '/^paint / { print $2, $3; exit }')
-  # The lesson's picture is the last paint: paints before it came under the box, still white (the
-  # probe sees the box close up to 10 ms late, so the times cannot tell them apart). The time the
-  # box stood open is taken off.
+  # The lesson's picture is the last paint; an earlier one is the new window, still white.
   echo "$player" | awk -v bare="$bare_paint" '
-    /^box / { seen = $2; closed = $3 }
     /^paint / { if (++count == 1) first = $2; picture = $2; cpu = $3 }
     END {
       if (split(bare, b, " ") != 2 || count < 1) exit 1
-      print b[1], picture - (closed - seen), closed - seen, (count > 1 ? first : "-"), b[2], cpu
+      print b[1], picture, (count > 1 ? first : "-"), b[2], cpu
     }'
 }
 
@@ -96,13 +89,12 @@ for run in $(seq "$runs"); do
     cat "$state/last-run.txt" >&2
     exit 1
   fi
-  read -r bare player box first bare_cpu player_cpu <"$state/run.txt"
+  read -r bare player first bare_cpu player_cpu <"$state/run.txt"
   echo "$bare $player $(ratio "$player" "$bare") $bare_cpu $player_cpu" >>"$state/results.txt"
-  under_box=""
-  [ "$first" = - ] || under_box="; its first paint, still white under the box, at $first ms"
+  white=""
+  [ "$first" = - ] || white="; its first paint, still white, at $first ms"
   echo "run $run: bare program $bare ms (CPU $bare_cpu ms), player $player ms (CPU $player_cpu ms)" \
-       "to the lesson's picture: ratio $(ratio "$player" "$bare"); the MIDI box stood open $box ms" \
-       "(left out)$under_box"
+       "to the lesson's picture: ratio $(ratio "$player" "$bare")$white"
 done
 column_median() { awk -v c="$1" '{ print $c }' "$state/results.txt" | median; }
 column_least() { awk -v c="$1" '{ print $c }' "$state/results.txt" | sort -n | head -n 1; }

@@ -1,7 +1,5 @@
 #include "app/win32_host.h"
 
-#include <windows.h>
-
 #include <sys/timeb.h>
 
 #include "base/win32_gdi.h"
@@ -12,22 +10,29 @@ namespace vellaro {
 namespace {
 
 // A box in the lesson's encoding: UTF-8 texts through the wide call, the others as before.
-int messageBox(TextEncoding encoding, const std::string& text, const std::string& caption, UINT type) {
+int messageBox(HWND owner, TextEncoding encoding, const std::string& text, const std::string& caption, UINT type) {
   if (encoding == TextEncoding::Utf8) {
-    return MessageBoxW(nullptr, wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(), type);
+    return MessageBoxW(owner, wideFromUtf8(text).c_str(), wideFromUtf8(caption).c_str(), type);
   }
-  return MessageBoxA(nullptr, text.c_str(), caption.c_str(), type);
+  return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
 }
 
 }  // namespace
 
-void Win32Host::showMessage(const std::string& text) {
-  // No owner window: the box's modal loop then dispatches the messages of all the thread's windows.
-  messageBox(textEncoding(), text, "", MB_OK);
+// A box without an owner sinks behind the full-screen main window as soon as that window is clicked
+// (its debug menu, say): the script then waits on a box nobody sees, and the window seems to ignore
+// every click. An owned box stays above its owner, which is disabled until the box is answered.
+// The box's modal loop still dispatches the messages of all the thread's windows. A box from
+// another thread (the MIDI input's) stays unowned: owning it would tie the two threads' input.
+HWND Win32Host::ownerForBox() const {
+  if (!boxOwner_ || !IsWindow(boxOwner_)) return nullptr;
+  return GetWindowThreadProcessId(boxOwner_, nullptr) == GetCurrentThreadId() ? boxOwner_ : nullptr;
 }
 
+void Win32Host::showMessage(const std::string& text) { messageBox(ownerForBox(), textEncoding(), text, "", MB_OK); }
+
 bool Win32Host::askOkCancel(const std::string& text, const std::string& caption) {
-  return messageBox(textEncoding(), text, caption, MB_OKCANCEL) == IDOK;
+  return messageBox(ownerForBox(), textEncoding(), text, caption, MB_OKCANCEL) == IDOK;
 }
 
 void Win32Host::beep(unsigned frequency, unsigned durationMs) { Beep(frequency, durationMs); }

@@ -39,10 +39,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   HWND mainWindow = vellaro::createMainWindow(nullptr);
   ShowWindow(mainWindow, SW_SHOW);
   vellaro::Win32Host host;
+  host.setBoxOwner(mainWindow);
   // The engine objects in this order; one that cannot be allocated is absent and the rest go on.
   std::unique_ptr<vellaro::SoundEngine> soundEngine(new (std::nothrow) vellaro::SoundEngine(0, mainWindow, host));
   std::unique_ptr<vellaro::MidiOut> midiOut(new (std::nothrow) vellaro::MidiOut(0, host));
-  std::unique_ptr<vellaro::MidiIn> midiIn(new (std::nothrow) vellaro::MidiIn(0, host));
+  std::unique_ptr<vellaro::MidiIn> midiIn(new (std::nothrow) vellaro::MidiIn(0));
   std::unique_ptr<vellaro::InstrumentBank> instruments(
       new (std::nothrow) vellaro::InstrumentBank(host, soundEngine.get(), midiOut.get()));
   vellaro::PlayerServices services(host, mainWindow);

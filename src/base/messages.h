@@ -138,11 +138,10 @@ namespace vellaro {
   X(kWavRateOutside, "its sample rate of %u Hz is outside %u to %u Hz")                                          \
   X(kWavTooLarge, "it is too large to convert")                                                                  \
   /* MIDI and the sound device. */                                                                               \
-  X(kMidiOutError, "midi Out Error")                                                                             \
-  X(kMidiNoStatusByte, "No status byte")                                                                         \
-  X(kMidiNotReady, "Midi dev is not ready")                                                                      \
-  X(kMidiInvalidHandle, "Invalid handle")                                                                        \
-  X(kMidiInCannotOpen, "Cannot init MIDI IN device")                                                             \
+  X(kMidiOutNoSynthesizer,                                                                                       \
+    "No MIDI synthesizer answers, so MIDI instruments are silent. Use a WAV instrument: play FILE.wav NOTE.")    \
+  X(kMidiInOpen, "MIDI input: open, a MIDI keyboard on the first MIDI input plays")                              \
+  X(kMidiInMissing, "MIDI input: no device, so only the computer keyboard plays")                                \
   X(kSoundEnumerationFailed, "Direct Sound Enumeration failed")                                                  \
   X(kSoundCreationFailed, "Direct Sound Creation failed")                                                        \
   X(kSoundCooperativeLevelFailed, "SetCooperativeLevel failed")                                                  \

@@ -15,4 +15,11 @@ void appendDebugLog(const std::string& scenarioPath, int line, const char* comma
   std::fclose(file);
 }
 
+void appendDebugLogNote(const char* text) {
+  std::FILE* file = openPlayerFile("debug.txt", "ab");
+  if (!file) return;
+  std::fprintf(file, "%s\r\r\n", text);
+  std::fclose(file);
+}
+
 }  // namespace vellaro

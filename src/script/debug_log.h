@@ -7,5 +7,7 @@ namespace vellaro {
 
 // Appends "(path) line: word" and the line end CR CR LF. Failures are not reported.
 void appendDebugLog(const std::string& scenarioPath, int line, const char* commandWord);
+// Appends a line of its own, ended the same way: the state the log begins with when it comes on.
+void appendDebugLogNote(const char* text);
 
 }  // namespace vellaro

@@ -8,6 +8,7 @@
 
 #include "script/commands/commands.h"
 #include "script/interpreter.h"
+#include "script/live_input.h"
 #include "script/screen.h"
 #include "script/services.h"
 #include "script/text.h"
@@ -87,7 +88,7 @@ bool inList(unsigned id, unsigned first, unsigned size) { return id >= first && 
 
 std::vector<DebugMenuPopup> debugMenuModel(Interpreter& in) {
   return {commandsPopup(in), variablesPopup(in), objectsPopup(in), labelsPopup(),
-          {"Debug", {{"Display Calls Stack", kMenuCallStack}}}};
+          {"Debug", {{"Display Calls Stack", kMenuCallStack}, {midiInputState(in), kMenuMidiInput}}}};
 }
 
 std::vector<std::string> readNaviLines() {
@@ -148,6 +149,9 @@ MenuEffect runDebugMenuCommand(Interpreter& in, unsigned id) {
       return in.requestReload() ? MenuEffect::WakeWaiter : MenuEffect::None;
     case kMenuCallStack:
       in.showMessage(in.callStack.text());
+      return MenuEffect::None;
+    case kMenuMidiInput:
+      in.showMessage(midiInputState(in));
       return MenuEffect::None;
     default:
       break;

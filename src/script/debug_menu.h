@@ -1,6 +1,7 @@
 // The debug menu for lesson authors: what it lists (variables, screen objects, the lines of the
-// navigation file navi.scn) and what its commands do. The window side only turns the model into a
-// menu bar and carries out the window effects (minimize, wake the waiting command).
+// navigation file navi.scn, the MIDI input's state) and what its commands do. The window side only
+// turns the model into a menu bar and carries out the window effects (minimize, wake the waiting
+// command).
 #pragma once
 
 #include <string>
@@ -16,6 +17,7 @@ constexpr unsigned kMenuLogSwitch = 1002;
 constexpr unsigned kMenuQuit = 1003;
 constexpr unsigned kMenuCallStack = 1004;
 constexpr unsigned kMenuReload = 1005;
+constexpr unsigned kMenuMidiInput = 1006;
 constexpr unsigned kMenuFirstNaviLine = 1500;
 constexpr unsigned kMenuFirstObject = 2000;
 constexpr unsigned kMenuFirstVariable = 2500;
@@ -46,9 +48,10 @@ std::string objectInformationText(int kind, int x, int y, const char* name);
 // What the window side must do after a menu command.
 enum class MenuEffect { None, Minimize, WakeWaiter };
 
-// Performs the menu command: the log switch, quit, reloading the lesson, the call stack, a navi.scn
-// line as the next line to run, or the information box of an object or a variable. A reload that
-// could read its file wakes the waiting command; one that could not has said why.
+// Performs the menu command: the log switch, quit, reloading the lesson, the call stack, the MIDI
+// input's state, a navi.scn line as the next line to run, or the information box of an object or a
+// variable. A reload that could read its file wakes the waiting command; one that could not has
+// said why.
 MenuEffect runDebugMenuCommand(Interpreter& in, unsigned id);
 
 }  // namespace vellaro

@@ -1,5 +1,7 @@
 #include "script/live_input.h"
 
+#include "base/messages.h"
+
 #include <atomic>
 #include <string>
 
@@ -45,6 +47,12 @@ int liveMidiHandler(uint8_t status, uint8_t data1, uint8_t data2) {
   if (status == kNoteOnStatus && data2 != 0) recordPlayedNote(*in, in->host.clockMs(), note);
   return 0;
 }
+
+bool midiInputMissing(const Interpreter& in) {
+  return !in.services || !in.services->midiIn || !in.services->midiIn->deviceOpen();
+}
+
+const char* midiInputState(const Interpreter& in) { return midiInputMissing(in) ? kMidiInMissing : kMidiInOpen; }
 
 void installLiveMidiHandler(Interpreter& in, MidiInput& input) {
   g_midiRun.store(&in, std::memory_order_release);

@@ -24,6 +24,10 @@ int playKey(Interpreter& in, const KeyEvent& key);
 // The live MIDI handler, called on the MIDI input thread for each short message of the MIDI
 // keyboard: sounds it through midiNote and hands every note-on to the melody capture.
 int liveMidiHandler(uint8_t status, uint8_t data1, uint8_t data2);
+// The state of the MIDI keyboard's input as the debug menu and the debug log give it: open, or no
+// device (then only the computer keyboard plays). Without the platform side there is no input.
+bool midiInputMissing(const Interpreter& in);
+const char* midiInputState(const Interpreter& in);
 // Installs the handler for this interpreter's run, and removes it again (messages are then dropped).
 void installLiveMidiHandler(Interpreter& in, MidiInput& input);
 void removeLiveMidiHandler(MidiInput& input);

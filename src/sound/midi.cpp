@@ -42,20 +42,9 @@ void MidiOutput::allNotesOff() {
 
 void MidiOutput::report(MidiResult result) {
   if (result == MidiResult::Ok) return;
-  messages_.showMessage(kMidiOutError);
-  switch (result) {
-    case MidiResult::BadOpenMode:
-      messages_.showMessage(kMidiNoStatusByte);
-      break;
-    case MidiResult::NotReady:
-      messages_.showMessage(kMidiNotReady);
-      break;
-    case MidiResult::InvalidHandle:
-      messages_.showMessage(kMidiInvalidHandle);
-      break;
-    default:
-      break;
-  }
+  // A lesson without a synthesizer refuses every note; one box is enough to say so.
+  if (refusalShown_.exchange(true)) return;
+  messages_.showMessage(kMidiOutNoSynthesizer);
 }
 
 void MidiInput::deliverShortMessage(uint32_t message) const {

@@ -1,7 +1,5 @@
 #include "sound/win32_midi.h"
 
-#include "base/messages.h"
-
 #include "base/message_sink.h"
 
 namespace vellaro {
@@ -15,26 +13,14 @@ MidiOut::~MidiOut() {
 }
 
 MidiResult MidiOut::sendShortMessage(uint32_t message) {
-  switch (midiOutShortMsg(handle_, message)) {
-    case MMSYSERR_NOERROR:
-      return MidiResult::Ok;
-    case MMSYSERR_INVALHANDLE:
-      return MidiResult::InvalidHandle;
-    case MIDIERR_NOTREADY:
-      return MidiResult::NotReady;
-    case MIDIERR_BADOPENMODE:
-      return MidiResult::BadOpenMode;
-    default:
-      return MidiResult::OtherError;
-  }
+  return midiOutShortMsg(handle_, message) == MMSYSERR_NOERROR ? MidiResult::Ok : MidiResult::Refused;
 }
 
-MidiIn::MidiIn(uint8_t deviceIndex, MessageSink& messages) {
-  if (midiInOpen(&handle_, deviceIndex, reinterpret_cast<DWORD_PTR>(&MidiIn::onInput),
-                 reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
-    handle_ = nullptr;
-    messages.showMessage(kMidiInCannotOpen);
-  }
+MidiIn::MidiIn(uint8_t deviceIndex) {
+  bool opened = midiInOpen(&handle_, deviceIndex, reinterpret_cast<DWORD_PTR>(&MidiIn::onInput),
+                           reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) == MMSYSERR_NOERROR;
+  if (!opened) handle_ = nullptr;
+  setDeviceOpen(opened);
   // Also after a failed open: the calls then fail quietly on the null handle.
   midiInReset(handle_);
   midiInStart(handle_);

@@ -14,7 +14,7 @@ namespace vellaro {
 class MessageSink;
 
 // A MIDI output device. A failed open is not reported here and leaves a null handle, so every note
-// is then refused by the device and reported ("midi Out Error", "Invalid handle").
+// is then refused by the device; the first refusal of the run shows one box.
 class MidiOut final : private MidiSink, public MidiOutput {
  public:
   MidiOut(uint8_t deviceIndex, MessageSink& messages);
@@ -29,10 +29,11 @@ class MidiOut final : private MidiSink, public MidiOutput {
 };
 
 // A MIDI input device whose short messages reach the handler installed with setHandler, on the
-// driver's callback thread. A failed open shows "Cannot init MIDI IN device".
+// driver's callback thread. A failed open shows no box (most machines have no MIDI keyboard); it
+// leaves deviceOpen false, which the debug menu and the debug log report.
 class MidiIn final : public MidiInput {
  public:
-  MidiIn(uint8_t deviceIndex, MessageSink& messages);
+  explicit MidiIn(uint8_t deviceIndex);
   ~MidiIn();
   MidiIn(const MidiIn&) = delete;
   MidiIn& operator=(const MidiIn&) = delete;

@@ -6,6 +6,7 @@
 #include "scenario_fixture.h"
 #include "script/debug_menu.h"
 #include "script/services.h"
+#include "sound/midi.h"
 
 namespace vellaro {
 namespace {
@@ -59,7 +60,9 @@ TEST_F(DebugMenuTest, ListsTheCurrentState) {
   const std::string fixed[] = {"Variables: userinstrument = '*0'=2500 tempo = '2000'=2501 base_dir = ''=2502"
                                " answer = '42'=2503",
                                "Objects: door=2000 <untitled>=2001"};
-  const std::string debug = "Debug: Display Calls Stack=1004";
+  // No MIDI input is set up here, as on a machine without a MIDI keyboard.
+  const std::string debug =
+      "Debug: Display Calls Stack=1004 MIDI input: no device, so only the computer keyboard plays=1006";
   const std::string off = "Commands: Debug LOG is OFF=1002 Minimize=1001 Reload lesson=1005 | Quit=1003";
   const std::string on = "Commands: Debug LOG is ON=1002 Minimize=1001 Reload lesson=1005 | Quit=1003";
   const MenuCase cases[] = {
@@ -120,6 +123,7 @@ TEST_F(DebugMenuTest, CommandsActOnTheInterpreter) {
       {1002, MenuEffect::None, {}, nullptr, true, false},
       {1003, MenuEffect::WakeWaiter, {}, nullptr, false, true},
       {1004, MenuEffect::None, {"a.scn : 7\r\n"}, nullptr, false, false},
+      {1006, MenuEffect::None, {"MIDI input: no device, so only the computer keyboard plays"}, nullptr, false, false},
       {1500, MenuEffect::WakeWaiter, {}, "goto :end", false, false},
       {1501, MenuEffect::WakeWaiter, {}, "poke hi", false, false},
       {1502, MenuEffect::WakeWaiter, {}, "", false, false},  // the file has no such line any more
@@ -146,6 +150,38 @@ TEST_F(DebugMenuTest, CommandsActOnTheInterpreter) {
     }
     EXPECT_EQ(interpreter.debugLogOn, c.logOn) << c.id;
     EXPECT_EQ(interpreter.quitRequested, c.quit) << c.id;
+  }
+}
+
+// The inspector's MIDI entry follows the device; the menu's log switch begins the log with it.
+struct MidiInputCase {
+  const char* name;
+  bool present;  // a MidiInput is set up at all
+  bool open;
+  const char* state;
+};
+
+TEST_F(DebugMenuTest, TheMidiInputEntryAndTheLogGiveTheDeviceState) {
+  const char* missing = "MIDI input: no device, so only the computer keyboard plays";
+  const MidiInputCase cases[] = {
+      {"no MIDI input at all", false, false, missing},
+      {"a device that did not open", true, false, missing},
+      {"an open device", true, true, "MIDI input: open, a MIDI keyboard on the first MIDI input plays"},
+  };
+  for (const MidiInputCase& c : cases) {
+    MidiInput input;
+    input.setDeviceOpen(c.open);
+    services.midiIn = c.present ? &input : nullptr;
+    EXPECT_EQ(menu().back(), std::string("Debug: Display Calls Stack=1004 ") + c.state + "=1006") << c.name;
+    host.messages.clear();
+    runDebugMenuCommand(interpreter, kMenuMidiInput);
+    EXPECT_EQ(host.messages, std::vector<std::string>{c.state}) << c.name;
+    std::remove("debug.txt");
+    interpreter.debugLogOn = false;
+    runDebugMenuCommand(interpreter, kMenuLogSwitch);  // on: the state first
+    runDebugMenuCommand(interpreter, kMenuLogSwitch);  // off
+    EXPECT_EQ(readFile("debug.txt"), std::string(c.state) + "\r\r\n") << c.name;
+    services.midiIn = nullptr;
   }
 }
 

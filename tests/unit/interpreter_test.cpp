@@ -268,12 +268,15 @@ TEST_F(MainLoop, DebugLogHoldsOneLinePerDispatchedCommand) {
   writeScenario("index.scn", {"load next.scn"});
   interpreter.debugLogOn = false;
   run();
+  // A log that comes on begins with the MIDI input's state; these services have no MIDI input.
   EXPECT_EQ(readFile("debug.txt"),
+            "MIDI input: no device, so only the computer keyboard plays\r\r\n"
             "(index.scn) 0: debug\r\r\n"
             "(index.scn) 2: foo\r\r\n"
             "(index.scn) 3: if\r\r\n"
             "(index.scn) 4: ifsilent\r\r\n"
             "(index.scn) 5: setdir\r\r\n"
+            "MIDI input: no device, so only the computer keyboard plays\r\r\n"
             "(next.scn) 1: debug\r\r\n"
             "(next.scn) 2: \r\r\n");
   interpreter.services = nullptr;

@@ -138,7 +138,7 @@ TEST(DebugMenuWine, TheLogSwitchTurnsTheLogOn) {
   ASSERT_NE(run.mainWindow, nullptr);
   run.postCommand(1002);  // handled once the pause dispatches messages
   run.expectExit();
-  EXPECT_EQ(folder.readFile("debug.txt"), "(index.scn) 0: pause\r\r\n(index.scn) 1: let\r\r\n");
+  EXPECT_EQ(folder.readFile("debug.txt"), midiInputState() + "\r\r\n(index.scn) 0: pause\r\r\n(index.scn) 1: let\r\r\n");
 }
 
 TEST(DebugMenuWine, AVariableEntryShowsItsValue) {

@@ -90,7 +90,7 @@ TEST(DebugLogWine, IsWrittenInTheCurrentFolderWithTheScenarioPath) {
   RunResult run = runPlayer(folder.path(), {}, 10000, startedWith("lesson\\intro.scn"));
   expectCleanExit(run);
   EXPECT_EQ(run.texts(), Texts{});
-  EXPECT_EQ(folder.readFile("debug.txt"), "(lesson\\intro.scn) 1: debug\r\r\n");
+  EXPECT_EQ(folder.readFile("debug.txt"), midiInputState() + "\r\r\n(lesson\\intro.scn) 1: debug\r\r\n");
   EXPECT_FALSE(folder.exists("lesson\\debug.txt"));
 }
 
@@ -105,7 +105,7 @@ TEST(BaseDirWine, LoadInASubfolderFindsItsFilesThere) {
   RunResult run = runPlayer(folder.path());
   expectCleanExit(run);
   EXPECT_EQ(run.texts(), Texts{});
-  EXPECT_EQ(folder.readFile("debug.txt"), "(lesson\\b.scn) 0: debug\r\r\n");
+  EXPECT_EQ(folder.readFile("debug.txt"), midiInputState() + "\r\r\n(lesson\\b.scn) 0: debug\r\r\n");
 }
 
 TEST(BaseDirWine, ScenarioStartedInASubfolderLoadsFromIt) {
@@ -115,7 +115,7 @@ TEST(BaseDirWine, ScenarioStartedInASubfolderLoadsFromIt) {
   RunResult run = runPlayer(folder.path(), {}, 10000, startedWith("lesson\\intro.scn"));
   expectCleanExit(run);
   EXPECT_EQ(run.texts(), Texts{});
-  EXPECT_EQ(folder.readFile("debug.txt"), "(lesson\\b.scn) 0: debug\r\r\n");
+  EXPECT_EQ(folder.readFile("debug.txt"), midiInputState() + "\r\r\n(lesson\\b.scn) 0: debug\r\r\n");
 }
 
 TEST(BaseDirWine, ExitBackToTheCallerRestoresItsFolder) {
@@ -128,7 +128,7 @@ TEST(BaseDirWine, ExitBackToTheCallerRestoresItsFolder) {
   expectCleanExit(run);
   EXPECT_EQ(run.texts(), Texts{});
   EXPECT_EQ(folder.readFile("debug.txt"),
-            "(lesson\\deeper\\b.scn) 0: debug\r\r\n(lesson\\c.scn) 0: foo\r\r\n");
+            midiInputState() + "\r\r\n(lesson\\deeper\\b.scn) 0: debug\r\r\n(lesson\\c.scn) 0: foo\r\r\n");
 }
 
 TEST(BaseDirWine, MissingLoadedFileGoesBackToTheCaller) {

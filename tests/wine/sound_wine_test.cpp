@@ -1,4 +1,4 @@
-// The player heard through a captured sound device, and its MIDI boxes on a machine without MIDI.
+// The player heard through a captured sound device.
 //
 // Wine plays through ALSA in the player's own process; wine-env.sh gives every run a default device
 // that writes everything played to one WAV file over the silent "null" device (runs take turns).
@@ -18,18 +18,9 @@
 
 #include "harness.h"
 #include "support/wav_bytes.h"
-// after windows.h, which harness.h brings
-#include <mmsystem.h>
 
 namespace vellaro::wine {
 namespace {
-
-// These tests look at the start-up box too.
-PlayerOptions withStartupBox() {
-  PlayerOptions options;
-  options.skipStartupBox = false;
-  return options;
-}
 
 // How a tone file stores its samples, as recording programs write them.
 struct ToneFormat {
@@ -222,15 +213,13 @@ class HeardWine : public ::testing::Test {
   }
 
   // Runs the scenario with the sine as sine.wav and returns the sounds heard; messages are the
-  // boxes expected after the start-up box.
+  // boxes expected (the start shows none).
   std::vector<Sound> hear(const std::vector<std::string>& scenario, const Texts& messages = {},
                           DWORD timeoutMs = 20000) {
     prepare(scenario);
-    RunResult run = runPlayer(folder_.path(), {}, timeoutMs, withStartupBox());
+    RunResult run = runPlayer(folder_.path(), {}, timeoutMs);
     expectCleanExit(run);
-    Texts expected{kMidiInStartupBox};
-    expected.insert(expected.end(), messages.begin(), messages.end());
-    EXPECT_EQ(run.texts(), expected) << "the captured device must open without messages";
+    EXPECT_EQ(run.texts(), messages) << "the captured device must open without messages";
     return heardSounds();
   }
 
@@ -351,33 +340,6 @@ TEST_F(HeardWine, KeyQPlaysTheUserInstrumentAnOctaveDown) {
 TEST_F(HeardWine, NothingIsHeardAfterMute) {
   std::vector<Sound> sounds = hear({"play sine.wav 24", "mute", "pause 1000 ms", "terminate"});
   EXPECT_LE(totalMs(sounds), 2 * kLapMs) << ::testing::PrintToString(sounds);
-}
-
-// Without MIDI ports the input device cannot open at start-up, and a MIDI note is refused by the
-// output device that never opened.
-class MidiWine : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (midiInGetNumDevs() || midiOutGetNumDevs()) GTEST_SKIP() << "this machine has MIDI devices";
-  }
-};
-
-TEST_F(MidiWine, WithoutMidiDevicesStartUpAndMidiNotesAreReported) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"play *0 24", "play *40 12", "terminate"});
-  RunResult run = runPlayer(folder.path(), {}, 10000, withStartupBox());
-  expectCleanExit(run);
-  EXPECT_EQ(run.texts(),
-            (Texts{kMidiInStartupBox, "midi Out Error", "Invalid handle", "midi Out Error", "Invalid handle"}));
-  for (const Box& box : run.boxes) EXPECT_EQ(box.caption, "");
-}
-
-TEST_F(MidiWine, MuteOnAClosedMidiDeviceReportsNothing) {
-  TestFolder folder;
-  folder.writeScenario("index.scn", {"mute", "wait", "terminate"});
-  RunResult run = runPlayer(folder.path(), {}, 10000, withStartupBox());
-  expectCleanExit(run);
-  EXPECT_EQ(run.texts(), Texts{kMidiInStartupBox});
 }
 
 }  // namespace

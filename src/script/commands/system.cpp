@@ -3,7 +3,9 @@
 
 #include "base/messages.h"
 #include "script/commands/commands.h"
+#include "script/debug_log.h"
 #include "script/interpreter.h"
+#include "script/live_input.h"
 #include "script/services.h"
 #include "script/text.h"
 
@@ -47,6 +49,8 @@ void cmdScreen(Interpreter& in, CommandArgs& args) {
 void cmdDebug(Interpreter& in, CommandArgs& args) {
   const char* mode = args.item[1];  // used as written
   if (std::strcmp(mode, "on") == 0) {
+    // Start-up shows no box about the MIDI keyboard, so a log that comes on begins with its state.
+    if (!in.debugLogOn) appendDebugLogNote(midiInputState(in));
     in.debugLogOn = true;
   } else if (std::strcmp(mode, "off") == 0) {
     in.debugLogOn = false;
