@@ -62,10 +62,7 @@ trap '$env_script stop >/dev/null 2>&1 || true' EXIT
 export DISPLAY=$(cat "$state/display")
 
 for _ in $(seq 100); do xdotool search --name '^Vellaro$' >/dev/null 2>&1 && break; sleep 0.2; done
-# A machine without MIDI ports greets the player with "Cannot init MIDI IN device": answer it, as
-# run-demo.sh does. Later boxes of the lesson stay open and show in the screenshot.
-sleep 1
-xdotool key Return
+# The lesson's boxes stay open and show in the screenshot.
 seconds=${VELLARO_RUN_SECONDS:-5}
 sleep "$seconds"
 import -window root "$shot"
