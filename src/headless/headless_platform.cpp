@@ -205,6 +205,8 @@ bool HeadlessPlatform::applyStep(const Step& step) {
     case StepKind::Click:
       return applyClick(step);
     case StepKind::Key:
+    case StepKind::Down:
+    case StepKind::Up:
       applyKey(step);
       return false;
     case StepKind::Type: {
@@ -249,9 +251,9 @@ bool HeadlessPlatform::applyClick(const Step& step) {
 // Pressed and released at the same moment, through the same path as the player's key messages.
 void HeadlessPlatform::applyKey(const Step& step) {
   if (!running_) return;
-  transcript_.add("key " + step.text);
-  playKey(*running_, KeyEvent{step.keyCode, true, false});
-  playKey(*running_, KeyEvent{step.keyCode, false, false});
+  transcript_.add(describeStep(step));
+  if (step.kind != StepKind::Up) playKey(*running_, KeyEvent{step.keyCode, true, false});
+  if (step.kind != StepKind::Down) playKey(*running_, KeyEvent{step.keyCode, false, false});
 }
 
 void HeadlessPlatform::advanceClock(uint64_t elapsedMs) {

@@ -53,18 +53,18 @@ std::string parseStep(const std::string& word, const std::string& rest, const st
     step->kind = StepKind::Type;
     step->text = raw.size() > 5 ? raw.substr(5) : "";  // everything after "type ", spaces included
     if (step->text.empty()) return "type needs the text to type";
-  } else if (word == "key") {
-    step->kind = StepKind::Key;
+  } else if (word == "key" || word == "down" || word == "up") {
+    step->kind = word == "key" ? StepKind::Key : word == "down" ? StepKind::Down : StepKind::Up;
     step->text = trimmed(rest);
     step->keyCode = pianoKeyCode(step->text);
-    if (step->keyCode == 0) return "key takes one key of the keyboard piano: a letter, a digit, or one of , . ; /";
+    if (step->keyCode == 0) return word + " takes one key of the keyboard piano: a letter, a digit, or one of , . ; /";
   } else if (word == "wait") {
     step->kind = StepKind::Wait;
     std::string ms = trimmed(rest);
     if (!isAllDigits(ms) || std::stoull(ms) > kLongestWaitMs) return "wait takes a number of milliseconds up to a day";
     step->ms = static_cast<uint32_t>(std::stoull(ms));
   } else {
-    return "unknown step (" + word + "); a step is answer, click, type, key or wait";
+    return "unknown step (" + word + "); a step is answer, click, type, key, down, up or wait";
   }
   return "";
 }
@@ -111,6 +111,8 @@ std::string describeStep(const Step& step) {
     case StepKind::Click: return "click " + step.text;
     case StepKind::Type: return "type " + quoted(step.text);
     case StepKind::Key: return "key " + step.text;
+    case StepKind::Down: return "down " + step.text;
+    case StepKind::Up: return "up " + step.text;
     case StepKind::Wait: return format("wait %u", step.ms);
   }
   return "";

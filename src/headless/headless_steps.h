@@ -4,6 +4,8 @@
 //   type TEXT          the characters after "type " typed into the edit field with the focus
 //   key KEY            a key of the keyboard piano (a letter, a digit or one of , . ; /), pressed
 //                      and released at once
+//   down KEY, up KEY   the key pressed and held, and released: a held key's sampled note sounds
+//                      until the key comes up
 //   wait MS            the virtual clock runs MS milliseconds before the next step applies
 // Empty lines and lines starting with # are skipped; a CR before the LF is ignored.
 //
@@ -25,14 +27,14 @@
 
 namespace vellaro {
 
-enum class StepKind { Answer, Click, Type, Key, Wait };
+enum class StepKind { Answer, Click, Type, Key, Down, Up, Wait };
 
 struct Step {
   StepKind kind = StepKind::Wait;
   int line = 0;          // in the steps file, from 1
-  std::string text;      // click: the name; type: the characters; key: the key as written
+  std::string text;      // click: the name; type: the characters; key, down, up: the key as written
   bool ok = false;       // answer
-  unsigned keyCode = 0;  // key: the virtual-key code
+  unsigned keyCode = 0;  // key, down, up: the virtual-key code
   uint32_t ms = 0;       // wait
 };
 

@@ -35,7 +35,9 @@ const StepsCase kStepsCases[] = {
     {"wait -5\n", "1: error: wait takes a number of milliseconds up to a day"},
     {"key ZX\n", "1: error: key takes one key of the keyboard piano: a letter, a digit, or one of , . ; /"},
     {"type\n", "1: error: type needs the text to type"},
-    {"click a\r\njump 3\r\n", "2: error: unknown step (jump); a step is answer, click, type, key or wait"},
+    {"down ZX\n", "1: error: down takes one key of the keyboard piano: a letter, a digit, or one of , . ; /"},
+    {"down q\nup\n", "2: error: up takes one key of the keyboard piano: a letter, a digit, or one of , . ; /"},
+    {"click a\r\njump 3\r\n", "2: error: unknown step (jump); a step is answer, click, type, key, down, up or wait"},
 };
 
 // A type step (UTF-8) into a field of each encoding: what the field receives, a character at a time.
