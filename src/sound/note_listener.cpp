@@ -23,12 +23,13 @@ constexpr double kFrameSeconds = 0.023;      // onset frame, rounded up to a pow
 constexpr double kWindowSeconds = 0.035;     // pitch window
 constexpr float kLowestHz = 75.0f;
 constexpr float kHighestHz = 2100.0f;
-// Where a sound began, behind the end of the frame whose flux peaked, as a share of the frame.
+// Where a sound began, behind the end of the first frame of the flux's rise, as a share of the frame.
 constexpr double kOnsetBehindFrameEnd = 0.5;
+constexpr float kRiseShare = 0.3f;   // the rise starts where the flux is above this share of its peak
+constexpr size_t kRiseHops = 6;
 // A pitch window counts for a pending note when it starts at most this share of itself before it.
-constexpr double kWindowLead = 0.3;
+constexpr double kWindowLead = 0.0;
 constexpr double kDecideWithinSeconds = 0.05;  // a pending note is decided by then after its onset
-constexpr size_t kAgreeing = 3;                // estimates that settle a pending note early
 constexpr float kAgreeSemitones = 0.5f;
 constexpr size_t kSettledHops = 4;             // hops of a steady new pitch for the note-change rule
 constexpr float kSettledSemitones = 0.35f;
@@ -39,6 +40,7 @@ constexpr double kAboveFloorDb = 6.0;          // an onset's frame stands this f
 constexpr double kFloorSeconds = 2.5;          // the floor: the quietest frame of this much stream
 constexpr size_t kSilentHopsEndNote = 3;
 constexpr size_t kHopRecords = 32;
+constexpr size_t kAgreeing = 3;  // estimates in a row that settle a pending note early
 constexpr double kLevelBlockSeconds = 0.01;
 constexpr size_t kLevelBlocks = 10;
 constexpr double kLevelRangeDb = 60.0;
@@ -82,6 +84,10 @@ struct PendingNote {
   bool open = false;
   uint64_t onset = 0;     // analysis sample
   uint64_t deadline = 0;  // analysis sample by which it is decided
+  size_t count = 0;       // estimates so far, voiced or not
+  size_t voiced = 0;
+  float estimates[kHopRecords] = {};  // voiced ones, in order
+  bool lastVoiced[kAgreeing] = {};    // whether each of the newest estimates was voiced
 };
 
 }  // namespace
@@ -91,10 +97,12 @@ struct NoteListener::State {
 
   void push(float sample, std::vector<HeardNote>& heard);
   void hop(std::vector<HeardNote>& heard);
+  void estimatePending();
   void decidePending(bool force, std::vector<HeardNote>& heard);
   void applyNoteChangeRule(std::vector<HeardNote>& heard);
   void emit(uint64_t at, int midi, std::vector<HeardNote>& heard);
   const float* latest(size_t count);
+  const float* endingAt(uint64_t sample, size_t count);
   float floorEnergy() const;
   const HopRecord& record(size_t back) const { return records[(hopCount - 1 - back) % kHopRecords]; }
 
@@ -147,7 +155,8 @@ NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
       taps(factor > 1 ? lowPassTaps(factor) : std::vector<float>{1.0f}),
       input(2 * taps.size()),
       groupDelay((taps.size() - 1) / 2),
-      ringSize(powerOfTwoAtLeast(std::max(frameSize, windowSize) + hopSize)),
+      // Room for the window before a pending note's onset until its deadline.
+      ringSize(powerOfTwoAtLeast(2 * windowSize + frameSize + static_cast<size_t>(kDecideWithinSeconds * rate))),
       onsets(static_cast<uint32_t>(rate), frameSize, hopSize),
       pitch(static_cast<uint32_t>(rate), windowSize, kLowestHz, kHighestHz),
       energies(std::max<size_t>(1, static_cast<size_t>(kFloorSeconds * rate / static_cast<double>(hopSize))),
@@ -159,6 +168,12 @@ NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
 
 // The newest count analysed samples, oldest first.
 const float* NoteListener::State::latest(size_t count) { return &ring[ringPos + ringSize - count]; }
+
+// count analysed samples ending before sample, which must be no older than the ring holds.
+const float* NoteListener::State::endingAt(uint64_t sample, size_t count) {
+  const uint64_t back = std::min<uint64_t>(analysed - sample + count, ringSize);
+  return &ring[ringPos + ringSize - back];
+}
 
 float NoteListener::State::floorEnergy() const { return *std::min_element(energies.begin(), energies.end()); }
 
@@ -213,61 +228,67 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
     const float loudest = std::max(energy, record(1).energy);
     const bool heardAboveRoom = loudest >= gate && loudest >= floor * static_cast<float>(fromDb(kAboveFloorDb));
     if (heardAboveRoom) {
-      const uint64_t candidateEnd = analysed - hopSize;
+      const uint64_t candidateEnd = analysed - hopSize * (1 + onsets.riseHops(kRiseShare, kRiseHops));
       const auto behind = static_cast<uint64_t>(kOnsetBehindFrameEnd * static_cast<double>(frameSize));
       const uint64_t at = candidateEnd > behind ? candidateEnd - behind : 0;
       if (mode == ListenMode::kClaps) {
         emit(at, -1, heard);
       } else {
         decidePending(true, heard);
-        pending = PendingNote{true, at, at + static_cast<uint64_t>(kDecideWithinSeconds * rate)};
+        pending = PendingNote{};
+        pending.open = true;
+        pending.onset = at;
+        pending.deadline = at + static_cast<uint64_t>(kDecideWithinSeconds * rate);
       }
       lastOnset = at;
     }
   }
   if (mode == ListenMode::kClaps) return;
   if (pending.open) {
+    estimatePending();
     decidePending(false, heard);
   } else {
     applyNoteChangeRule(heard);
   }
 }
 
+// Each hop whose pitch window begins after the pending note's onset estimates what it added since
+// the window that ended there.
+void NoteListener::State::estimatePending() {
+  const auto lead = static_cast<uint64_t>(kWindowLead * static_cast<double>(windowSize));
+  if (analysed < windowSize || analysed - windowSize + lead < pending.onset || pending.count >= kHopRecords) return;
+  PitchEstimate estimate = pitch.estimateNew(latest(windowSize), endingAt(pending.onset, windowSize));
+  const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && record(0).energy >= static_cast<float>(fromDb(kGateDb));
+  for (size_t i = kAgreeing - 1; i > 0; --i) pending.lastVoiced[i] = pending.lastVoiced[i - 1];
+  pending.lastVoiced[0] = voiced;
+  ++pending.count;
+  if (voiced) pending.estimates[pending.voiced++] = estimate.midi;
+}
+
 // Settles the pending note once kAgreeing estimates in a row agree, or at its deadline on the median
 // of what there is (force: now, because another onset came). With no estimate at all it is dropped.
 void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& heard) {
   if (!pending.open) return;
-  const uint64_t earliest = pending.onset > static_cast<uint64_t>(kWindowLead * static_cast<double>(windowSize))
-                                ? pending.onset - static_cast<uint64_t>(kWindowLead * static_cast<double>(windowSize))
-                                : 0;
-  size_t count = 0;
-  size_t run = 0;  // voiced estimates at the newest end, without a gap
-  bool gap = false;
-  for (size_t back = 0; back < std::min<uint64_t>(hopCount, kHopRecords); ++back) {
-    const HopRecord& r = record(back);
-    if (r.windowStart < earliest) break;
-    if (r.midi < 0.0f) {
-      gap = true;
-      continue;
-    }
-    estimates[count++] = r.midi;
-    if (!gap) ++run;
-  }
+  const size_t n = pending.voiced;
   bool settled = false;
   float chosen = 0.0f;
-  if (run >= kAgreeing) {
-    const auto lo = std::min({estimates[0], estimates[1], estimates[2]});
-    const auto hi = std::max({estimates[0], estimates[1], estimates[2]});
+  bool run = pending.count >= kAgreeing && n >= kAgreeing;
+  for (size_t i = 0; i < kAgreeing; ++i) run = run && pending.lastVoiced[i];
+  if (run) {
+    const float* e = &pending.estimates[n - kAgreeing];
+    const float lo = std::min({e[0], e[1], e[2]});
+    const float hi = std::max({e[0], e[1], e[2]});
     if (hi - lo <= kAgreeSemitones) {
       settled = true;
-      chosen = estimates[0] + estimates[1] + estimates[2] - lo - hi;  // the median of three
+      chosen = e[0] + e[1] + e[2] - lo - hi;  // the median of three
     }
   }
   const bool due = force || analysed >= pending.deadline;
-  if (!settled && due && count > 0) {
-    std::nth_element(estimates.begin(), estimates.begin() + static_cast<std::ptrdiff_t>(count / 2),
-                     estimates.begin() + static_cast<std::ptrdiff_t>(count));
-    chosen = estimates[count / 2];
+  if (!settled && due && n > 0) {
+    std::copy(pending.estimates, pending.estimates + n, estimates.begin());
+    std::nth_element(estimates.begin(), estimates.begin() + static_cast<std::ptrdiff_t>(n / 2),
+                     estimates.begin() + static_cast<std::ptrdiff_t>(n));
+    chosen = estimates[n / 2];
     settled = true;
   }
   if (settled) {
@@ -286,7 +307,8 @@ void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
   const HopRecord& first = record(kSettledHops - 1);
   if (first.windowStart < lastOnset || first.midi < 0.0f) return;
   const int note = static_cast<int>(std::lround(first.midi));
-  if (note == current) return;
+  // An octave jump with no onset is far more often the estimator than the learner.
+  if (note == current || (current >= 0 && (note - current) % 12 == 0)) return;
   for (size_t back = 0; back < kSettledHops; ++back) {
     const HopRecord& r = record(back);
     if (r.midi < 0.0f || std::fabs(r.midi - static_cast<float>(note)) > kSettledSemitones) return;

@@ -10,7 +10,7 @@ namespace {
 constexpr float kCompression = 10.0f;
 // The candidate must exceed kMeanFactor times the mean flux of the hops before it, plus kDelta.
 constexpr float kMeanFactor = 1.5f;
-constexpr float kDelta = 0.04f;
+constexpr float kDelta = 0.015f;
 constexpr size_t kMeanHops = 10;
 constexpr float kMinimumGapSeconds = 0.07f;
 constexpr float kLowestHz = 60.0f;
@@ -47,6 +47,18 @@ float OnsetDetector::flux(const float* frame) {
     sum += std::max(0.0f, now[k] - reference);
   }
   return sum / static_cast<float>(highBin_ - lowBin_);
+}
+
+size_t OnsetDetector::riseHops(float share, size_t maxHops) const {
+  const size_t candidate = count_ - 2;
+  const float peak = flux_[candidate % kHistory];
+  size_t back = 0;
+  while (back < maxHops && back + 1 < candidate && back + 3 < kHistory) {
+    const float before = flux_[(candidate - back - 1) % kHistory];
+    if (before < share * peak || before > flux_[(candidate - back) % kHistory]) break;
+    ++back;
+  }
+  return back;
 }
 
 bool OnsetDetector::push(const float* frame) {

@@ -22,6 +22,9 @@ class OnsetDetector {
   bool push(const float* frame);
   // The flux of the frame before the one pushed last (the candidate the last push judged).
   float candidateFlux() const { return flux_[(count_ + kHistory - 2) % kHistory]; }
+  // Hops from the onset candidate back to the start of its rise: the oldest hop, at most maxHops
+  // back, whose flux still stands above share of the peak with no dip between.
+  size_t riseHops(float share, size_t maxHops) const;
 
  private:
   float flux(const float* frame);

@@ -31,6 +31,7 @@ PitchEstimator::PitchEstimator(uint32_t sampleRate, size_t window, float lowestH
       longestLag_(std::min(window * 3 / 4, static_cast<size_t>(sampleRate_ / lowestHz) + 1)),
       fft_(powerOfTwoAtLeast(2 * window)),
       spectrum_(fft_.size()),
+      beforeSpectrum_(fft_.size()),
       nsdf_(longestLag_ + 2) {}
 
 PitchEstimate PitchEstimator::estimate(const float* x) {
@@ -63,6 +64,13 @@ PitchEstimate PitchEstimator::estimate(const float* x) {
     nsdf_[lag] = m > 1e-12f ? 2.0f * spectrum_[lag].real() * scale / m : 0.0f;
   }
 
+  return pickPeriod();
+}
+
+
+PitchEstimate PitchEstimator::pickPeriod() const {
+  const PitchEstimate unvoiced{-1.0f, 0.0f};
+  const size_t lags = longestLag_ + 2;
   // Key maxima: the highest point of each positive stretch after the first downward crossing.
   size_t lag = 1;
   while (lag < lags && nsdf_[lag] > 0.0f) ++lag;
@@ -88,6 +96,33 @@ PitchEstimate PitchEstimator::estimate(const float* x) {
     return {69.0f + 12.0f * std::log2(hz / 440.0f), nsdf_[keys[k]]};
   }
   return unvoiced;
+}
+
+void PitchEstimator::powerSpectrum(const float* x, std::complex<float>* out) {
+  float mean = 0.0f;
+  for (size_t i = 0; i < window_; ++i) mean += x[i];
+  mean /= static_cast<float>(window_);
+  for (size_t i = 0; i < window_; ++i) out[i] = {x[i] - mean, 0.0f};
+  std::fill(out + window_, out + fft_.size(), std::complex<float>{});
+  fft_.forward(out);
+  for (size_t i = 0; i < fft_.size(); ++i) out[i] = {std::norm(out[i]), 0.0f};
+}
+
+PitchEstimate PitchEstimator::estimateNew(const float* x, const float* before) {
+  powerSpectrum(x, spectrum_.data());
+  powerSpectrum(before, beforeSpectrum_.data());
+  for (size_t i = 0; i < fft_.size(); ++i) {
+    spectrum_[i] = {std::max(0.0f, spectrum_[i].real() - beforeSpectrum_[i].real()), 0.0f};
+  }
+  fft_.inverse(spectrum_.data());
+  const float zero = spectrum_[0].real();
+  if (zero <= 1e-9f) return PitchEstimate{-1.0f, 0.0f};
+  // The autocorrelation normalised to 1 at lag 0, each lag scaled up for the overlap it lost.
+  const size_t lags = longestLag_ + 2;
+  for (size_t lag = 0; lag < lags; ++lag) {
+    nsdf_[lag] = spectrum_[lag].real() / zero * static_cast<float>(window_) / static_cast<float>(window_ - lag);
+  }
+  return pickPeriod();
 }
 
 }  // namespace vellaro

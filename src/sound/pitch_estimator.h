@@ -25,15 +25,22 @@ class PitchEstimator {
   PitchEstimator(uint32_t sampleRate, size_t window, float lowestHz, float highestHz);
   // window must hold the window size of samples. Allocates nothing.
   PitchEstimate estimate(const float* window);
+  // The pitch of what is new in window since before (two windows of the same size): the
+  // autocorrelation of the power spectrum that grew, so that a note struck while the last one still
+  // rings is heard rather than the mixture.
+  PitchEstimate estimateNew(const float* window, const float* before);
   size_t window() const { return window_; }
 
  private:
+  void powerSpectrum(const float* x, std::complex<float>* out);
+  PitchEstimate pickPeriod() const;
   float sampleRate_;
   size_t window_;
   size_t shortestLag_;
   size_t longestLag_;
   Fft fft_;
   std::vector<std::complex<float>> spectrum_;
+  std::vector<std::complex<float>> beforeSpectrum_;
   std::vector<float> nsdf_;
 };
 
