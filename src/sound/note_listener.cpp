@@ -31,10 +31,11 @@ constexpr size_t kRiseHops = 6;
 constexpr double kWindowLead = 0.0;
 constexpr double kDecideWithinSeconds = 0.05;  // a pending note is decided by then after its onset
 constexpr float kAgreeSemitones = 0.5f;
-constexpr size_t kSettledHops = 4;             // hops of a steady new pitch for the note-change rule
-constexpr float kSettledSemitones = 0.35f;
+constexpr size_t kSettledHops = 6;             // hops of a steady new pitch for the note-change rule
+constexpr float kSettledSemitones = 0.3f;
 constexpr double kSettledStartShare = 0.35;    // where in its window the first steady one began
 constexpr float kClarity = 0.8f;
+constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
 constexpr double kGateDb = -55.0;              // below this the room is taken as quiet
 constexpr double kAboveFloorDb = 6.0;          // an onset's frame stands this far above the floor
 constexpr double kFloorSeconds = 2.5;          // the floor: the quietest frame of this much stream
@@ -86,6 +87,7 @@ struct PendingNote {
   uint64_t deadline = 0;  // analysis sample by which it is decided
   size_t count = 0;       // estimates so far, voiced or not
   size_t voiced = 0;
+  float energyBefore = 0.0f;  // of the frame that ended where the note began
   float estimates[kHopRecords] = {};  // voiced ones, in order
   bool lastVoiced[kAgreeing] = {};    // whether each of the newest estimates was voiced
 };
@@ -228,7 +230,8 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
     const float loudest = std::max(energy, record(1).energy);
     const bool heardAboveRoom = loudest >= gate && loudest >= floor * static_cast<float>(fromDb(kAboveFloorDb));
     if (heardAboveRoom) {
-      const uint64_t candidateEnd = analysed - hopSize * (1 + onsets.riseHops(kRiseShare, kRiseHops));
+      const size_t rise = onsets.riseHops(kRiseShare, kRiseHops);
+      const uint64_t candidateEnd = analysed - hopSize * (1 + rise);
       const auto behind = static_cast<uint64_t>(kOnsetBehindFrameEnd * static_cast<double>(frameSize));
       const uint64_t at = candidateEnd > behind ? candidateEnd - behind : 0;
       if (mode == ListenMode::kClaps) {
@@ -238,6 +241,7 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
         pending = PendingNote{};
         pending.open = true;
         pending.onset = at;
+        pending.energyBefore = record(std::min<size_t>(kHopRecords - 1, rise + 3)).energy;
         pending.deadline = at + static_cast<uint64_t>(kDecideWithinSeconds * rate);
       }
       lastOnset = at;
@@ -258,7 +262,10 @@ void NoteListener::State::estimatePending() {
   const auto lead = static_cast<uint64_t>(kWindowLead * static_cast<double>(windowSize));
   if (analysed < windowSize || analysed - windowSize + lead < pending.onset || pending.count >= kHopRecords) return;
   PitchEstimate estimate = pitch.estimateNew(latest(windowSize), endingAt(pending.onset, windowSize));
-  const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && record(0).energy >= static_cast<float>(fromDb(kGateDb));
+  // A sound that stopped dead makes an onset too; only one that did not fall away is a note.
+  const float energy = record(0).energy;
+  const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && energy >= static_cast<float>(fromDb(kGateDb)) &&
+                      energy >= kKeptShare * pending.energyBefore;
   for (size_t i = kAgreeing - 1; i > 0; --i) pending.lastVoiced[i] = pending.lastVoiced[i - 1];
   pending.lastVoiced[0] = voiced;
   ++pending.count;
