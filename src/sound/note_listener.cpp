@@ -220,7 +220,7 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   PitchEstimate estimate{-1.0f, 0.0f};
   if (mode == ListenMode::kNotes) estimate = pitch.estimate(latest(windowSize));
   const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && energy >= gate;
-  records[hopCount % kHopRecords] = HopRecord{analysed - windowSize, voiced ? estimate.midi : -1.0f, energy};
+  records[hopCount % kHopRecords] = HopRecord{analysed > windowSize ? analysed - windowSize : 0, voiced ? estimate.midi : -1.0f, energy};
   ++hopCount;
   silentHops = energy < gate ? silentHops + 1 : 0;
   if (silentHops >= kSilentHopsEndNote) current = -1;
@@ -231,7 +231,8 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
     const bool heardAboveRoom = loudest >= gate && loudest >= floor * static_cast<float>(fromDb(kAboveFloorDb));
     if (heardAboveRoom) {
       const size_t rise = onsets.riseHops(kRiseShare, kRiseHops);
-      const uint64_t candidateEnd = analysed - hopSize * (1 + rise);
+      const uint64_t back = hopSize * (1 + rise);
+      const uint64_t candidateEnd = analysed > back ? analysed - back : 0;  // a sound from the first frame
       const auto behind = static_cast<uint64_t>(kOnsetBehindFrameEnd * static_cast<double>(frameSize));
       const uint64_t at = candidateEnd > behind ? candidateEnd - behind : 0;
       if (mode == ListenMode::kClaps) {

@@ -119,6 +119,7 @@ std::vector<int16_t> glide(uint32_t rate) {
   // C4 held, a 60 ms slide up to G4 with no new attack, G4 held: the slide ends on a new note.
   return render(rate, 1.2, {{0.1, 0.95, 60, 67, 0.4}});
 }
+std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
 
@@ -138,6 +139,7 @@ const SignalCase kCases[] = {
     {"a note struck again with no gap is a new note each time", 44100, ListenMode::kNotes, repeatedWithoutGap,
      {{0.1, 33}, {0.35, 33}, {0.6, 33}, {0.85, 33}}},
     {"87 Hz and 2093 Hz both lie in the range", 44100, ListenMode::kNotes, lowAndHigh, {{0.1, 5}, {0.5, 60}}},
+    {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
     {"a quiet room trips no clap either", 44100, ListenMode::kClaps, quietRoom, {}},
     {"a clap train at 8 per second: every clap, where it began", 44100, ListenMode::kClaps, clapTrain, clapTimes()},
