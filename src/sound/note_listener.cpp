@@ -19,8 +19,10 @@ namespace {
 
 constexpr double kAnalysisRate = 22050.0;
 constexpr double kHopSeconds = 0.0058;
-constexpr double kFrameSeconds = 0.023;      // onset frame, rounded up to a power of two
-constexpr double kWindowSeconds = 0.035;     // pitch window
+constexpr double kFrameSeconds = 0.023;      // onset frame, rounded to the nearest power of two
+// The pitch window: 2.2 periods of the lowest pitch, and short enough that the window and the longest
+// lag fit one 1024-point FFT at analysis rates up to 24 kHz.
+constexpr double kWindowSeconds = 0.029;
 constexpr float kLowestHz = 75.0f;
 constexpr float kHighestHz = 2100.0f;
 // Where a sound began, behind the end of the first frame of the flux's rise, as a share of the frame.
@@ -31,10 +33,29 @@ constexpr size_t kRiseHops = 6;
 constexpr double kWindowLead = 0.0;
 constexpr double kDecideWithinSeconds = 0.05;  // a pending note is decided by then after its onset
 constexpr float kAgreeSemitones = 0.5f;
-constexpr size_t kSettledHops = 6;             // hops of a steady new pitch for the note-change rule
-constexpr float kSettledSemitones = 0.3f;
-constexpr double kSettledStartShare = 0.35;    // where in its window the first steady one began
+// The note-change rule: kSettledHops plain estimates in a row within kSettledSemitones of one note
+// other than the sounding one, spread over no more than kSettledSpread (a slide moves further), start
+// that note. Its onset is found by walking back over the estimates still near it (at most kBackHops),
+// kSettledStartShare into the first window that heard it.
+// While the pitch is not clearly the sounding note's, each hop also estimates the pitch of the power
+// that grew since kGrownBackHops before (counted when it is kGrownShare of the power or more): a
+// note swelling in under the release of the last is heard before it outweighs it.
+constexpr size_t kGrownBackHops = 7;
+constexpr float kGrownShare = 0.25f;
+constexpr float kSteadyClarity = 0.95f;
+constexpr size_t kSettledHops = 5;
+constexpr float kSettledSemitones = 0.35f;
+constexpr float kSettledSpread = 0.25f;
+constexpr float kNearSemitones = 0.6f;
+constexpr size_t kBackHops = 10;
+constexpr double kSettledStartShare = 0.5;
+// A note whose onset follows the last one of the same pitch by less than this is the same note heard
+// twice (a slow attack's flux peak after the note-change rule has started it).
+constexpr double kSameNoteSeconds = 0.12;
 constexpr float kClarity = 0.8f;
+// After an onset the estimates of what is new count from a lower clarity: a breathy or chorused
+// sound (a choir) rarely clears kClarity while it swells.
+constexpr float kPendingClarity = 0.6f;
 constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
 constexpr double kGateDb = -55.0;              // below this the room is taken as quiet
 constexpr double kAboveFloorDb = 6.0;          // an onset's frame stands this far above the floor
@@ -50,6 +71,11 @@ size_t powerOfTwoAtLeast(size_t n) {
   size_t p = 2;
   while (p < n) p *= 2;
   return p;
+}
+
+size_t nearestPowerOfTwo(size_t n) {
+  const size_t above = powerOfTwoAtLeast(n);
+  return above - n <= n - above / 2 ? above : above / 2;
 }
 
 double fromDb(double db) { return std::pow(10.0, db / 10.0); }
@@ -78,6 +104,7 @@ std::vector<float> lowPassTaps(uint32_t factor) {
 struct HopRecord {
   uint64_t windowStart;  // analysis sample where its pitch window began
   float midi;            // -1 when unvoiced or below the gate
+  float grown;           // the pitch of what grew, -1 when none was estimated or heard
   float energy;          // mean square of its onset frame
 };
 
@@ -106,6 +133,7 @@ struct NoteListener::State {
   const float* latest(size_t count);
   const float* endingAt(uint64_t sample, size_t count);
   float floorEnergy() const;
+  uint64_t sameNoteSamples() const { return static_cast<uint64_t>(kSameNoteSeconds * rate); }
   const HopRecord& record(size_t back) const { return records[(hopCount - 1 - back) % kHopRecords]; }
 
   ListenMode mode;
@@ -136,6 +164,8 @@ struct NoteListener::State {
   PendingNote pending;
   int current = -1;             // MIDI pitch of the sounding note, -1 when none
   uint64_t lastOnset = 0;
+  int lastEmitted = -1;         // MIDI pitch of the last note reported
+  uint64_t lastEmittedAt = 0;   // and its onset, analysis sample
   size_t silentHops = 0;
   std::vector<float> estimates;  // scratch for medians
   // Level: the peak of each 10 ms block of the stream.
@@ -152,7 +182,7 @@ NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
       factor(std::max<uint32_t>(1, static_cast<uint32_t>((sampleRate + 11025) / 22050))),
       rate(static_cast<double>(sampleRate) / factor),
       hopSize(std::max<size_t>(8, static_cast<size_t>(std::lround(rate * kHopSeconds)))),
-      frameSize(powerOfTwoAtLeast(static_cast<size_t>(rate * kFrameSeconds))),
+      frameSize(nearestPowerOfTwo(static_cast<size_t>(rate * kFrameSeconds))),
       windowSize(static_cast<size_t>(std::lround(rate * kWindowSeconds))),
       taps(factor > 1 ? lowPassTaps(factor) : std::vector<float>{1.0f}),
       input(2 * taps.size()),
@@ -160,7 +190,7 @@ NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
       // Room for the window before a pending note's onset until its deadline.
       ringSize(powerOfTwoAtLeast(2 * windowSize + frameSize + static_cast<size_t>(kDecideWithinSeconds * rate))),
       onsets(static_cast<uint32_t>(rate), frameSize, hopSize),
-      pitch(static_cast<uint32_t>(rate), windowSize, kLowestHz, kHighestHz),
+      pitch(static_cast<uint32_t>(rate), windowSize, kLowestHz, kHighestHz, kGrownBackHops + 1),
       energies(std::max<size_t>(1, static_cast<size_t>(kFloorSeconds * rate / static_cast<double>(hopSize))),
                std::numeric_limits<float>::max()),
       estimates(kHopRecords),
@@ -202,6 +232,8 @@ void NoteListener::State::push(float sample, std::vector<HeardNote>& heard) {
 }
 
 void NoteListener::State::emit(uint64_t at, int midi, std::vector<HeardNote>& heard) {
+  lastEmitted = midi;
+  lastEmittedAt = at;
   uint64_t frame = at * factor;
   frame = frame > groupDelay ? frame - groupDelay : 0;
   heard.push_back(HeardNote{frame, mode == ListenMode::kClaps ? -1 : midi - 36});
@@ -220,7 +252,16 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   PitchEstimate estimate{-1.0f, 0.0f};
   if (mode == ListenMode::kNotes) estimate = pitch.estimate(latest(windowSize));
   const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && energy >= gate;
-  records[hopCount % kHopRecords] = HopRecord{analysed > windowSize ? analysed - windowSize : 0, voiced ? estimate.midi : -1.0f, energy};
+  float grown = -1.0f;
+  const bool steady = voiced && estimate.clarity >= kSteadyClarity && current >= 0 &&
+                      std::fabs(estimate.midi - static_cast<float>(current)) <= kSettledSemitones;
+  if (mode == ListenMode::kNotes && !steady && energy >= gate) {
+    float share = 0.0f;
+    const PitchEstimate g = pitch.estimateGrown(kGrownBackHops, share);
+    if (g.midi > 0.0f && g.clarity >= kClarity && share >= kGrownShare) grown = g.midi;
+  }
+  records[hopCount % kHopRecords] =
+      HopRecord{analysed > windowSize ? analysed - windowSize : 0, voiced ? estimate.midi : -1.0f, grown, energy};
   ++hopCount;
   silentHops = energy < gate ? silentHops + 1 : 0;
   if (silentHops >= kSilentHopsEndNote) current = -1;
@@ -252,9 +293,8 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   if (pending.open) {
     estimatePending();
     decidePending(false, heard);
-  } else {
-    applyNoteChangeRule(heard);
   }
+  applyNoteChangeRule(heard);
 }
 
 // Each hop whose pitch window begins after the pending note's onset estimates what it added since
@@ -265,7 +305,7 @@ void NoteListener::State::estimatePending() {
   PitchEstimate estimate = pitch.estimateNew(latest(windowSize), endingAt(pending.onset, windowSize));
   // A sound that stopped dead makes an onset too; only one that did not fall away is a note.
   const float energy = record(0).energy;
-  const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && energy >= static_cast<float>(fromDb(kGateDb)) &&
+  const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kPendingClarity && energy >= static_cast<float>(fromDb(kGateDb)) &&
                       energy >= kKeptShare * pending.energyBefore;
   for (size_t i = kAgreeing - 1; i > 0; --i) pending.lastVoiced[i] = pending.lastVoiced[i - 1];
   pending.lastVoiced[0] = voiced;
@@ -301,30 +341,59 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
   }
   if (settled) {
     current = static_cast<int>(std::lround(chosen));
-    emit(pending.onset, current, heard);
+    const bool heardAlready = current == lastEmitted && lastEmittedAt + sameNoteSamples() > pending.onset;
+    if (!heardAlready) emit(pending.onset, current, heard);
     pending.open = false;
   } else if (due) {
     pending.open = false;
   }
 }
 
-// A pitch that holds on one note other than the sounding one for kSettledHops, in windows that all
-// begin after the last onset, is a new note even though no onset was heard (a slur or a slide).
+// A pitch that holds on one note other than the sounding one is a new note even though no onset was
+// heard (a slur, a slow attack). Its onset lies where the estimates first came near it.
 void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
-  if (hopCount < kSettledHops) return;
-  const HopRecord& first = record(kSettledHops - 1);
-  if (first.windowStart < lastOnset || first.midi < 0.0f) return;
-  const int note = static_cast<int>(std::lround(first.midi));
+  if (hopCount < kSettledHops + 1) return;
+  const HopRecord& newest = record(0);
+  const float lead = newest.grown > 0.0f ? newest.grown : newest.midi;
+  if (lead < 0.0f) return;
+  const int note = static_cast<int>(std::lround(lead));
   // An octave jump with no onset is far more often the estimator than the learner.
   if (note == current || (current >= 0 && (note - current) % 12 == 0)) return;
+  // The estimate of a hop nearest the note, plain or grown.
+  auto nearest = [note](const HopRecord& r) {
+    const float plain = r.midi < 0.0f ? 1e3f : std::fabs(r.midi - static_cast<float>(note));
+    const float grown = r.grown < 0.0f ? 1e3f : std::fabs(r.grown - static_cast<float>(note));
+    return plain <= grown ? r.midi : r.grown;
+  };
+  float lo = lead;
+  float hi = lead;
   for (size_t back = 0; back < kSettledHops; ++back) {
-    const HopRecord& r = record(back);
-    if (r.midi < 0.0f || std::fabs(r.midi - static_cast<float>(note)) > kSettledSemitones) return;
+    const float m = nearest(record(back));
+    if (m < 0.0f || std::fabs(m - static_cast<float>(note)) > kSettledSemitones) return;
+    lo = std::min(lo, m);
+    hi = std::max(hi, m);
+  }
+  if (hi - lo > kSettledSpread) return;
+  size_t first = kSettledHops - 1;
+  while (first + 1 < std::min<uint64_t>(kBackHops, hopCount)) {
+    const float m = nearest(record(first + 1));
+    if (m < 0.0f || std::fabs(m - static_cast<float>(note)) > kNearSemitones) break;
+    ++first;
   }
   const auto into = static_cast<uint64_t>(kSettledStartShare * static_cast<double>(windowSize));
+  const uint64_t at = record(first).windowStart + into;
+  // A pending note that began no earlier is this one; one that began well before is decided first.
+  if (pending.open) {
+    if (pending.onset + sameNoteSamples() / 2 > at) {
+      pending.open = false;
+    } else {
+      decidePending(true, heard);
+    }
+  }
   current = note;
-  lastOnset = first.windowStart + into;
-  emit(lastOnset, note, heard);
+  lastOnset = std::max(lastOnset, at);
+  if (note == lastEmitted && lastEmittedAt + sameNoteSamples() > at) return;
+  emit(at, note, heard);
 }
 
 NoteListener::NoteListener(uint32_t sampleRate, ListenMode mode)
