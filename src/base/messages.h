@@ -142,6 +142,7 @@ namespace vellaro {
     "No MIDI synthesizer answers, so MIDI instruments are silent. Use a WAV instrument: play FILE.wav NOTE.")    \
   X(kMidiInOpen, "MIDI input: open, a MIDI keyboard on the first MIDI input plays")                              \
   X(kMidiInMissing, "MIDI input: no device, so only the computer keyboard plays")                                \
+  X(kSoundLateTicks, "Sound output: %u late ticks (the device played silence while it waited)")                  \
   X(kSoundEnumerationFailed, "Direct Sound Enumeration failed")                                                  \
   X(kSoundCreationFailed, "Direct Sound Creation failed")                                                        \
   X(kSoundCooperativeLevelFailed, "SetCooperativeLevel failed")                                                  \

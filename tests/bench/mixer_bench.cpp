@@ -246,7 +246,7 @@ void worstTick(benchmark::State& state, uint8_t channels, void (*startVoices)(An
   startVoices(mixer, sample);
   int ticks = 0;
   for (auto _ : state) {
-    mixer.mixFrames(out.data(), kBufferFrames);
+    mixer.mixFrames(out.data(), kWriteAheadFrames);
     benchmark::DoNotOptimize(out.data());
     benchmark::ClobberMemory();
     if (++ticks == restartEvery) {
@@ -256,7 +256,7 @@ void worstTick(benchmark::State& state, uint8_t channels, void (*startVoices)(An
       state.ResumeTiming();
     }
   }
-  state.SetItemsProcessed(state.iterations() * kVoiceCount * kBufferFrames);
+  state.SetItemsProcessed(state.iterations() * kVoiceCount * kWriteAheadFrames);
 }
 
 // 50 whole-buffer spans at 15x speed stay well inside the sample; apart, the last voice starts

@@ -215,7 +215,7 @@ TEST(HeadlessSoundTest, TheBufferPlaysTheMixersFramesOneLapLater) {
   ASSERT_EQ(played.size(), 2 * kRunMs * kOutputRate / 1000);
 
   // The reference: the bare Mixer, 441 frames a tick, each voice started before the first tick
-  // after its time; frame k of its stream is heard at frame k + kBufferFrames.
+  // after its time; frame k of its stream is heard at frame k + kWriteAheadFrames.
   Mixer mixer;
   std::vector<int16_t> stream;
   std::vector<int16_t> tick(2 * kMixBufferFrames);
@@ -228,14 +228,14 @@ TEST(HeadlessSoundTest, TheBufferPlaysTheMixersFramesOneLapLater) {
   }
   size_t mismatches = 0;
   for (size_t i = 0; i < played.size(); ++i) {
-    int16_t expected = i < 2 * size_t{kBufferFrames} ? 0 : stream[i - 2 * size_t{kBufferFrames}];
+    int16_t expected = i < 2 * size_t{kWriteAheadFrames} ? 0 : stream[i - 2 * size_t{kWriteAheadFrames}];
     if (played[i] != expected && ++mismatches <= 5) {
       ADD_FAILURE() << "frame " << i / 2 << ": played " << played[i] << ", the mixer made " << expected;
     }
   }
   EXPECT_EQ(mismatches, 0u);
-  EXPECT_NE(played[2 * kBufferFrames], 0);      // the first start is heard at 70 ms
-  EXPECT_EQ(played[2 * kBufferFrames - 2], 0);  // and not before
+  EXPECT_NE(played[2 * kWriteAheadFrames], 0);      // the first start is heard at 70 ms
+  EXPECT_EQ(played[2 * kWriteAheadFrames - 2], 0);  // and not before
 }
 
 // isSilent turns true at the tick that frees the last voice, the moment wait returns in the
