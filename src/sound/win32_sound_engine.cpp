@@ -123,9 +123,26 @@ void SoundEngine::startPlaying() {
 void SoundEngine::onTimerTick(void* engine) { static_cast<SoundEngine*>(engine)->onTimer(); }
 
 void SoundEngine::onTimer() {
-  if (uint32_t delay = tickDelayMs_.exchange(0)) Sleep(delay);
+  if (static_cast<int32_t>(heldUntil_.load() - timeGetTime()) > 0) return;
   loop_.tick();
 }
+
+// The ticks are left out rather than the timer thread held up: the system may run other timers on
+// that thread.
+void SoundEngine::holdTicksFor(uint32_t ms) { heldUntil_.store(timeGetTime() + ms); }
+
+bool SoundEngine::copyLoop(std::vector<int16_t>* frames) {
+  LoopRuns runs;
+  if (!running_.load() || !buffer_.lock(0, kLoopFrames, &runs)) return false;
+  frames->assign(runs.first, runs.first + 2 * size_t{runs.firstFrames});
+  if (runs.second) frames->insert(frames->end(), runs.second, runs.second + 2 * size_t{runs.secondFrames});
+  buffer_.unlock(runs);
+  return true;
+}
+
+SoundEngine::Buffer::Buffer(MessageSink& messages) : messages_(messages) {}
+
+SoundEngine::Buffer::~Buffer() = default;
 
 bool SoundEngine::Buffer::readCursors(uint32_t* play, uint32_t* write) {
   DWORD playCursor = 0;

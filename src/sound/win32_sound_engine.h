@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "sound/mixer.h"
 #include "sound/output_loop.h"
@@ -43,14 +44,18 @@ class SoundEngine final : public VoicePlayer {
   // cannot tell its cursors.
   bool readCursors(LoopCursors* cursors) const;
   OutputLoop::LiveStart lastLiveStart() const { return loop_.lastLiveStart(); }
-  // Holds the next tick back by this long: how the tests make a tick come late.
-  void delayNextTick(uint32_t ms) { tickDelayMs_.store(ms); }
+  // For the tests: leaves the ticks out for this long, so that the next one comes late, and copies
+  // the loop as the device finds it.
+  void holdTicksFor(uint32_t ms);
+  bool copyLoop(std::vector<int16_t>* frames);
 
  private:
   // The DirectSound buffer as the OutputLoop's device.
   class Buffer final : public LoopDevice {
    public:
-    explicit Buffer(MessageSink& messages) : messages_(messages) {}
+    // Both where IDirectSoundBuffer is known.
+    explicit Buffer(MessageSink& messages);
+    ~Buffer() override;
     bool readCursors(uint32_t* play, uint32_t* write) override;
     bool lock(uint32_t first, uint32_t frames, LoopRuns* runs) override;
     void unlock(const LoopRuns& runs) override;
@@ -85,7 +90,7 @@ class SoundEngine final : public VoicePlayer {
   OutputLoop loop_;
   MultimediaTimer timer_;
   std::atomic<bool> running_{false};
-  std::atomic<uint32_t> tickDelayMs_{0};
+  std::atomic<DWORD> heldUntil_{0};
 };
 
 }  // namespace vellaro
