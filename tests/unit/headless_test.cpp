@@ -37,7 +37,9 @@ const StepsCase kStepsCases[] = {
     {"type\n", "1: error: type needs the text to type"},
     {"down ZX\n", "1: error: down takes one key of the keyboard piano: a letter, a digit, or one of , . ; /"},
     {"down q\nup\n", "2: error: up takes one key of the keyboard piano: a letter, a digit, or one of , . ; /"},
-    {"click a\r\njump 3\r\n", "2: error: unknown step (jump); a step is answer, click, type, key, down, up or wait"},
+    {"click a\r\njump 3\r\n",
+     "2: error: unknown step (jump); a step is answer, click, type, key, down, up, wait or listen"},
+    {"listen \n", "1: error: listen needs the WAV file that the microphone hears"},
 };
 
 // A type step (UTF-8) into a field of each encoding: what the field receives, a character at a time.
@@ -88,14 +90,17 @@ TEST(HeadlessStepsTest, ReportsTheFirstBadLine) {
 TEST(HeadlessStepsTest, KeepsEachStepsArgumentExactly) {
   std::vector<Step> steps;
   std::string error;
-  ASSERT_TRUE(parseSteps("click  yes \r\ntype  two  words\r\nkey z\r\nwait 250\r\nanswer CANCEL", &steps, &error));
-  ASSERT_EQ(steps.size(), 5u);
+  ASSERT_TRUE(parseSteps("click  yes \r\ntype  two  words\r\nkey z\r\nwait 250\r\nanswer CANCEL\r\nlisten  sung.wav \r\n",
+                         &steps, &error));
+  ASSERT_EQ(steps.size(), 6u);
   EXPECT_EQ(steps[0].text, "yes");
   EXPECT_EQ(steps[1].text, " two  words");
   EXPECT_EQ(steps[2].keyCode, unsigned{'Z'});
   EXPECT_EQ(steps[3].ms, 250u);
   EXPECT_FALSE(steps[4].ok);
   EXPECT_EQ(steps[4].line, 5);
+  EXPECT_EQ(steps[5].kind, StepKind::Listen);
+  EXPECT_EQ(steps[5].text, "sung.wav");
 }
 
 struct KeyCase {

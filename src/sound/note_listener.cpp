@@ -1,0 +1,358 @@
+// The listener runs at an analysis rate near 22 kHz (the stream decimated by a whole factor), one hop
+// of about 5.8 ms at a time: each hop pushes a 23 ms frame to the onset detector and a 35 ms window
+// to the pitch estimator, then decides. An onset opens a pending note whose pitch is the median of
+// the first estimates whose windows lie mostly after it; a pitch that settles on another note with
+// no onset (a slur, a slide) starts a note by the note-change rule. Everything is sized at
+// construction, so feed() allocates nothing, and every decision is taken at a hop boundary of the
+// stream, so the chunking of feed() changes nothing.
+#include "sound/note_listener.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "sound/onset_detector.h"
+#include "sound/pitch_estimator.h"
+
+namespace vellaro {
+namespace {
+
+constexpr double kAnalysisRate = 22050.0;
+constexpr double kHopSeconds = 0.0058;
+constexpr double kFrameSeconds = 0.023;      // onset frame, rounded up to a power of two
+constexpr double kWindowSeconds = 0.035;     // pitch window
+constexpr float kLowestHz = 75.0f;
+constexpr float kHighestHz = 2100.0f;
+// Where a sound began, behind the end of the first frame of the flux's rise, as a share of the frame.
+constexpr double kOnsetBehindFrameEnd = 0.5;
+constexpr float kRiseShare = 0.3f;   // the rise starts where the flux is above this share of its peak
+constexpr size_t kRiseHops = 6;
+// A pitch window counts for a pending note when it starts at most this share of itself before it.
+constexpr double kWindowLead = 0.0;
+constexpr double kDecideWithinSeconds = 0.05;  // a pending note is decided by then after its onset
+constexpr float kAgreeSemitones = 0.5f;
+constexpr size_t kSettledHops = 4;             // hops of a steady new pitch for the note-change rule
+constexpr float kSettledSemitones = 0.35f;
+constexpr double kSettledStartShare = 0.35;    // where in its window the first steady one began
+constexpr float kClarity = 0.8f;
+constexpr double kGateDb = -55.0;              // below this the room is taken as quiet
+constexpr double kAboveFloorDb = 6.0;          // an onset's frame stands this far above the floor
+constexpr double kFloorSeconds = 2.5;          // the floor: the quietest frame of this much stream
+constexpr size_t kSilentHopsEndNote = 3;
+constexpr size_t kHopRecords = 32;
+constexpr size_t kAgreeing = 3;  // estimates in a row that settle a pending note early
+constexpr double kLevelBlockSeconds = 0.01;
+constexpr size_t kLevelBlocks = 10;
+constexpr double kLevelRangeDb = 60.0;
+
+size_t powerOfTwoAtLeast(size_t n) {
+  size_t p = 2;
+  while (p < n) p *= 2;
+  return p;
+}
+
+double fromDb(double db) { return std::pow(10.0, db / 10.0); }
+
+// A windowed-sinc low-pass (Blackman) for decimation by factor, cut off a little below the new
+// Nyquist frequency. Its taps sum to one.
+std::vector<float> lowPassTaps(uint32_t factor) {
+  const size_t count = 24 * factor + 1;
+  const double pi = 3.14159265358979323846;
+  const double cutoff = 0.45 / factor;  // in cycles per input sample
+  std::vector<float> taps(count);
+  double sum = 0.0;
+  for (size_t i = 0; i < count; ++i) {
+    double t = static_cast<double>(i) - static_cast<double>(count - 1) / 2.0;
+    double sinc = t == 0.0 ? 2.0 * cutoff : std::sin(2.0 * pi * cutoff * t) / (pi * t);
+    double phase = 2.0 * pi * static_cast<double>(i) / static_cast<double>(count - 1);
+    double w = 0.42 - 0.5 * std::cos(phase) + 0.08 * std::cos(2.0 * phase);
+    taps[i] = static_cast<float>(sinc * w);
+    sum += sinc * w;
+  }
+  for (float& tap : taps) tap = static_cast<float>(tap / sum);
+  return taps;
+}
+
+// What one hop left behind for the decisions after it.
+struct HopRecord {
+  uint64_t windowStart;  // analysis sample where its pitch window began
+  float midi;            // -1 when unvoiced or below the gate
+  float energy;          // mean square of its onset frame
+};
+
+struct PendingNote {
+  bool open = false;
+  uint64_t onset = 0;     // analysis sample
+  uint64_t deadline = 0;  // analysis sample by which it is decided
+  size_t count = 0;       // estimates so far, voiced or not
+  size_t voiced = 0;
+  float estimates[kHopRecords] = {};  // voiced ones, in order
+  bool lastVoiced[kAgreeing] = {};    // whether each of the newest estimates was voiced
+};
+
+}  // namespace
+
+struct NoteListener::State {
+  State(uint32_t sampleRate, ListenMode listenMode);
+
+  void push(float sample, std::vector<HeardNote>& heard);
+  void hop(std::vector<HeardNote>& heard);
+  void estimatePending();
+  void decidePending(bool force, std::vector<HeardNote>& heard);
+  void applyNoteChangeRule(std::vector<HeardNote>& heard);
+  void emit(uint64_t at, int midi, std::vector<HeardNote>& heard);
+  const float* latest(size_t count);
+  const float* endingAt(uint64_t sample, size_t count);
+  float floorEnergy() const;
+  const HopRecord& record(size_t back) const { return records[(hopCount - 1 - back) % kHopRecords]; }
+
+  ListenMode mode;
+  uint32_t factor;
+  double rate;  // analysis rate
+  size_t hopSize;
+  size_t frameSize;
+  size_t windowSize;
+  // Decimation: the input twice over in a ring so that the taps always see one straight run.
+  std::vector<float> taps;
+  std::vector<float> input;
+  size_t inputPos = 0;
+  uint32_t phase = 0;
+  uint64_t groupDelay;  // stream frames the filter delays by
+  float highPassIn = 0.0f;
+  float highPassOut = 0.0f;
+  // The analysed signal, also doubled in its ring.
+  std::vector<float> ring;
+  size_t ringSize;
+  size_t ringPos = 0;
+  uint64_t analysed = 0;
+  size_t sinceHop = 0;
+  OnsetDetector onsets;
+  PitchEstimator pitch;
+  HopRecord records[kHopRecords] = {};
+  uint64_t hopCount = 0;
+  std::vector<float> energies;  // the frame energies of the last kFloorSeconds, a ring by hop
+  PendingNote pending;
+  int current = -1;             // MIDI pitch of the sounding note, -1 when none
+  uint64_t lastOnset = 0;
+  size_t silentHops = 0;
+  std::vector<float> estimates;  // scratch for medians
+  // Level: the peak of each 10 ms block of the stream.
+  uint32_t levelBlockSize;
+  uint32_t levelInBlock = 0;
+  int32_t blockPeak = 0;
+  int32_t blockPeaks[kLevelBlocks] = {};
+  size_t levelBlockPos = 0;
+  uint64_t framesFed = 0;
+};
+
+NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
+    : mode(listenMode),
+      factor(std::max<uint32_t>(1, static_cast<uint32_t>((sampleRate + 11025) / 22050))),
+      rate(static_cast<double>(sampleRate) / factor),
+      hopSize(std::max<size_t>(8, static_cast<size_t>(std::lround(rate * kHopSeconds)))),
+      frameSize(powerOfTwoAtLeast(static_cast<size_t>(rate * kFrameSeconds))),
+      windowSize(static_cast<size_t>(std::lround(rate * kWindowSeconds))),
+      taps(factor > 1 ? lowPassTaps(factor) : std::vector<float>{1.0f}),
+      input(2 * taps.size()),
+      groupDelay((taps.size() - 1) / 2),
+      // Room for the window before a pending note's onset until its deadline.
+      ringSize(powerOfTwoAtLeast(2 * windowSize + frameSize + static_cast<size_t>(kDecideWithinSeconds * rate))),
+      onsets(static_cast<uint32_t>(rate), frameSize, hopSize),
+      pitch(static_cast<uint32_t>(rate), windowSize, kLowestHz, kHighestHz),
+      energies(std::max<size_t>(1, static_cast<size_t>(kFloorSeconds * rate / static_cast<double>(hopSize))),
+               std::numeric_limits<float>::max()),
+      estimates(kHopRecords),
+      levelBlockSize(std::max<uint32_t>(1, static_cast<uint32_t>(sampleRate * kLevelBlockSeconds))) {
+  ring.assign(2 * ringSize, 0.0f);
+}
+
+// The newest count analysed samples, oldest first.
+const float* NoteListener::State::latest(size_t count) { return &ring[ringPos + ringSize - count]; }
+
+// count analysed samples ending before sample, which must be no older than the ring holds.
+const float* NoteListener::State::endingAt(uint64_t sample, size_t count) {
+  const uint64_t back = std::min<uint64_t>(analysed - sample + count, ringSize);
+  return &ring[ringPos + ringSize - back];
+}
+
+float NoteListener::State::floorEnergy() const { return *std::min_element(energies.begin(), energies.end()); }
+
+void NoteListener::State::push(float sample, std::vector<HeardNote>& heard) {
+  input[inputPos] = sample;
+  input[inputPos + taps.size()] = sample;
+  inputPos = (inputPos + 1) % taps.size();
+  if (++phase < factor) return;
+  phase = 0;
+  float filtered = 0.0f;
+  const float* run = &input[inputPos];  // the oldest sample first
+  for (size_t i = 0; i < taps.size(); ++i) filtered += taps[i] * run[i];
+  // A one-pole high-pass near 15 Hz takes out a microphone's DC and rumble.
+  highPassOut = filtered - highPassIn + 0.996f * highPassOut;
+  highPassIn = filtered;
+  ring[ringPos] = highPassOut;
+  ring[ringPos + ringSize] = highPassOut;
+  ringPos = (ringPos + 1) % ringSize;
+  ++analysed;
+  if (++sinceHop == hopSize) {
+    sinceHop = 0;
+    hop(heard);
+  }
+}
+
+void NoteListener::State::emit(uint64_t at, int midi, std::vector<HeardNote>& heard) {
+  uint64_t frame = at * factor;
+  frame = frame > groupDelay ? frame - groupDelay : 0;
+  heard.push_back(HeardNote{frame, mode == ListenMode::kClaps ? -1 : midi - 36});
+}
+
+void NoteListener::State::hop(std::vector<HeardNote>& heard) {
+  const bool onset = onsets.push(latest(frameSize));
+  const float* frame = latest(frameSize);
+  float energy = 0.0f;
+  for (size_t i = 0; i < frameSize; ++i) energy += frame[i] * frame[i];
+  energy /= static_cast<float>(frameSize);
+  const float floor = floorEnergy();
+  energies[hopCount % energies.size()] = energy;
+
+  const float gate = static_cast<float>(fromDb(kGateDb));
+  PitchEstimate estimate{-1.0f, 0.0f};
+  if (mode == ListenMode::kNotes) estimate = pitch.estimate(latest(windowSize));
+  const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && energy >= gate;
+  records[hopCount % kHopRecords] = HopRecord{analysed - windowSize, voiced ? estimate.midi : -1.0f, energy};
+  ++hopCount;
+  silentHops = energy < gate ? silentHops + 1 : 0;
+  if (silentHops >= kSilentHopsEndNote) current = -1;
+
+  if (onset && hopCount > 2) {
+    // The candidate is the frame before this one; its energy or this one's must clear the gate.
+    const float loudest = std::max(energy, record(1).energy);
+    const bool heardAboveRoom = loudest >= gate && loudest >= floor * static_cast<float>(fromDb(kAboveFloorDb));
+    if (heardAboveRoom) {
+      const uint64_t candidateEnd = analysed - hopSize * (1 + onsets.riseHops(kRiseShare, kRiseHops));
+      const auto behind = static_cast<uint64_t>(kOnsetBehindFrameEnd * static_cast<double>(frameSize));
+      const uint64_t at = candidateEnd > behind ? candidateEnd - behind : 0;
+      if (mode == ListenMode::kClaps) {
+        emit(at, -1, heard);
+      } else {
+        decidePending(true, heard);
+        pending = PendingNote{};
+        pending.open = true;
+        pending.onset = at;
+        pending.deadline = at + static_cast<uint64_t>(kDecideWithinSeconds * rate);
+      }
+      lastOnset = at;
+    }
+  }
+  if (mode == ListenMode::kClaps) return;
+  if (pending.open) {
+    estimatePending();
+    decidePending(false, heard);
+  } else {
+    applyNoteChangeRule(heard);
+  }
+}
+
+// Each hop whose pitch window begins after the pending note's onset estimates what it added since
+// the window that ended there.
+void NoteListener::State::estimatePending() {
+  const auto lead = static_cast<uint64_t>(kWindowLead * static_cast<double>(windowSize));
+  if (analysed < windowSize || analysed - windowSize + lead < pending.onset || pending.count >= kHopRecords) return;
+  PitchEstimate estimate = pitch.estimateNew(latest(windowSize), endingAt(pending.onset, windowSize));
+  const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && record(0).energy >= static_cast<float>(fromDb(kGateDb));
+  for (size_t i = kAgreeing - 1; i > 0; --i) pending.lastVoiced[i] = pending.lastVoiced[i - 1];
+  pending.lastVoiced[0] = voiced;
+  ++pending.count;
+  if (voiced) pending.estimates[pending.voiced++] = estimate.midi;
+}
+
+// Settles the pending note once kAgreeing estimates in a row agree, or at its deadline on the median
+// of what there is (force: now, because another onset came). With no estimate at all it is dropped.
+void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& heard) {
+  if (!pending.open) return;
+  const size_t n = pending.voiced;
+  bool settled = false;
+  float chosen = 0.0f;
+  bool run = pending.count >= kAgreeing && n >= kAgreeing;
+  for (size_t i = 0; i < kAgreeing; ++i) run = run && pending.lastVoiced[i];
+  if (run) {
+    const float* e = &pending.estimates[n - kAgreeing];
+    const float lo = std::min({e[0], e[1], e[2]});
+    const float hi = std::max({e[0], e[1], e[2]});
+    if (hi - lo <= kAgreeSemitones) {
+      settled = true;
+      chosen = e[0] + e[1] + e[2] - lo - hi;  // the median of three
+    }
+  }
+  const bool due = force || analysed >= pending.deadline;
+  if (!settled && due && n > 0) {
+    std::copy(pending.estimates, pending.estimates + n, estimates.begin());
+    std::nth_element(estimates.begin(), estimates.begin() + static_cast<std::ptrdiff_t>(n / 2),
+                     estimates.begin() + static_cast<std::ptrdiff_t>(n));
+    chosen = estimates[n / 2];
+    settled = true;
+  }
+  if (settled) {
+    current = static_cast<int>(std::lround(chosen));
+    emit(pending.onset, current, heard);
+    pending.open = false;
+  } else if (due) {
+    pending.open = false;
+  }
+}
+
+// A pitch that holds on one note other than the sounding one for kSettledHops, in windows that all
+// begin after the last onset, is a new note even though no onset was heard (a slur or a slide).
+void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
+  if (hopCount < kSettledHops) return;
+  const HopRecord& first = record(kSettledHops - 1);
+  if (first.windowStart < lastOnset || first.midi < 0.0f) return;
+  const int note = static_cast<int>(std::lround(first.midi));
+  // An octave jump with no onset is far more often the estimator than the learner.
+  if (note == current || (current >= 0 && (note - current) % 12 == 0)) return;
+  for (size_t back = 0; back < kSettledHops; ++back) {
+    const HopRecord& r = record(back);
+    if (r.midi < 0.0f || std::fabs(r.midi - static_cast<float>(note)) > kSettledSemitones) return;
+  }
+  const auto into = static_cast<uint64_t>(kSettledStartShare * static_cast<double>(windowSize));
+  current = note;
+  lastOnset = first.windowStart + into;
+  emit(lastOnset, note, heard);
+}
+
+NoteListener::NoteListener(uint32_t sampleRate, ListenMode mode)
+    : state_(new State(std::max<uint32_t>(sampleRate, 8000), mode)) {}
+
+NoteListener::~NoteListener() { delete state_; }
+
+void NoteListener::feed(const int16_t* samples, size_t count, std::vector<HeardNote>& heard) {
+  State& s = *state_;
+  for (size_t i = 0; i < count; ++i) {
+    const int32_t sample = samples[i];
+    s.blockPeak = std::max(s.blockPeak, sample < 0 ? -sample : sample);
+    if (++s.levelInBlock == s.levelBlockSize) {
+      s.blockPeaks[s.levelBlockPos] = s.blockPeak;
+      s.levelBlockPos = (s.levelBlockPos + 1) % kLevelBlocks;
+      s.blockPeak = 0;
+      s.levelInBlock = 0;
+    }
+    s.push(static_cast<float>(sample) * (1.0f / 32768.0f), heard);
+  }
+  s.framesFed += count;
+}
+
+// The peak of the last 100 ms on a decibel scale: 0 at 60 dB below full scale or less, 100 at full
+// scale. The block being filled stands in for the oldest one it replaces.
+int NoteListener::level() const {
+  const State& s = *state_;
+  int32_t peak = s.blockPeak;
+  for (size_t i = 0; i < kLevelBlocks; ++i) {
+    if (i != s.levelBlockPos || s.levelInBlock == 0) peak = std::max(peak, s.blockPeaks[i]);
+  }
+  if (peak <= 0) return 0;
+  const double db = 20.0 * std::log10(static_cast<double>(peak) / 32768.0);
+  return static_cast<int>(std::clamp(std::lround(100.0 * (1.0 + db / kLevelRangeDb)), 0L, 100L));
+}
+
+uint64_t NoteListener::framesFed() const { return state_->framesFed; }
+
+}  // namespace vellaro

@@ -1,0 +1,47 @@
+// The monophonic pitch estimator of the listener: McLeod's normalised squared difference function
+// (NSDF) over one window, its autocorrelation taken through an FFT. Of the NSDF's key maxima (the
+// highest point between each upward and downward zero crossing) the first that reaches 0.9 of the
+// highest gives the period, refined by a parabola through its neighbours. That first-above-a-share
+// rule is what keeps a note's octave below from winning on instruments with strong even harmonics.
+#pragma once
+
+#include <complex>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "sound/fft.h"
+
+namespace vellaro {
+
+struct PitchEstimate {
+  float midi;     // fractional MIDI pitch, or -1 when no period stands out
+  float clarity;  // the NSDF at the chosen period: near 1 for a clean tone, low for noise
+};
+
+class PitchEstimator {
+ public:
+  // window samples at sampleRate; periods between the given lowest and highest frequency are tried.
+  PitchEstimator(uint32_t sampleRate, size_t window, float lowestHz, float highestHz);
+  // window must hold the window size of samples. Allocates nothing.
+  PitchEstimate estimate(const float* window);
+  // The pitch of what is new in window since before (two windows of the same size): the
+  // autocorrelation of the power spectrum that grew, so that a note struck while the last one still
+  // rings is heard rather than the mixture.
+  PitchEstimate estimateNew(const float* window, const float* before);
+  size_t window() const { return window_; }
+
+ private:
+  void powerSpectrum(const float* x, std::complex<float>* out);
+  PitchEstimate pickPeriod() const;
+  float sampleRate_;
+  size_t window_;
+  size_t shortestLag_;
+  size_t longestLag_;
+  Fft fft_;
+  std::vector<std::complex<float>> spectrum_;
+  std::vector<std::complex<float>> beforeSpectrum_;
+  std::vector<float> nsdf_;
+};
+
+}  // namespace vellaro
