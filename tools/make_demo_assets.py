@@ -373,6 +373,15 @@ def make_library(lesson, slitool):
     subprocess.run([slitool, "unpack", library, library_dir], check=True)
 
 
+def make_recordings(lesson):
+    """The learner the listening lessons' tests hear, recorded now with FluidSynth and mido (Debian's
+    python3 has mido). Without them the lessons still run; only their tests have nothing to hear."""
+    recorder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "make_listening_recordings.py")
+    python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+    if subprocess.run([python, recorder, os.path.join(lesson, "recordings")]).returncode != 0:
+        print("make_demo_assets.py: no recordings for the tests of the listening lessons", file=sys.stderr)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     lesson = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "lessons", "demo")
@@ -401,6 +410,7 @@ def main():
     write_wav(os.path.join(sounds, "click.wav"), click())
     write_wav(os.path.join(sounds, "drone.wav"), drone(6.0))
     make_library(lesson, slitool)
+    make_recordings(lesson)
     # The menu counts the learner's visits in a store file; it starts again at 0 with fresh assets,
     # so a lesson test that runs after this script sees the same count every time.
     with open(os.path.join(lesson, "visits.sto"), "wb") as f:

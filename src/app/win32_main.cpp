@@ -9,6 +9,7 @@
 #include "app/win32_host.h"
 #include "script/interpreter.h"
 #include "sound/instrument_bank.h"
+#include "sound/win32_microphone.h"
 #include "sound/win32_midi.h"
 #include "sound/win32_sound_engine.h"
 #include "ui/win32_lesson_watch.h"
@@ -32,6 +33,8 @@ std::unique_ptr<vellaro::LessonWatch> watchLesson(const vellaro::CommandLine& li
   return watch;
 }
 
+uint32_t hostClock(void* host) { return static_cast<vellaro::Host*>(host)->clockMs(); }
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -44,6 +47,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   std::unique_ptr<vellaro::SoundEngine> soundEngine(new (std::nothrow) vellaro::SoundEngine(0, mainWindow, host));
   std::unique_ptr<vellaro::MidiOut> midiOut(new (std::nothrow) vellaro::MidiOut(0, host));
   std::unique_ptr<vellaro::MidiIn> midiIn(new (std::nothrow) vellaro::MidiIn(0));
+  // Opened by listen only: a lesson that does not listen never touches the recording device.
+  std::unique_ptr<vellaro::Win32Microphone> microphone(new (std::nothrow) vellaro::Win32Microphone(hostClock, static_cast<vellaro::Host*>(&host)));
   std::unique_ptr<vellaro::InstrumentBank> instruments(
       new (std::nothrow) vellaro::InstrumentBank(host, soundEngine.get(), midiOut.get()));
   vellaro::PlayerServices services(host, mainWindow);
@@ -51,6 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   services.midiOut = midiOut.get();
   services.voices = soundEngine.get();
   services.midiIn = midiIn.get();
+  services.microphone = microphone.get();
   static vellaro::Interpreter interpreter(host);  // large fixed tables: kept off the stack
   interpreter.services = &services;
   services.win32Screen().clickedObjectName = interpreter.objects.clickedObjectName;
@@ -67,6 +73,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   soundEngine.reset();
   midiOut.reset();
   midiIn.reset();
+  microphone.reset();
   instruments.reset();
   vellaro::destroyObjectWindow(mainWindow);
   vellaro::closeAllWindows();

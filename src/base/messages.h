@@ -78,6 +78,10 @@ namespace vellaro {
   X(kCheckLogFileMissing, "check log  -- file name is missing")                                                  \
   X(kCheckLogTagMissing, "check log  -- tag is missing")                                                         \
   X(kCheckLogCannotWrite, "check log  -- file (%s) cannot be written; the line is not added")                    \
+  X(kListenUnknown, "listen  -- Unknown command   <listen %s>")                                                   \
+  X(kListenNoMicrophone, "listen  -- no microphone")                                                             \
+  X(kListenDeviceFailed, "listen  -- %s")                                                                        \
+  X(kListenVariableMissing, "listen level  -- variable name is missing")                                         \
   X(kDiagramScaleTooSmall, "rdiagram  -- scale must be at least 1")                                              \
   X(kDiagramWidthInvalid, "rdiagram  -- width must be a number from 1 to 16384")                                 \
   /* Variables and store files. */                                                                               \
@@ -142,6 +146,7 @@ namespace vellaro {
     "No MIDI synthesizer answers, so MIDI instruments are silent. Use a WAV instrument: play FILE.wav NOTE.")    \
   X(kMidiInOpen, "MIDI input: open, a MIDI keyboard on the first MIDI input plays")                              \
   X(kMidiInMissing, "MIDI input: no device, so only the computer keyboard plays")                                \
+  X(kSoundLateTicks, "Sound output: %u late ticks (the device played silence while it waited)")                  \
   X(kSoundEnumerationFailed, "Direct Sound Enumeration failed")                                                  \
   X(kSoundCreationFailed, "Direct Sound Creation failed")                                                        \
   X(kSoundCooperativeLevelFailed, "SetCooperativeLevel failed")                                                  \

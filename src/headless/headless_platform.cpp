@@ -118,6 +118,7 @@ HeadlessPlatform::HeadlessPlatform(std::vector<Step> steps) : steps_(std::move(s
   services_.instruments = &bank_;
   services_.midiOut = &midiOut_;
   services_.voices = &sound_;
+  services_.microphone = &microphone_;
   interpreter_.services = &services_;
   interpreter_.lineLimit = kLineLimit;
   windowsSrand(1);
@@ -218,6 +219,12 @@ bool HeadlessPlatform::applyStep(const Step& step) {
                                     : "type " + quoted(typed) + " into " + field);
       return false;
     }
+    case StepKind::Listen: {
+      std::string problem = microphone_.hear(step.text);
+      transcript_.add(describeStep(step) + (problem.empty() ? ": the recording sounds into the microphone"
+                                                            : ": " + problem + "; nothing sounds"));
+      return false;
+    }
     case StepKind::Answer:
     case StepKind::Wait:
       break;
@@ -259,6 +266,7 @@ void HeadlessPlatform::applyKey(const Step& step) {
 void HeadlessPlatform::advanceClock(uint64_t elapsedMs) {
   clock_.advanceTo(elapsedMs);
   sound_.catchUp();
+  microphone_.catchUp();
 }
 
 // An input without a time limit that no step can end would wait for ever: the run ends instead.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "headless/headless_microphone.h"
 #include "headless/headless_screen.h"
 #include "headless/headless_sound.h"
 #include "headless/headless_steps.h"
@@ -107,6 +108,7 @@ class HeadlessPlatform {
   HeadlessMidi midiSink_{transcript_};
   MidiOutput midiOut_{midiSink_, host_};
   InstrumentBank bank_{host_, &sound_, &midiOut_};
+  HeadlessMicrophone microphone_{clock_, transcript_};
   HeadlessServices services_{*this};
   Interpreter interpreter_{host_};
   Interpreter* running_ = nullptr;

@@ -1,7 +1,6 @@
 #include "headless/headless_sound.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "script/text.h"
 #include "sound/instrument_bank.h"
@@ -12,7 +11,6 @@ namespace {
 constexpr uint8_t kNoteOff = 0x80;
 constexpr uint8_t kNoteOn = 0x90;
 constexpr uint8_t kProgramChange = 0xC0;
-constexpr uint32_t kFrameBytes = 4;  // 16-bit stereo
 
 const char* sourceOf(uint16_t tag) { return tag == kLiveTag ? "live " : ""; }
 
@@ -27,10 +25,12 @@ uint64_t voiceDurationMs(const SampleView& sample, uint16_t note) {
 }
 
 HeadlessSoundEngine::HeadlessSoundEngine(const VirtualClock& clock, Transcript& transcript)
-    : clock_(clock), transcript_(transcript), buffer_(kBufferBytes, 0), mixBuffer_(2 * size_t{kMixBufferFrames}, 0) {}
+    : clock_(clock), transcript_(transcript), loop_(std::make_unique<OutputLoop>(mixer_, device_)) {
+  loop_->tick();  // at time 0, as a player's engine has ticked long before its lesson starts
+}
 
-// Once a lap of ticks has found no voice, the buffer holds only silence and further ticks without
-// a voice change nothing but the write position: a learner's long wait skips them.
+// Once a lap of ticks has found no voice, the loop holds only silence and further ticks without a
+// voice change nothing: a learner's long wait skips them, and the loop starts afresh after it.
 void HeadlessSoundEngine::catchUp() {
   while (lastTick_ + kTickMs <= clock_.elapsed()) {
     if (quietTicks_ > kTicksPerLap && mixer_.isSilent()) {
@@ -43,37 +43,27 @@ void HeadlessSoundEngine::catchUp() {
 
 void HeadlessSoundEngine::skipQuietTicks() {
   uint64_t last = clock_.elapsed() / kTickMs * kTickMs;
-  uint64_t playFrame = playFrameAt(last);
-  recordUpTo(playFrame);
-  writePosition_ = static_cast<uint32_t>(playFrame * kFrameBytes % kBufferBytes);
-  lastTick_ = last;
+  recordUpTo(playFrameAt(last));
+  loop_ = std::make_unique<OutputLoop>(mixer_, device_);
+  tick(last);
 }
 
 uint64_t HeadlessSoundEngine::nextTick() const { return (clock_.elapsed() / kTickMs + 1) * kTickMs; }
 
-// As the Win32 engine's timer: refill what the play cursor passed since the last tick. Those bytes
-// were played just now, so the frames mixed here are heard when the cursor comes round again.
+// As the Win32 engine's timer. What the play cursor passed is kept before the tick clears it.
 void HeadlessSoundEngine::tick(uint64_t at) {
   uint64_t playFrame = playFrameAt(at);
   recordUpTo(playFrame);
-  uint32_t playCursor = static_cast<uint32_t>(playFrame * kFrameBytes % kBufferBytes);
-  uint32_t span = spanBytes(writePosition_, playCursor);
   quietTicks_ = mixer_.isSilent() ? quietTicks_ + 1 : 0;
-  mixer_.mixFrames(mixBuffer_.data(), (span + kFrameBytes - 1) / kFrameBytes);
-  const auto* mixed = reinterpret_cast<const uint8_t*>(mixBuffer_.data());
-  uint32_t first = std::min(span, kBufferBytes - writePosition_);
-  std::memcpy(buffer_.data() + writePosition_, mixed, first);
-  std::memcpy(buffer_.data(), mixed + first, span - first);
-  writePosition_ = (writePosition_ + span) % kBufferBytes;
+  device_.setPlayFrame(playFrame);
+  loop_->tick();
   lastTick_ = at;
 }
 
 void HeadlessSoundEngine::recordUpTo(uint64_t frame) {
   if (!recording_) return;
   for (; recordedFrames_ < frame; ++recordedFrames_) {
-    size_t offset = recordedFrames_ * kFrameBytes % kBufferBytes;
-    int16_t sides[2];
-    std::memcpy(sides, buffer_.data() + offset, sizeof sides);
+    const int16_t* sides = device_.frameAt(recordedFrames_);
     recorded_.push_back(sides[0]);
     recorded_.push_back(sides[1]);
   }
@@ -105,7 +95,13 @@ int HeadlessSoundEngine::startVoice(const SampleView& sample, uint16_t note, uin
   }
   transcript_.add(format("%ssample %s note %u (%llu ms)", sourceOf(tag), name.c_str(), note,
                          static_cast<unsigned long long>(duration)));
-  return mixer_.startVoice(sample, note, tag, velocity);
+  if (tag != kLiveTag) return mixer_.startVoice(sample, note, tag, velocity);
+  // A key's voice goes into frames the play cursor has not reached yet: those before it are kept first.
+  uint64_t playFrame = playFrameAt(clock_.elapsed());
+  recordUpTo(playFrame);
+  device_.setPlayFrame(playFrame);
+  quietTicks_ = 0;
+  return loop_->startVoice(sample, note, tag, velocity);
 }
 
 int HeadlessSoundEngine::stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) {

@@ -1,13 +1,16 @@
-// Sound without a sound card. Sampled voices play on the player's own Mixer, driven as the Win32
-// engine drives it: a looping 70 ms buffer that a tick refills every 10 ms of the virtual clock with
-// what the play cursor has passed, so that what is written is heard one buffer lap later, and a
-// voice ends, wait returns and a 61st voice is dropped exactly when the mixer says so. Voices
-// and MIDI notes are written to the transcript with their virtual times; what the buffer played
-// can be kept as 44100 Hz 16-bit stereo frames (lessontest --audio). MIDI notes go to the
-// synthesizer, not to the buffer, so they are never in those frames.
+// Sound without a sound card. Sampled voices play on the player's own Mixer and OutputLoop, as the
+// Win32 engine plays them: a tick every 10 ms of the virtual clock writes 70 ms ahead of a play
+// cursor that moves with the clock, so that what a lesson starts is heard 60 to 70 ms later, and a
+// voice ends, wait returns and a 61st voice is dropped exactly when the mixer says so. A key's
+// voice goes into the frames already written, from a write cursor kept kWriteCursorFrames (10 ms)
+// ahead of the play cursor, where a sound card's driver typically keeps it. Voices and MIDI notes
+// are written to the transcript with their virtual times; what the loop played can be kept as
+// 44100 Hz 16-bit stereo frames (lessontest --audio). MIDI notes go to the synthesizer, not to the
+// loop, so they are never in those frames.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,6 +18,7 @@
 #include "headless/headless_transcript.h"
 #include "sound/midi.h"
 #include "sound/mixer.h"
+#include "sound/output_loop.h"
 
 namespace vellaro {
 
@@ -26,8 +30,10 @@ uint64_t voiceDurationMs(const SampleView& sample, uint16_t note);
 class HeadlessSoundEngine final : public VoicePlayer {
  public:
   static constexpr uint64_t kTickMs = 10;
-  // Ticks that refill the whole buffer once: 70 ms.
+  // Ticks that write the whole write-ahead once: 70 ms.
   static constexpr uint64_t kTicksPerLap = 7;
+  // How far the modelled write cursor runs ahead of the play cursor: 10 ms.
+  static constexpr uint32_t kWriteCursorFrames = 441;
 
   HeadlessSoundEngine(const VirtualClock& clock, Transcript& transcript);
   // The bank whose entries name the samples in the transcript.
@@ -61,9 +67,9 @@ class HeadlessSoundEngine final : public VoicePlayer {
   Transcript& transcript_;
   const InstrumentBank* bank_ = nullptr;
   Mixer mixer_;
-  std::vector<uint8_t> buffer_;     // the looping buffer, kBufferBytes
-  std::vector<int16_t> mixBuffer_;  // one tick's frames from the mixer
-  uint32_t writePosition_ = 0;      // where the next tick starts to write
+  MemoryLoop device_{kWriteCursorFrames};
+  // Rebuilt when the clock jumps over quiet ticks: the loop holds only silence then.
+  std::unique_ptr<OutputLoop> loop_;
   uint64_t lastTick_ = 0;           // the elapsed time of the last tick run
   uint64_t quietTicks_ = 0;         // ticks in a row that mixed no voice
   bool recording_ = false;

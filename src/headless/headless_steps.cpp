@@ -58,13 +58,17 @@ std::string parseStep(const std::string& word, const std::string& rest, const st
     step->text = trimmed(rest);
     step->keyCode = pianoKeyCode(step->text);
     if (step->keyCode == 0) return word + " takes one key of the keyboard piano: a letter, a digit, or one of , . ; /";
+  } else if (word == "listen") {
+    step->kind = StepKind::Listen;
+    step->text = trimmed(rest);
+    if (step->text.empty()) return "listen needs the WAV file that the microphone hears";
   } else if (word == "wait") {
     step->kind = StepKind::Wait;
     std::string ms = trimmed(rest);
     if (!isAllDigits(ms) || std::stoull(ms) > kLongestWaitMs) return "wait takes a number of milliseconds up to a day";
     step->ms = static_cast<uint32_t>(std::stoull(ms));
   } else {
-    return "unknown step (" + word + "); a step is answer, click, type, key, down, up or wait";
+    return "unknown step (" + word + "); a step is answer, click, type, key, down, up, wait or listen";
   }
   return "";
 }
@@ -114,6 +118,7 @@ std::string describeStep(const Step& step) {
     case StepKind::Down: return "down " + step.text;
     case StepKind::Up: return "up " + step.text;
     case StepKind::Wait: return format("wait %u", step.ms);
+    case StepKind::Listen: return "listen " + step.text;
   }
   return "";
 }

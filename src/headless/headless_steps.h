@@ -7,6 +7,8 @@
 //   down KEY, up KEY   the key pressed and held, and released: a held key's sampled note sounds
 //                      until the key comes up
 //   wait MS            the virtual clock runs MS milliseconds before the next step applies
+//   listen FILE.wav    a recording (44100 Hz, 16-bit) starts to sound into the microphone: what
+//                      the lesson hears while it listens
 // Empty lines and lines starting with # are skipped; a CR before the LF is ignored.
 //
 // The rules of a run:
@@ -27,12 +29,13 @@
 
 namespace vellaro {
 
-enum class StepKind { Answer, Click, Type, Key, Down, Up, Wait };
+enum class StepKind { Answer, Click, Type, Key, Down, Up, Wait, Listen };
 
 struct Step {
   StepKind kind = StepKind::Wait;
   int line = 0;          // in the steps file, from 1
-  std::string text;      // click: the name; type: the characters; key, down, up: the key as written
+  std::string text;      // click: the name; type: the characters; key, down, up: the key as written;
+                         // listen: the file
   bool ok = false;       // answer
   unsigned keyCode = 0;  // key, down, up: the virtual-key code
   uint32_t ms = 0;       // wait

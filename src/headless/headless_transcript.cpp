@@ -8,6 +8,10 @@ void Transcript::add(const std::string& event) {
   lines_.push_back(format("%7llu ms  ", static_cast<unsigned long long>(clock_.elapsed())) + asUtf8(event));
 }
 
+void Transcript::addAt(uint64_t elapsedMs, const std::string& event) {
+  lines_.push_back(format("%7llu ms  ", static_cast<unsigned long long>(elapsedMs)) + asUtf8(event));
+}
+
 void Transcript::addValueLine(const std::string& line) {
   bool utf8 = isValidUtf8(line.data(), line.size());
   lines_.push_back(textAsUtf8(line, utf8 ? TextEncoding::Utf8 : TextEncoding::Ansi));

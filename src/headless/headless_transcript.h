@@ -37,6 +37,9 @@ class Transcript {
   void takeEncodingFrom(const MessageSink* sink) { encodingSource_ = sink; }
   // One event at the clock's current time.
   void add(const std::string& event);
+  // One event at an earlier moment than the clock's (a note the microphone heard once the detector
+  // had taken it in): the line comes now, its time column says when.
+  void addAt(uint64_t elapsedMs, const std::string& event);
   // A line without a time (headings, the variables at the end).
   void addPlain(const std::string& line) { lines_.push_back(asUtf8(line)); }
   // A line without a time holding bytes that files of either encoding may have set (the variables

@@ -12,6 +12,7 @@
 #include "script/screen.h"
 #include "script/services.h"
 #include "script/text.h"
+#include "sound/mixer.h"
 
 namespace vellaro {
 namespace {
@@ -84,11 +85,20 @@ void showObjectInformation(Interpreter& in, int slot) {
 
 bool inList(unsigned id, unsigned first, unsigned size) { return id >= first && id < first + size; }
 
+// How many of the sound engine's ticks came late, so that the device played silence meanwhile.
+std::string soundTicksState(const Interpreter& in) {
+  const VoicePlayer* voices = in.services ? in.services->voices : nullptr;
+  return format(kSoundLateTicks, voices ? voices->lateTicks() : 0u);
+}
+
 }  // namespace
 
 std::vector<DebugMenuPopup> debugMenuModel(Interpreter& in) {
   return {commandsPopup(in), variablesPopup(in), objectsPopup(in), labelsPopup(),
-          {"Debug", {{"Display Calls Stack", kMenuCallStack}, {midiInputState(in), kMenuMidiInput}}}};
+          {"Debug",
+           {{"Display Calls Stack", kMenuCallStack},
+            {midiInputState(in), kMenuMidiInput},
+            {soundTicksState(in), kMenuSoundTicks}}}};
 }
 
 std::vector<std::string> readNaviLines() {
@@ -152,6 +162,9 @@ MenuEffect runDebugMenuCommand(Interpreter& in, unsigned id) {
       return MenuEffect::None;
     case kMenuMidiInput:
       in.showMessage(midiInputState(in));
+      return MenuEffect::None;
+    case kMenuSoundTicks:
+      in.showMessage(soundTicksState(in));
       return MenuEffect::None;
     default:
       break;

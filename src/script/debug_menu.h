@@ -18,6 +18,7 @@ constexpr unsigned kMenuQuit = 1003;
 constexpr unsigned kMenuCallStack = 1004;
 constexpr unsigned kMenuReload = 1005;
 constexpr unsigned kMenuMidiInput = 1006;
+constexpr unsigned kMenuSoundTicks = 1007;
 constexpr unsigned kMenuFirstNaviLine = 1500;
 constexpr unsigned kMenuFirstObject = 2000;
 constexpr unsigned kMenuFirstVariable = 2500;

@@ -375,6 +375,7 @@ void Interpreter::stopRun() {
 // The window hook (through the services) and the MIDI keyboard's handler live as long as the run;
 // when it ends the services also restore a display mode that the scenario changed.
 void Interpreter::attachPlatform() {
+  microphoneFailureShown = false;
   if (!services) return;
   services->runStarted(*this);
   if (services->midiIn) installLiveMidiHandler(*this, *services->midiIn);
@@ -383,6 +384,7 @@ void Interpreter::attachPlatform() {
 void Interpreter::detachPlatform() {
   if (!services) return;
   if (services->midiIn) removeLiveMidiHandler(*services->midiIn);
+  if (services->microphone) services->microphone->stop();
   services->runStopped(*this);
 }
 

@@ -95,6 +95,8 @@ class Interpreter {
   // Lines the latest run executed (labels, comments and the lines an if runs count too).
   uint64_t executedLines = 0;
   bool debugLogOn = false;
+  // A listen that found no working microphone has said so; later ones in the run try again quietly.
+  bool microphoneFailureShown = false;
 
   // The flow words' work (the command table's flow handlers call these).
   Flow jump();

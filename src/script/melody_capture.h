@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "base/types.h"
+#include "sound/microphone.h"
 
 namespace vellaro {
 
@@ -70,7 +71,8 @@ class NoteTable {
   std::atomic<int32_t> index_;
 };
 
-class MelodyCapture {
+// The microphone hands its notes to the capture itself, from its own thread, as played notes.
+class MelodyCapture final : public HeardNotes {
  public:
   // Empties both tables, opens them at index 0 and switches capture on.
   void start();
@@ -84,6 +86,8 @@ class MelodyCapture {
   void recordPlayed(uint32_t time, int note);
   // recordExpected when capture is on and the check mode is all: a note the scenario sounded.
   void recordSounded(uint32_t time, uint16_t note);
+  // A note the microphone heard: recordPlayed, with any note below the keyboard's range as -1.
+  void heard(uint32_t timeMs, int note) override { recordPlayed(timeMs, note < 0 ? -1 : note); }
 
   NoteTable expectedNotes{0};
   NoteTable playedNotes{-1};

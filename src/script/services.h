@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "sound/microphone.h"
 #include "sound/mixer.h"
 
 namespace vellaro {
@@ -49,6 +50,8 @@ struct CommandServices {
   VoicePlayer* voices = nullptr;
   // The MIDI keyboard; the run installs its live handler on it. Null where there is none.
   MidiInput* midiIn = nullptr;
+  // The microphone of listen; the run stops it when it ends. Null where there is none.
+  Microphone* microphone = nullptr;
 };
 
 // True when no sampled voice sounds: what ifsilent and wait ask. Without the platform side or a

@@ -211,6 +211,37 @@ void addVoiceStart(const MixLane& lane, uint32_t lead, int32_t* sums, uint8_t si
   if (rest.frames > 0) addLanes<Format, 1>(&rest, sums + Format::kStride * lead, rest.frames);
 }
 
+// One voice alone, as a tick would mix it: its frames before the second sample frame from a
+// window with silence before the sample, the rest as a lane.
+template <class Format>
+void addVoice(const MixLane& lane, int32_t* sums, uint8_t silence) {
+  constexpr uint64_t kOneFrame = uint64_t{1} << 32;
+  if (lane.frames == 0) return;
+  if (lane.position >= kOneFrame) {
+    MixLane copy = lane;
+    return addLanes<Format, 1>(&copy, sums, copy.frames);
+  }
+  uint64_t lead = std::min<uint64_t>(lane.frames, (kOneFrame - lane.position - 1) / lane.step + 1);
+  addVoiceStart<Format>(lane, static_cast<uint32_t>(lead), sums, silence);
+}
+
+// Adds sums to interleaved left/right frames, held at the rails: stride 1 adds one sum to both
+// sides, stride 2 a sum to each.
+void addClamped(const int32_t* sums, size_t stride, int16_t* out, uint32_t frames) {
+  for (size_t f = 0; f < frames; ++f) {
+    int32_t left = sums[stride * f];
+    int32_t right = sums[stride * f + stride - 1];
+    out[2 * f] = static_cast<int16_t>(std::clamp<int32_t>(out[2 * f] + left, INT16_MIN, INT16_MAX));
+    out[2 * f + 1] = static_cast<int16_t>(std::clamp<int32_t>(out[2 * f + 1] + right, INT16_MIN, INT16_MAX));
+  }
+}
+
+// A handoff word: the voice's index in the top 6 bits, its serial in the next 16, the frame in the
+// lower 42.
+uint64_t handoffWord(int index, uint32_t serial, uint64_t frame) {
+  return uint64_t(index) << 58 | uint64_t{serial & 0xFFFFu} << 42 | (frame & Mixer::kHandoffOpen);
+}
+
 // Orders lanes by sample and position, so that the voices that read the same stretch of a sample
 // mix in the same group: they read the same cache lines in the same pass, and the groups that wait
 // for new sample data from memory also have additions to do meanwhile. The order of the lanes
@@ -255,23 +286,53 @@ Mixer::Mixer() : sums_(2 * size_t{kMixBufferFrames}, 0), monoSums_(kMixBufferFra
 
 int Mixer::startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint8_t /*velocity*/) {
   uint64_t step = voiceStep(note, sample.speedFactor, sample.pitchBase);
-  if (!sample.data || step == 0) return 0;
   uint32_t end = playableFrames(sample);
-  if (end == 0) return 0;
-  for (Voice& voice : voices_) {
+  if (!sample.data || step == 0 || end == 0) return 0;
+  claimVoice(sample, note, tag, step, end, kNotLive);
+  return 1;  // also when all voices are busy and the note is dropped
+}
+
+int Mixer::startLiveVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint64_t startFrame,
+                          LiveVoice* live) {
+  *live = LiveVoice{};
+  uint64_t step = voiceStep(note, sample.speedFactor, sample.pitchBase);
+  uint32_t end = playableFrames(sample);
+  if (!sample.data || step == 0 || end == 0) return 0;
+  int index = claimVoice(sample, note, tag, step, end, startFrame);
+  if (index < 0) return 1;
+  const Voice& voice = voices_[static_cast<size_t>(index)];
+  *live = LiveVoice{index,
+                    voice.serial.load(std::memory_order_relaxed),
+                    sample.data,
+                    step,
+                    end,
+                    static_cast<uint8_t>(voice.layout.load(std::memory_order_relaxed)),
+                    startFrame};
+  return 1;
+}
+
+int Mixer::claimVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint64_t step, uint32_t end,
+                      uint64_t liveStart) {
+  for (int index = 0; index < kVoiceCount; ++index) {
+    Voice& voice = voices_[static_cast<size_t>(index)];
     const uint8_t* expected = nullptr;
     if (!voice.data.compare_exchange_strong(expected, kClaimed, std::memory_order_acquire)) continue;
-    voice.serial.fetch_add(1, std::memory_order_relaxed);
+    uint32_t serial = voice.serial.fetch_add(1, std::memory_order_relaxed) + 1;
     std::atomic_thread_fence(std::memory_order_release);
     voice.end.store(end, std::memory_order_relaxed);
     voice.step.store(step, std::memory_order_relaxed);
     voice.note.store(note, std::memory_order_relaxed);
     voice.tag.store(tag, std::memory_order_relaxed);
     voice.layout.store(layoutOf(sample.channels == 1, sample.bitsFactor == 1), std::memory_order_relaxed);
-    voice.data.store(sample.data, std::memory_order_release);  // now the mixer sees it
-    return 1;
+    voice.liveStart.store(liveStart, std::memory_order_relaxed);
+    if (liveStart != kNotLive) liveHandoff_.store(handoffWord(index, serial, kHandoffOpen), std::memory_order_relaxed);
+    // Now the mixer sees it. A key's voice must be seen by any tick that starts after this store,
+    // or that tick's start be seen by the thread that mixes the voice's first frames: both sides
+    // order their store before their load (output_loop.cpp).
+    voice.data.store(sample.data, liveStart == kNotLive ? std::memory_order_release : std::memory_order_seq_cst);
+    return index;
   }
-  return 1;  // all voices busy: the note is dropped
+  return -1;
 }
 
 int Mixer::stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) {
@@ -304,11 +365,11 @@ int Mixer::activeVoices() const {
   return count;
 }
 
-void Mixer::mixFrames(int16_t* out, uint32_t frames) {
+void Mixer::mixFrames(int16_t* out, uint32_t frames, uint64_t firstFrame) {
   frames = std::min(frames, kMixBufferFrames);
   std::fill(sums_.begin(), sums_.begin() + 2 * size_t{frames}, 0);
   std::fill(monoSums_.begin(), monoSums_.begin() + frames, 0);
-  int count = collectVoices();
+  int count = collectVoices(firstFrame);
   laneCounts_.fill(0);
   for (int i = 0; i < count; ++i) planVoice(tickVoices_[i], frames);
   for (int layout = 0; layout < kLayoutCount; ++layout) groupNeighbours(lanes_[layout].data(), laneCounts_[layout]);
@@ -319,6 +380,47 @@ void Mixer::mixFrames(int16_t* out, uint32_t frames) {
   mixLanes(frames);
   for (int i = 0; i < count; ++i) finishVoice(tickVoices_[i]);
   storeClamped(out, frames);
+}
+
+void Mixer::skipFrames(uint32_t frames, uint64_t firstFrame) {
+  int count = collectVoices(firstFrame);
+  for (int i = 0; i < count; ++i) {
+    advanceVoice(tickVoices_[i], frames);
+    finishVoice(tickVoices_[i]);
+  }
+}
+
+void Mixer::addLiveFrames(const LiveVoice& live, uint64_t firstFrame, int16_t* out, uint32_t frames) const {
+  constexpr uint32_t kChunk = 256;
+  constexpr uint8_t kByteSilence = 128;
+  if (live.index < 0 || firstFrame < live.startFrame) return;
+  uint64_t endPosition = uint64_t{live.end} << 32;
+  uint64_t position = std::min<uint64_t>(firstFrame - live.startFrame, UINT32_MAX) * live.step;
+  int32_t sums[2 * kChunk];
+  for (uint32_t done = 0; done < frames && position < endPosition;) {
+    uint64_t untilEnd = (endPosition - position - 1) / live.step + 1;
+    auto length = static_cast<uint32_t>(std::min<uint64_t>({untilEnd, kChunk, frames - done}));
+    MixLane lane{live.data, position, live.step, length};
+    std::fill(sums, sums + 2 * kChunk, 0);
+    switch (live.layout) {
+      case kMonoBytes: addVoice<MonoBytes>(lane, sums, kByteSilence); break;
+      case kMonoWords: addVoice<MonoWords>(lane, sums, 0); break;
+      case kStereoBytes: addVoice<StereoBytes>(lane, sums, kByteSilence); break;
+      default: addVoice<StereoWords>(lane, sums, 0); break;
+    }
+    bool mono = live.layout == kMonoBytes || live.layout == kMonoWords;
+    addClamped(sums, mono ? 1 : 2, out + 2 * size_t{done}, length);
+    done += length;
+    position += uint64_t{length} * live.step;
+  }
+}
+
+uint64_t Mixer::handoffFrame() const { return liveHandoff_.load(std::memory_order_acquire) & kHandoffOpen; }
+
+uint64_t Mixer::handOff(const LiveVoice& live, uint64_t frame) {
+  uint64_t open = handoffWord(live.index, live.serial, kHandoffOpen);
+  liveHandoff_.compare_exchange_strong(open, handoffWord(live.index, live.serial, frame), std::memory_order_acq_rel);
+  return handoffFrame();
 }
 
 // The sums are whole 32-bit integers (60 voices cannot overflow them); each output sample is its
@@ -336,43 +438,64 @@ Mixer::Layout Mixer::layoutOf(bool mono, bool eightBit) {
   return eightBit ? kStereoBytes : kStereoWords;
 }
 
-int Mixer::collectVoices() {
+int Mixer::collectVoices(uint64_t firstFrame) {
   int count = 0;
   for (int index = 0; index < kVoiceCount; ++index) {
     Voice& voice = voices_[index];
     uint32_t serial = voice.serial.load(std::memory_order_acquire);
-    const uint8_t* data = voice.data.load(std::memory_order_acquire);
+    const uint8_t* data = voice.data.load(std::memory_order_seq_cst);
     if (!data || data == kClaimed) continue;
     TickVoice tick{data, voice.end.load(std::memory_order_relaxed), voice.step.load(std::memory_order_relaxed),
-                   voice.layout.load(std::memory_order_relaxed), false, index, 0};
+                   voice.layout.load(std::memory_order_relaxed), voice.liveStart.load(std::memory_order_relaxed),
+                   false, index, 0};
     std::atomic_thread_fence(std::memory_order_acquire);
     // Restarted by another thread while its fields were read: it is picked up at the next tick.
     if (voice.serial.load(std::memory_order_relaxed) != serial) continue;
     Progress& progress = progress_[index];
-    if (progress.serial != serial) progress = Progress{serial, 0};
+    if (progress.serial != serial) progress = Progress{serial, firstPosition(tick, serial, firstFrame)};
     tick.position = progress.position;
     tickVoices_[count++] = tick;
   }
   return count;
 }
 
+// A key's voice whose first frames were mixed before this tick (or are being mixed now by the
+// thread that started it) goes on from the frame where those end: this tick claims it at its own
+// first frame, unless the starting thread has handed it off there already (or it is an earlier
+// key's voice, handed off before).
+uint64_t Mixer::firstPosition(const TickVoice& tick, uint32_t serial, uint64_t firstFrame) {
+  if (tick.liveStart == kNotLive) return 0;
+  uint64_t open = handoffWord(tick.index, serial, kHandoffOpen);
+  liveHandoff_.compare_exchange_strong(open, handoffWord(tick.index, serial, firstFrame), std::memory_order_acq_rel);
+  if (firstFrame <= tick.liveStart) return 0;
+  uint64_t endPosition = uint64_t{tick.end} << 32;
+  uint64_t played = std::min<uint64_t>(firstFrame - tick.liveStart, UINT32_MAX);
+  return played >= (endPosition - 1) / tick.step + 1 ? endPosition : played * tick.step;
+}
+
 // Every voice plays from a lane: the frames of this tick before its position reaches its end. A
 // voice that reaches it just as the tick ends is freed by the next tick, which plays none of it
 // (voiceFrames counts on that); its position is held at the end meanwhile. A voice that starts
 // inside its first sample frame is mixed at once instead, with silence before the sample.
-void Mixer::planVoice(TickVoice& voice, uint32_t frames) {
-  constexpr uint64_t kOneFrame = uint64_t{1} << 32;
+uint32_t Mixer::advanceVoice(TickVoice& voice, uint32_t frames) {
   uint64_t endPosition = uint64_t{voice.end} << 32;
   uint64_t untilEnd = voice.position < endPosition ? (endPosition - voice.position - 1) / voice.step + 1 : 0;
   auto playable = static_cast<uint32_t>(std::min<uint64_t>(untilEnd, frames));
-  MixLane lane{voice.data, voice.position, voice.step, playable};
-  if (playable > 0 && voice.position < kOneFrame) {
-    mixStart(voice.layout, lane, static_cast<uint32_t>(std::min<uint64_t>(playable, (kOneFrame - voice.position - 1) / voice.step + 1)));
+  voice.ended = playable < frames;
+  voice.position = untilEnd <= frames ? endPosition : voice.position + uint64_t{playable} * voice.step;
+  return playable;
+}
+
+void Mixer::planVoice(TickVoice& voice, uint32_t frames) {
+  constexpr uint64_t kOneFrame = uint64_t{1} << 32;
+  uint64_t position = voice.position;
+  uint32_t playable = advanceVoice(voice, frames);
+  MixLane lane{voice.data, position, voice.step, playable};
+  if (playable > 0 && position < kOneFrame) {
+    mixStart(voice.layout, lane, static_cast<uint32_t>(std::min<uint64_t>(playable, (kOneFrame - position - 1) / voice.step + 1)));
   } else if (playable > 0) {
     lanes_[voice.layout][laneCounts_[voice.layout]++] = lane;
   }
-  voice.ended = playable < frames;
-  voice.position = untilEnd <= frames ? endPosition : voice.position + uint64_t{playable} * voice.step;
 }
 
 void Mixer::mixStart(Layout layout, const MixLane& lane, uint32_t lead) {
@@ -399,28 +522,6 @@ void Mixer::finishVoice(const TickVoice& voice) {
   // Free it only if nobody stopped and restarted it meanwhile with other data.
   const uint8_t* data = voice.data;
   if (voice.ended) voices_[voice.index].data.compare_exchange_strong(data, nullptr, std::memory_order_relaxed);
-}
-
-uint32_t spanBytes(uint32_t writePosition, uint32_t playCursor) {
-  writePosition %= kBufferBytes;
-  playCursor %= kBufferBytes;
-  if (writePosition < playCursor) return playCursor - writePosition;
-  return kBufferBytes - (writePosition - playCursor);
-}
-
-uint32_t writeAheadBytes(uint32_t writePosition, uint32_t playCursor, uint32_t writeCursor) {
-  writePosition %= kBufferBytes;
-  playCursor %= kBufferBytes;
-  writeCursor %= kBufferBytes;
-  uint32_t ahead = (writePosition + kBufferBytes - playCursor) % kBufferBytes;
-  if (ahead == 0) ahead = kBufferBytes;
-  uint32_t taken = (writeCursor + kBufferBytes - playCursor) % kBufferBytes;
-  return ahead < taken ? ahead + kBufferBytes : ahead;
-}
-
-uint32_t outputBytesToMs(uint32_t bytes) {
-  constexpr uint64_t kBytesPerSecond = uint64_t{kOutputRate} * 4;
-  return static_cast<uint32_t>((uint64_t{bytes} * 1000 + kBytesPerSecond / 2) / kBytesPerSecond);
 }
 
 }  // namespace vellaro

@@ -19,12 +19,12 @@
 namespace vellaro {
 
 constexpr int kVoiceCount = 60;
-// The looping output buffer: 44100 Hz, 16-bit stereo, 70 ms.
+// The output: 44100 Hz, 16-bit stereo frames. A tick keeps 70 ms of them written ahead of the
+// device's play cursor (output_loop.h).
 constexpr uint32_t kOutputRate = 44100;
-constexpr uint32_t kBufferBytes = 12348;
-constexpr uint32_t kBufferFrames = kBufferBytes / 4;  // 3087
-// One buffer plus one sample of slack: a span of 2 modulo 4 bytes mixes a frame past its end.
-constexpr uint32_t kMixBufferFrames = kBufferFrames + 1;
+constexpr uint32_t kWriteAheadFrames = 3087;
+// The most frames one mixFrames call mixes: a whole write-ahead.
+constexpr uint32_t kMixBufferFrames = kWriteAheadFrames;
 // The last frames of every sample are never played.
 constexpr uint32_t kTailFrames = 100;
 // Frames that one 10 ms tick advances the voices when it cannot write to the device.
@@ -72,6 +72,8 @@ class VoicePlayer {
   // player can measure it (its own buffer; not what the device and the system add after it). 0
   // where nothing plays to a device: the bare mixer, a headless run, an engine without a device.
   virtual uint32_t outputDelayMs() const { return 0; }
+  // Ticks that came after the device had played everything written (it played silence meanwhile).
+  virtual uint32_t lateTicks() const { return 0; }
 };
 
 // What a voice plays in one tick: the sample at position (frame << 32 plus the fraction towards
@@ -96,8 +98,42 @@ class Mixer final : public VoicePlayer {
 
   // Mixes frames output frames (at most kMixBufferFrames) as interleaved left/right samples into
   // out, advancing every active voice and freeing those that reach their end. Sums beyond 16 bits
-  // are clamped to -32768 and 32767. Runs on the timer thread; allocates nothing.
-  void mixFrames(int16_t* out, uint32_t frames);
+  // are clamped to -32768 and 32767. firstFrame numbers out's first frame in the caller's count of
+  // output frames (the one live voices start in). Runs on the timer thread; allocates nothing.
+  void mixFrames(int16_t* out, uint32_t frames, uint64_t firstFrame = 0);
+  // Moves every voice on by frames output frames without mixing them, as mixFrames would.
+  void skipFrames(uint32_t frames, uint64_t firstFrame = 0);
+
+  // A voice that a key started, as the thread that mixes it into the frames already written sees
+  // it: the fields are copied when it starts.
+  struct LiveVoice {
+    int index = -1;  // -1: nothing started
+    uint32_t serial = 0;
+    const uint8_t* data = nullptr;
+    uint64_t step = 0;
+    uint32_t end = 0;
+    uint8_t layout = 0;
+    uint64_t startFrame = 0;  // the output frame that plays its first sample frame
+  };
+  // What handoffFrame gives while no tick has taken the voice over.
+  static constexpr uint64_t kHandoffOpen = (uint64_t{1} << 42) - 1;
+
+  // Starts a voice whose first frame is output frame startFrame, in the count mixFrames' firstFrame
+  // uses, for a key of the keyboard piano or the MIDI keyboard. The frames before the tick that
+  // takes it over are the caller's to mix (addLiveFrames): either a tick claims it at the first
+  // frame it mixes, or the caller hands it off at a frame of its choice (handOff). One key's voice
+  // at a time: the next may start once this one is handed off. Returns what startVoice returns;
+  // *voice has index -1 when no voice started.
+  int startLiveVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint64_t startFrame, LiveVoice* voice);
+  // Adds the voice's output frames [firstFrame, firstFrame + frames) to out (interleaved left and
+  // right, held at the rails), also once it was stopped: what a key starts sounds at least until
+  // the ticks take it over.
+  void addLiveFrames(const LiveVoice& voice, uint64_t firstFrame, int16_t* out, uint32_t frames) const;
+  // The frame from which the ticks mix the key's voice that started last, kHandoffOpen while none does.
+  uint64_t handoffFrame() const;
+  // Lets the ticks mix it from frame on, unless a tick has claimed it already; returns the handoff
+  // frame in effect.
+  uint64_t handOff(const LiveVoice& voice, uint64_t frame);
 
  private:
   // The sample layouts, each mixed by its own loops.
@@ -111,7 +147,10 @@ class Mixer final : public VoicePlayer {
     std::atomic<uint16_t> note{0};
     std::atomic<uint16_t> tag{0};
     std::atomic<Layout> layout{kMonoWords};
+    // The output frame a key's voice starts at, kNotLive for a voice the lesson started.
+    std::atomic<uint64_t> liveStart{kNotLive};
   };
+  static constexpr uint64_t kNotLive = UINT64_MAX;
   // The mixer thread's own record of how far it has played each voice.
   struct Progress {
     uint32_t serial = 0;
@@ -124,13 +163,23 @@ class Mixer final : public VoicePlayer {
     uint32_t end;
     uint64_t step;
     Layout layout;
+    uint64_t liveStart;
     bool ended;
     int index;
     uint64_t position;
   };
   static Layout layoutOf(bool mono, bool eightBit);
-  // Reads the active voices into tickVoices_; returns how many there are.
-  int collectVoices();
+  // Claims a free voice and writes its fields; returns its index, or -1 when all are busy.
+  int claimVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint64_t step, uint32_t end,
+                 uint64_t liveStart);
+  // Reads the active voices into tickVoices_; returns how many there are. firstFrame is the output
+  // frame the tick starts at.
+  int collectVoices(uint64_t firstFrame);
+  // Where a voice that this tick sees for the first time starts: a key's voice where the frames
+  // mixed before the tick end.
+  uint64_t firstPosition(const TickVoice& tick, uint32_t serial, uint64_t firstFrame);
+  // Moves the voice on by up to frames output frames; returns how many of them it plays.
+  static uint32_t advanceVoice(TickVoice& voice, uint32_t frames);
   // Puts the frames a voice plays in this tick in a lane, or mixes them at once when it starts.
   void planVoice(TickVoice& voice, uint32_t frames);
   void mixStart(Layout layout, const MixLane& lane, uint32_t lead);
@@ -141,6 +190,10 @@ class Mixer final : public VoicePlayer {
   void storeClamped(int16_t* out, uint32_t frames) const;
 
   std::array<Voice, kVoiceCount> voices_;
+  // The key's voice that started last: its index, its serial and the frame the ticks mix it from
+  // (kHandoffOpen until a tick or its thread sets it). Kept apart from the voice, so that it holds
+  // when the voice ends and its place is taken before its thread is done.
+  std::atomic<uint64_t> liveHandoff_{0};
   std::array<Progress, kVoiceCount> progress_{};
   std::array<TickVoice, kVoiceCount> tickVoices_{};
   std::array<std::array<MixLane, kVoiceCount>, kLayoutCount> lanes_{};
@@ -150,19 +203,5 @@ class Mixer final : public VoicePlayer {
   std::vector<int32_t> sums_;      // left and right per frame: stereo voices
   std::vector<int32_t> monoSums_;  // one per frame: mono voices
 };
-
-// Bytes of the looping buffer that the play cursor has passed since the write position: the part a
-// tick refills. Equal positions mean the whole buffer.
-uint32_t spanBytes(uint32_t writePosition, uint32_t playCursor);
-
-// Bytes of output between the play cursor and the write position: how long the first frame of the
-// next tick waits before the device plays it. Equal positions mean a whole buffer (the tick has
-// just refilled everything behind the cursor). A write position inside the stretch the device has
-// already taken (from the play cursor up to the write cursor) is heard only one lap later.
-uint32_t writeAheadBytes(uint32_t writePosition, uint32_t playCursor, uint32_t writeCursor);
-
-// Milliseconds of output that bytes of the buffer hold (4 bytes a frame at 44100 Hz), rounded to
-// the nearest.
-uint32_t outputBytesToMs(uint32_t bytes);
 
 }  // namespace vellaro

@@ -30,10 +30,11 @@ WAVEFORMATEX outputFormat() {
 }  // namespace
 
 SoundEngine::SoundEngine(uint8_t deviceIndex, HWND window, MessageSink& messages)
-    : messages_(messages), mixBuffer_(2 * size_t{kMixBufferFrames}, 0) {
+    : messages_(messages), buffer_(messages), loop_(mixer_, buffer_) {
   enumerateDevices();
   createDevice(deviceIndex, window);
   createBuffer();
+  clearBuffer();
   startPlaying();
 }
 
@@ -41,8 +42,8 @@ SoundEngine::~SoundEngine() {
   mixer_.stopAllVoices();
   running_.store(false);
   timer_.stop();  // returns once the last tick has finished with the buffer
-  if (buffer_) buffer_->Stop();
-  buffer_.reset();
+  if (buffer_.buffer) buffer_.buffer->Stop();
+  buffer_.buffer.reset();
   sound_.reset();
 }
 
@@ -89,21 +90,29 @@ void SoundEngine::createBuffer() {
   DSBUFFERDESC description{};
   description.dwSize = sizeof description;
   description.dwFlags = kBufferFlags;
-  description.dwBufferBytes = kBufferBytes;
+  description.dwBufferBytes = 4 * kLoopFrames;
   description.lpwfxFormat = &format;
   IDirectSoundBuffer* created = nullptr;
   if (!sound_ || FAILED(sound_->CreateSoundBuffer(&description, &created, nullptr))) {
     messages_.showMessage(kSoundBufferFailed);
   } else {
-    buffer_.reset(created);
+    buffer_.buffer.reset(created);
   }
+}
+
+// The loop starts as silence: the ticks write only ahead of the play cursor.
+void SoundEngine::clearBuffer() {
+  LoopRuns runs;
+  if (!buffer_.buffer || !buffer_.lock(0, kLoopFrames, &runs)) return;
+  if (runs.first) std::memset(runs.first, 0, 4 * size_t{runs.firstFrames});
+  if (runs.second) std::memset(runs.second, 0, 4 * size_t{runs.secondFrames});
+  buffer_.unlock(runs);
 }
 
 void SoundEngine::startPlaying() {
   // The buffer loops from now until shutdown, also while nothing sounds.
-  if (!buffer_ || FAILED(buffer_->Play(0, 0, DSBPLAY_LOOPING))) messages_.showMessage(kSoundCannotPlay);
-  if (!buffer_) return;  // without a buffer there is nothing to fill
-  writePosition_ = 0;    // before the first tick can run
+  if (!buffer_.buffer || FAILED(buffer_.buffer->Play(0, 0, DSBPLAY_LOOPING))) messages_.showMessage(kSoundCannotPlay);
+  if (!buffer_.buffer) return;  // without a buffer there is nothing to fill
   if (!timer_.start(kTickMs, kTimerResolutionMs, &SoundEngine::onTimerTick, this)) {
     messages_.showMessage(kSoundTimerFailed);
     return;
@@ -113,53 +122,67 @@ void SoundEngine::startPlaying() {
 
 void SoundEngine::onTimerTick(void* engine) { static_cast<SoundEngine*>(engine)->onTimer(); }
 
-// Refills the part of the buffer that the play cursor has passed since the last tick; what is
-// written is heard one buffer lap (about 70 ms) later.
 void SoundEngine::onTimer() {
-  DWORD playCursor = 0;
-  DWORD writeCursor = 0;
-  if (FAILED(buffer_->GetCurrentPosition(&playCursor, &writeCursor))) {
-    // Skip the write, but let the voices move on so that they still end and wait does not hang.
-    mixer_.mixFrames(mixBuffer_.data(), kTickFrames);
-    return;
-  }
-  uint32_t position = writePosition_.load(std::memory_order_relaxed);
-  uint32_t span = spanBytes(position, playCursor);
-  mixer_.mixFrames(mixBuffer_.data(), (span + 3) / 4);
-  writeBuffer(position, span);
-  writePosition_.store((position + span) % kBufferBytes, std::memory_order_release);  // also when the write failed
+  if (static_cast<int32_t>(heldUntil_.load() - timeGetTime()) > 0) return;
+  loop_.tick();
 }
 
-void SoundEngine::writeBuffer(DWORD offset, DWORD bytes) {
-  void* first = nullptr;
-  void* second = nullptr;
+// The ticks are left out rather than the timer thread held up: the system may run other timers on
+// that thread.
+void SoundEngine::holdTicksFor(uint32_t ms) { heldUntil_.store(timeGetTime() + ms); }
+
+bool SoundEngine::copyLoop(std::vector<int16_t>* frames) {
+  LoopRuns runs;
+  if (!running_.load() || !buffer_.lock(0, kLoopFrames, &runs)) return false;
+  frames->assign(runs.first, runs.first + 2 * size_t{runs.firstFrames});
+  if (runs.second) frames->insert(frames->end(), runs.second, runs.second + 2 * size_t{runs.secondFrames});
+  buffer_.unlock(runs);
+  return true;
+}
+
+SoundEngine::Buffer::Buffer(MessageSink& messages) : messages_(messages) {}
+
+SoundEngine::Buffer::~Buffer() = default;
+
+bool SoundEngine::Buffer::readCursors(uint32_t* play, uint32_t* write) {
+  DWORD playCursor = 0;
+  DWORD writeCursor = 0;
+  if (FAILED(buffer->GetCurrentPosition(&playCursor, &writeCursor))) return false;
+  *play = playCursor / 4;
+  *write = writeCursor / 4;
+  return true;
+}
+
+bool SoundEngine::Buffer::lock(uint32_t first, uint32_t frames, LoopRuns* runs) {
+  void* firstPart = nullptr;
+  void* secondPart = nullptr;
   DWORD firstBytes = 0;
   DWORD secondBytes = 0;
-  HRESULT result = buffer_->Lock(offset, bytes, &first, &firstBytes, &second, &secondBytes, 0);
+  DWORD offset = 4 * (first % kLoopFrames);
+  DWORD bytes = 4 * std::min(frames, kLoopFrames);
+  HRESULT result = buffer->Lock(offset, bytes, &firstPart, &firstBytes, &secondPart, &secondBytes, 0);
   if (result == DSERR_BUFFERLOST) {  // another program took the device; the only retried failure
-    buffer_->Restore();
-    buffer_->Play(0, 0, DSBPLAY_LOOPING);
-    result = buffer_->Lock(offset, bytes, &first, &firstBytes, &second, &secondBytes, 0);
+    buffer->Restore();
+    buffer->Play(0, 0, DSBPLAY_LOOPING);
+    result = buffer->Lock(offset, bytes, &firstPart, &firstBytes, &secondPart, &secondBytes, 0);
   }
   if (FAILED(result)) {
     messages_.showMessage(kSoundCannotLock);
-    return;
+    return false;
   }
-  const auto* mix = reinterpret_cast<const uint8_t*>(mixBuffer_.data());
-  const size_t mixBytes = mixBuffer_.size() * sizeof(int16_t);
-  if (first) std::memcpy(first, mix, std::min<size_t>(firstBytes, mixBytes));
-  if (second) {
-    size_t from = std::min<size_t>(firstBytes & ~DWORD{1}, mixBytes);
-    std::memcpy(second, mix + from, std::min<size_t>(secondBytes, mixBytes - from));
-  }
-  if (FAILED(buffer_->Unlock(first, firstBytes, second, secondBytes))) {
+  *runs = LoopRuns{static_cast<int16_t*>(firstPart), firstBytes / 4, static_cast<int16_t*>(secondPart), secondBytes / 4};
+  return true;
+}
+
+void SoundEngine::Buffer::unlock(const LoopRuns& runs) {
+  if (FAILED(buffer->Unlock(runs.first, 4 * runs.firstFrames, runs.second, 4 * runs.secondFrames))) {
     messages_.showMessage(kSoundCannotUnlock);
   }
 }
 
 int SoundEngine::startVoice(const SampleView& sample, uint16_t note, uint16_t tag, uint8_t velocity) {
   if (!running_.load()) return 0;  // no tick would ever end the voice
-  return mixer_.startVoice(sample, note, tag, velocity);
+  return loop_.startVoice(sample, note, tag, velocity);
 }
 
 int SoundEngine::stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) {
@@ -170,27 +193,8 @@ void SoundEngine::stopAllVoices() { mixer_.stopAllVoices(); }
 
 bool SoundEngine::isSilent() const { return !running_.load() || mixer_.isSilent(); }
 
-// The cursors and the write position are read apart; a tick that moved the write position in
-// between would pair a new position with old cursors, so the reading is taken again.
-bool SoundEngine::readCursors(Cursors* cursors) const {
-  if (!running_.load()) return false;
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    uint32_t position = writePosition_.load(std::memory_order_acquire);
-    DWORD playCursor = 0;
-    DWORD writeCursor = 0;
-    if (FAILED(buffer_->GetCurrentPosition(&playCursor, &writeCursor))) return false;
-    if (writePosition_.load(std::memory_order_acquire) == position) {
-      *cursors = Cursors{position, playCursor, writeCursor};
-      return true;
-    }
-  }
-  return false;  // three ticks in a row, 10 ms apart, cannot fall between two readings
-}
+bool SoundEngine::readCursors(LoopCursors* cursors) const { return running_.load() && loop_.readCursors(cursors); }
 
-uint32_t SoundEngine::outputDelayMs() const {
-  Cursors cursors{};
-  if (!readCursors(&cursors)) return 0;
-  return outputBytesToMs(writeAheadBytes(cursors.writePosition, cursors.play, cursors.write));
-}
+uint32_t SoundEngine::outputDelayMs() const { return running_.load() ? loop_.scheduledLeadMs() : 0; }
 
 }  // namespace vellaro

@@ -1,5 +1,6 @@
-// The SoundEngine: one looping 70 ms DirectSound buffer (44100 Hz, 16-bit stereo) kept filled by the
-// Mixer from a 10 ms multimedia timer. Win32 only.
+// The SoundEngine: one looping DirectSound buffer of a second (44100 Hz, 16-bit stereo) that an
+// OutputLoop keeps filled from the Mixer, 70 ms ahead of the play cursor, on a 10 ms multimedia
+// timer; a key's voice is mixed in from the write cursor at once. Win32 only.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "sound/mixer.h"
+#include "sound/output_loop.h"
 #include "sound/win32_owners.h"
 
 struct IDirectSound;
@@ -32,21 +34,37 @@ class SoundEngine final : public VoicePlayer {
   int stopVoice(const SampleView& sample, uint16_t note, uint16_t tag) override;
   void stopAllVoices() override;
   bool isSilent() const override;
-  // The write-ahead of the buffer at this moment, from the DirectSound cursors and the position
-  // the next tick writes at (writeAheadBytes): 60 to 70 ms while the timer keeps time. 0 without a
-  // playing buffer.
+  // The delay of a voice that the lesson starts now, from the DirectSound cursors and the frame the
+  // next tick writes at (scheduledLeadFrames): 60 to 70 ms while the timer keeps time. 0 without a
+  // playing buffer. A key's voice is heard after the write cursor's distance from the play cursor.
   uint32_t outputDelayMs() const override;
+  uint32_t lateTicks() const override { return loop_.lateTicks(); }
 
-  // Byte offsets in the looping buffer, read together.
-  struct Cursors {
-    uint32_t writePosition;  // where the next tick starts to write
-    uint32_t play;           // what the device plays now
-    uint32_t write;          // the device has taken everything before this one
-  };
-  // False without a playing buffer or when DirectSound cannot tell its cursors.
-  bool readCursors(Cursors* cursors) const;
+  // Frame offsets in the loop, read together; false without a playing buffer or when DirectSound
+  // cannot tell its cursors.
+  bool readCursors(LoopCursors* cursors) const;
+  OutputLoop::LiveStart lastLiveStart() const { return loop_.lastLiveStart(); }
+  // For the tests: leaves the ticks out for this long, so that the next one comes late, and copies
+  // the loop as the device finds it.
+  void holdTicksFor(uint32_t ms);
+  bool copyLoop(std::vector<int16_t>* frames);
 
  private:
+  // The DirectSound buffer as the OutputLoop's device.
+  class Buffer final : public LoopDevice {
+   public:
+    // Both where IDirectSoundBuffer is known.
+    explicit Buffer(MessageSink& messages);
+    ~Buffer() override;
+    bool readCursors(uint32_t* play, uint32_t* write) override;
+    bool lock(uint32_t first, uint32_t frames, LoopRuns* runs) override;
+    void unlock(const LoopRuns& runs) override;
+    ComPtr<IDirectSoundBuffer> buffer;
+
+   private:
+    MessageSink& messages_;
+  };
+
   struct Device {
     GUID guid;
     bool primary;  // enumeration gave no GUID: the system's primary device
@@ -59,21 +77,20 @@ class SoundEngine final : public VoicePlayer {
   void enumerateDevices();
   void createDevice(uint8_t deviceIndex, HWND window);
   void createBuffer();
+  void clearBuffer();
   void startPlaying();
   void onTimer();
-  void writeBuffer(DWORD offset, DWORD bytes);
 
   MessageSink& messages_;
   Mixer mixer_;
   std::array<Device, kMaxDevices> devices_{};
   int deviceCount_ = 0;
   ComPtr<IDirectSound> sound_;
-  ComPtr<IDirectSoundBuffer> buffer_;  // released before the device that made it
+  Buffer buffer_;  // released before the device that made it
+  OutputLoop loop_;
   MultimediaTimer timer_;
-  // Written by the timer thread only once it runs; outputDelayMs reads it on another thread.
-  std::atomic<uint32_t> writePosition_{0};
-  std::vector<int16_t> mixBuffer_;  // kMixBufferFrames stereo frames
   std::atomic<bool> running_{false};
+  std::atomic<DWORD> heldUntil_{0};
 };
 
 }  // namespace vellaro

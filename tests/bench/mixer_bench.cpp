@@ -15,7 +15,9 @@
 #include <emmintrin.h>
 #endif
 
+#include "sound/instrument_bank.h"
 #include "sound/mixer.h"
+#include "sound/output_loop.h"
 
 namespace vellaro {
 namespace {
@@ -246,7 +248,7 @@ void worstTick(benchmark::State& state, uint8_t channels, void (*startVoices)(An
   startVoices(mixer, sample);
   int ticks = 0;
   for (auto _ : state) {
-    mixer.mixFrames(out.data(), kBufferFrames);
+    mixer.mixFrames(out.data(), kWriteAheadFrames);
     benchmark::DoNotOptimize(out.data());
     benchmark::ClobberMemory();
     if (++ticks == restartEvery) {
@@ -256,7 +258,7 @@ void worstTick(benchmark::State& state, uint8_t channels, void (*startVoices)(An
       state.ResumeTiming();
     }
   }
-  state.SetItemsProcessed(state.iterations() * kVoiceCount * kBufferFrames);
+  state.SetItemsProcessed(state.iterations() * kVoiceCount * kWriteAheadFrames);
 }
 
 // 50 whole-buffer spans at 15x speed stay well inside the sample; apart, the last voice starts
@@ -281,6 +283,30 @@ BENCHMARK(BM_OldWorstTickMono16)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OldWorstTickStereo16)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OldWorstTickMono16Apart)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OldWorstTickStereo16Apart)->Unit(benchmark::kMicrosecond);
+
+// A key's note on a busy loop: 59 voices sound, the last tick has written the whole write-ahead,
+// and a key's voice is mixed in from the write cursor (10 ms ahead of the play cursor) to the
+// written end, 2646 frames of one voice, before the ticks take it over. Compare with a tick's time
+// per voice: the worst tick divided by 60.
+void BM_KeyInsertion(benchmark::State& state) {
+  const uint8_t channels = static_cast<uint8_t>(state.range(0));
+  std::vector<int16_t> samples(kSampleFrames * channels);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 7919);
+  SampleView sample = sampleOf(samples, channels);
+  Mixer mixer;
+  MemoryLoop device{kTickFrames};
+  OutputLoop loop(mixer, device);
+  for (int voice = 0; voice < kVoiceCount - 1; ++voice) mixer.startVoice(sample, static_cast<uint16_t>(30 + voice % 12), kScriptTag, 127);
+  loop.tick();
+  for (auto _ : state) {
+    loop.startVoice(sample, 40, kLiveTag, 127);
+    state.PauseTiming();
+    mixer.stopVoice(sample, 40, kLiveTag);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * (kWriteAheadFrames - kTickFrames));
+}
+BENCHMARK(BM_KeyInsertion)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace vellaro

@@ -34,6 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bank.noteOn(entry, 0, vellaro::kScriptTag);
   bank.noteOn(entry, 71, vellaro::kScriptTag);
   std::vector<int16_t> out(2 * size_t{vellaro::kMixBufferFrames});
-  for (int tick = 0; tick < 4; ++tick) mixer.mixFrames(out.data(), vellaro::kBufferFrames);
+  for (int tick = 0; tick < 4; ++tick) mixer.mixFrames(out.data(), vellaro::kWriteAheadFrames);
   return 0;
 }

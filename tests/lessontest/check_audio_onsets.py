@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Runs lessontest --audio on a lesson and checks the WAV it writes: 44100 Hz, 16-bit stereo PCM,
-and the sound of each sample start heard 60 to 80 ms after it, with silence before.
+and the sound of each start heard within its window after it (60 to 80 ms unless the start says
+otherwise), with silence before; a start may also name when its sound must have ended.
 
-usage: check_audio_onsets.py LESSONTEST WORKDIR LESSON STEPS OUT.wav START_MS...
+usage: check_audio_onsets.py LESSONTEST WORKDIR LESSON STEPS OUT.wav START...
+  START is START_MS, or START_MS:EARLIEST-LATEST (the window in ms), optionally followed by
+  /SILENT_MS: silence from then until the next start (or the end).
 """
 import subprocess
 import sys
@@ -32,23 +35,36 @@ def onset_ms(sounding, start_ms):
     return None
 
 
+def parse_start(text):
+    """(start ms, earliest ms, latest ms, silent from ms or None) of a START argument."""
+    text, _, silent = text.partition("/")
+    start, _, window = text.partition(":")
+    earliest, latest = (EARLIEST_MS, LATEST_MS) if not window else map(int, window.split("-"))
+    return int(start), earliest, latest, int(silent) if silent else None
+
+
 def main():
     lessontest, workdir, lesson, steps, out = sys.argv[1:6]
-    starts = [int(ms) for ms in sys.argv[6:]]
+    starts = [parse_start(arg) for arg in sys.argv[6:]]
     run = subprocess.run([lessontest, "--audio", out, lesson, steps], cwd=workdir, capture_output=True, text=True)
     if run.returncode != 0:
         sys.exit(f"lessontest ended with {run.returncode}: {run.stderr}")
     sounding = frames_of(f"{workdir}/{out}")
     failures = []
-    for start in starts:
+    for index, (start, earliest, latest, silent) in enumerate(starts):
         onset = onset_ms(sounding, start)
         if onset is None:
             failures.append(f"no sound after {start} ms")
             continue
         delay = onset - start
-        print(f"sample started at {start} ms: heard from {onset:.2f} ms, {delay:.2f} ms later")
-        if not EARLIEST_MS <= delay <= LATEST_MS:
-            failures.append(f"the sample started at {start} ms is heard {delay:.2f} ms later, not 60 to 80 ms")
+        print(f"started at {start} ms: heard from {onset:.2f} ms, {delay:.2f} ms later")
+        if not earliest <= delay <= latest:
+            failures.append(f"the start at {start} ms is heard {delay:.2f} ms later, not {earliest} to {latest} ms")
+        if silent is not None:
+            until = starts[index + 1][0] if index + 1 < len(starts) else len(sounding) * 1000 // RATE
+            late = onset_ms(sounding, silent)
+            if late is not None and late < until:
+                failures.append(f"the start at {start} ms still sounds at {late:.2f} ms, after {silent} ms")
     if failures:
         sys.exit("\n".join(failures))
 

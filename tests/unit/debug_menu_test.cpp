@@ -7,6 +7,7 @@
 #include "script/debug_menu.h"
 #include "script/services.h"
 #include "sound/midi.h"
+#include "sound/mixer.h"
 
 namespace vellaro {
 namespace {
@@ -62,7 +63,8 @@ TEST_F(DebugMenuTest, ListsTheCurrentState) {
                                "Objects: door=2000 <untitled>=2001"};
   // No MIDI input is set up here, as on a machine without a MIDI keyboard.
   const std::string debug =
-      "Debug: Display Calls Stack=1004 MIDI input: no device, so only the computer keyboard plays=1006";
+      "Debug: Display Calls Stack=1004 MIDI input: no device, so only the computer keyboard plays=1006"
+      " Sound output: 0 late ticks (the device played silence while it waited)=1007";
   const std::string off = "Commands: Debug LOG is OFF=1002 Minimize=1001 Reload lesson=1005 | Quit=1003";
   const std::string on = "Commands: Debug LOG is ON=1002 Minimize=1001 Reload lesson=1005 | Quit=1003";
   const MenuCase cases[] = {
@@ -153,6 +155,29 @@ TEST_F(DebugMenuTest, CommandsActOnTheInterpreter) {
   }
 }
 
+const char* const kNoLateTicks = "Sound output: 0 late ticks (the device played silence while it waited)";
+
+// The sound engine's count of late ticks, as the debug menu shows it.
+class LateTicks final : public VoicePlayer {
+ public:
+  int startVoice(const SampleView&, uint16_t, uint16_t, uint8_t) override { return 0; }
+  int stopVoice(const SampleView&, uint16_t, uint16_t) override { return 0; }
+  void stopAllVoices() override {}
+  bool isSilent() const override { return true; }
+  uint32_t lateTicks() const override { return 3; }
+};
+
+TEST_F(DebugMenuTest, TheSoundEntryCountsTheEnginesLateTicks) {
+  LateTicks voices;
+  services.voices = &voices;
+  const char* state = "Sound output: 3 late ticks (the device played silence while it waited)";
+  EXPECT_NE(menu().back().find(std::string(state) + "=1007"), std::string::npos) << menu().back();
+  host.messages.clear();
+  runDebugMenuCommand(interpreter, kMenuSoundTicks);
+  EXPECT_EQ(host.messages, std::vector<std::string>{state});
+  services.voices = nullptr;
+}
+
 // The inspector's MIDI entry follows the device; the menu's log switch begins the log with it.
 struct MidiInputCase {
   const char* name;
@@ -172,7 +197,8 @@ TEST_F(DebugMenuTest, TheMidiInputEntryAndTheLogGiveTheDeviceState) {
     MidiInput input;
     input.setDeviceOpen(c.open);
     services.midiIn = c.present ? &input : nullptr;
-    EXPECT_EQ(menu().back(), std::string("Debug: Display Calls Stack=1004 ") + c.state + "=1006") << c.name;
+    EXPECT_EQ(menu().back(), std::string("Debug: Display Calls Stack=1004 ") + c.state + "=1006 " + kNoLateTicks + "=1007")
+        << c.name;
     host.messages.clear();
     runDebugMenuCommand(interpreter, kMenuMidiInput);
     EXPECT_EQ(host.messages, std::vector<std::string>{c.state}) << c.name;

@@ -37,7 +37,9 @@ const StepsCase kStepsCases[] = {
     {"type\n", "1: error: type needs the text to type"},
     {"down ZX\n", "1: error: down takes one key of the keyboard piano: a letter, a digit, or one of , . ; /"},
     {"down q\nup\n", "2: error: up takes one key of the keyboard piano: a letter, a digit, or one of , . ; /"},
-    {"click a\r\njump 3\r\n", "2: error: unknown step (jump); a step is answer, click, type, key, down, up or wait"},
+    {"click a\r\njump 3\r\n",
+     "2: error: unknown step (jump); a step is answer, click, type, key, down, up, wait or listen"},
+    {"listen \n", "1: error: listen needs the WAV file that the microphone hears"},
 };
 
 // A type step (UTF-8) into a field of each encoding: what the field receives, a character at a time.
@@ -88,14 +90,17 @@ TEST(HeadlessStepsTest, ReportsTheFirstBadLine) {
 TEST(HeadlessStepsTest, KeepsEachStepsArgumentExactly) {
   std::vector<Step> steps;
   std::string error;
-  ASSERT_TRUE(parseSteps("click  yes \r\ntype  two  words\r\nkey z\r\nwait 250\r\nanswer CANCEL", &steps, &error));
-  ASSERT_EQ(steps.size(), 5u);
+  ASSERT_TRUE(parseSteps("click  yes \r\ntype  two  words\r\nkey z\r\nwait 250\r\nanswer CANCEL\r\nlisten  sung.wav \r\n",
+                         &steps, &error));
+  ASSERT_EQ(steps.size(), 6u);
   EXPECT_EQ(steps[0].text, "yes");
   EXPECT_EQ(steps[1].text, " two  words");
   EXPECT_EQ(steps[2].keyCode, unsigned{'Z'});
   EXPECT_EQ(steps[3].ms, 250u);
   EXPECT_FALSE(steps[4].ok);
   EXPECT_EQ(steps[4].line, 5);
+  EXPECT_EQ(steps[5].kind, StepKind::Listen);
+  EXPECT_EQ(steps[5].text, "sung.wav");
 }
 
 struct KeyCase {
@@ -215,7 +220,7 @@ TEST(HeadlessSoundTest, TheBufferPlaysTheMixersFramesOneLapLater) {
   ASSERT_EQ(played.size(), 2 * kRunMs * kOutputRate / 1000);
 
   // The reference: the bare Mixer, 441 frames a tick, each voice started before the first tick
-  // after its time; frame k of its stream is heard at frame k + kBufferFrames.
+  // after its time; frame k of its stream is heard at frame k + kWriteAheadFrames.
   Mixer mixer;
   std::vector<int16_t> stream;
   std::vector<int16_t> tick(2 * kMixBufferFrames);
@@ -228,14 +233,14 @@ TEST(HeadlessSoundTest, TheBufferPlaysTheMixersFramesOneLapLater) {
   }
   size_t mismatches = 0;
   for (size_t i = 0; i < played.size(); ++i) {
-    int16_t expected = i < 2 * size_t{kBufferFrames} ? 0 : stream[i - 2 * size_t{kBufferFrames}];
+    int16_t expected = i < 2 * size_t{kWriteAheadFrames} ? 0 : stream[i - 2 * size_t{kWriteAheadFrames}];
     if (played[i] != expected && ++mismatches <= 5) {
       ADD_FAILURE() << "frame " << i / 2 << ": played " << played[i] << ", the mixer made " << expected;
     }
   }
   EXPECT_EQ(mismatches, 0u);
-  EXPECT_NE(played[2 * kBufferFrames], 0);      // the first start is heard at 70 ms
-  EXPECT_EQ(played[2 * kBufferFrames - 2], 0);  // and not before
+  EXPECT_NE(played[2 * kWriteAheadFrames], 0);      // the first start is heard at 70 ms
+  EXPECT_EQ(played[2 * kWriteAheadFrames - 2], 0);  // and not before
 }
 
 // isSilent turns true at the tick that frees the last voice, the moment wait returns in the

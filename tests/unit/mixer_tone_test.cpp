@@ -40,10 +40,10 @@ std::vector<int16_t> render(const SampleView& sample, uint16_t note, size_t fram
   Mixer mixer;
   EXPECT_EQ(mixer.startVoice(sample, note, 88, 127), 1);
   std::vector<int16_t> left;
-  std::vector<int16_t> out(2 * size_t{kBufferFrames});
+  std::vector<int16_t> out(2 * size_t{kWriteAheadFrames});
   while (left.size() < frames) {
-    mixer.mixFrames(out.data(), kBufferFrames);
-    for (size_t f = 0; f < kBufferFrames && left.size() < frames; ++f) left.push_back(out[2 * f]);
+    mixer.mixFrames(out.data(), kWriteAheadFrames);
+    for (size_t f = 0; f < kWriteAheadFrames && left.size() < frames; ++f) left.push_back(out[2 * f]);
   }
   return left;
 }

@@ -162,6 +162,24 @@ pcm.!default {
 ALSA
   export ALSA_CONFIG_PATH="$sound/asound.conf"
   export VELLARO_HEARD_WAV="$sound/heard.wav"
+  # VELLARO_WINE_RECORDING=none: a machine without a recording device. The playback side is the
+  # same; the default device has no capture side, and there is no sound card, so Wine lists no
+  # recording device at all.
+  if [ "${VELLARO_WINE_RECORDING:-}" = none ]; then
+    cat >"$sound/no-recording.conf" <<ALSA
+</usr/share/alsa/alsa.conf>
+pcm.!default {
+  type asym
+  playback.pcm {
+    type file
+    slave.pcm "null"
+    file "$sound/heard.wav"
+    format "wav"
+  }
+}
+ALSA
+    export ALSA_CONFIG_PATH="$sound/no-recording.conf"
+  fi
 }
 
 run_in_env() {

@@ -1,6 +1,6 @@
 // The checks of a command line, derived from the player's command table: each item is checked by
-// its kind, with the message the table gives it. Only melody, if and check have rules of their own,
-// and those go through the player's own functions.
+// its kind, with the message the table gives it. Only melody, if, check and listen have rules of
+// their own, and those go through the player's own functions.
 #include <cstring>
 
 #include "linter.h"
@@ -208,6 +208,14 @@ void checkCheck(Linter& l, const Slots& s, const Command& command) {
   }
 }
 
+// listen level needs the variable it writes; on, clap and off read nothing more.
+void checkListen(Linter& l, const Slots& s, const Command& command) {
+  checkItem(l, s, command.items[0], 1);
+  if (item(s, 1) != "level") return;
+  if (item(s, 2).empty()) return l.report(true, kListenVariableMissing);
+  l.setsVariable(item(s, 2));
+}
+
 }  // namespace
 
 void checkCommand(Linter& linter, const Slots& slots, const std::string& line) {
@@ -217,6 +225,7 @@ void checkCommand(Linter& linter, const Slots& slots, const std::string& line) {
   if (word == "melody") return checkMelody(linter, line);
   if (word == "if") return checkIf(linter, slots);
   if (word == "check") return checkCheck(linter, slots, *command);
+  if (word == "listen") return checkListen(linter, slots, *command);
   checkItems(linter, slots, *command);
 }
 

@@ -132,6 +132,8 @@ void cmdMelody(Interpreter&, CommandArgs&);
 void cmdExpect(Interpreter&, CommandArgs&);
 void cmdRdiagram(Interpreter&, CommandArgs&);
 void cmdCheck(Interpreter&, CommandArgs&);
+// The microphone (listen.cpp).
+void cmdListen(Interpreter&, CommandArgs&);
 // Variables and store files (variables.cpp).
 void cmdPoke(Interpreter&, CommandArgs&);
 void cmdLet(Interpreter&, CommandArgs&);
@@ -169,6 +171,7 @@ using K = ItemKind;
 inline constexpr const char* kSwitchWords[] = {"on", "off"};
 inline constexpr const char* kCheckWords[] = {"mode", "on", "off", "count", "result", "latency", "offset",
                                                "score", "notes", "log"};
+inline constexpr const char* kListenWords[] = {"on", "clap", "off", "level"};
 inline constexpr const char* kPauseModes[] = {"ms", "old"};
 inline constexpr const char* kOperators[] = {"=", "#", ">", "<", "d"};
 
@@ -267,6 +270,10 @@ inline constexpr Command kTable[] = {
                       read(K::Text, kItemCheckLatency),
                       asWritten(K::Number, kCheckModeFlagsNotNumber),
                       asWritten(K::Number, kCheckModeAccuracyNotNumber)),
+    // The microphone.
+    command("listen", cmdListen,
+                      asWritten(K::SubCommand, kListenUnknown, wordList(kListenWords)),
+                      asWritten(K::VariableWritten)),
     // Variables and store files.
     command("poke", cmdPoke, read(K::Text, kItemPoke)),
     command("let", cmdLet, asWritten(K::VariableWritten),

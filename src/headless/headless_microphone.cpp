@@ -1,0 +1,91 @@
+#include "headless/headless_microphone.h"
+
+#include <algorithm>
+
+#include "script/text.h"
+#include "sound/wav_reader.h"
+
+namespace vellaro {
+namespace {
+
+constexpr size_t kBufferFrames = HeadlessMicrophone::kRate / 100;  // 10 ms, as the player captures
+
+}  // namespace
+
+std::string HeadlessMicrophone::hear(const std::string& path) {
+  WavSample wav;
+  if (readWavFile(path.c_str(), wav) != WavResult::Loaded) return "cannot read it as a WAV file";
+  const WavFormat& format = wav.format;
+  if (format.formatTag != kWavPcm || format.bitsPerSample != 16 || format.sampleRate != kRate ||
+      (format.channels != 1 && format.channels != 2)) {
+    return "not a 44100 Hz 16-bit PCM WAV file in mono or stereo";
+  }
+  Recording recording{frameAt(clock_.elapsed()), {}};
+  size_t frames = wav.size / (2u * format.channels);
+  recording.samples.resize(frames);
+  const uint8_t* bytes = wav.data.get();
+  for (size_t i = 0; i < frames; ++i) {
+    int sum = 0;
+    for (unsigned c = 0; c < format.channels; ++c) {
+      const uint8_t* at = bytes + (i * format.channels + c) * 2;
+      sum += static_cast<int16_t>(static_cast<uint16_t>(at[0] | (at[1] << 8)));
+    }
+    recording.samples[i] = static_cast<int16_t>(sum / static_cast<int>(format.channels));
+  }
+  recordings_.push_back(std::move(recording));
+  return "";
+}
+
+void HeadlessMicrophone::roomSound(uint64_t from, size_t count, int16_t* out) const {
+  std::vector<int32_t> mix(count, 0);
+  for (const Recording& recording : recordings_) {
+    uint64_t end = recording.startFrame + recording.samples.size();
+    uint64_t first = std::max(from, recording.startFrame);
+    uint64_t last = std::min<uint64_t>(from + count, end);
+    for (uint64_t frame = first; frame < last; ++frame) {
+      mix[frame - from] += recording.samples[frame - recording.startFrame];
+    }
+  }
+  for (size_t i = 0; i < count; ++i) out[i] = static_cast<int16_t>(std::clamp(mix[i], -32768, 32767));
+}
+
+// Only whole buffers, as a device hands them over: a note is heard once the buffer that completes
+// its detection is done, never earlier.
+void HeadlessMicrophone::catchUp() {
+  if (!listener_) return;
+  int16_t buffer[kBufferFrames];
+  uint64_t due = frameAt(clock_.elapsed());
+  while (streamStart_ + listener_->framesFed() + kBufferFrames <= due) {
+    roomSound(streamStart_ + listener_->framesFed(), kBufferFrames, buffer);
+    heard_.clear();
+    listener_->feed(buffer, kBufferFrames, heard_);
+    for (const HeardNote& note : heard_) deliver(note);
+  }
+}
+
+void HeadlessMicrophone::deliver(const HeardNote& note) {
+  uint64_t ms = msAt(streamStart_ + note.frame);
+  bool clap = mode_ == ListenMode::kClaps;
+  transcript_.addAt(ms, clap ? std::string("heard clap") : format("heard note %d", note.note));
+  if (notes_) notes_->heard(VirtualClock::kStartClockMs + static_cast<uint32_t>(ms), clap ? -1 : note.note);
+}
+
+std::string HeadlessMicrophone::start(ListenMode mode, HeardNotes& notes) {
+  mode_ = mode;
+  notes_ = &notes;
+  listener_ = std::make_unique<NoteListener>(kRate, mode);
+  streamStart_ = frameAt(clock_.elapsed());
+  transcript_.add(mode == ListenMode::kClaps ? "microphone on, listening for claps" : "microphone on, listening for notes");
+  return "";
+}
+
+void HeadlessMicrophone::stop() {
+  if (!listener_) return;
+  listener_.reset();
+  notes_ = nullptr;
+  transcript_.add("microphone off");
+}
+
+int HeadlessMicrophone::level() { return listener_ ? listener_->level() : 0; }
+
+}  // namespace vellaro
