@@ -48,6 +48,7 @@ constexpr float kSettledSemitones = 0.35f;
 constexpr float kSettledSpread = 0.25f;
 constexpr float kNearSemitones = 0.6f;
 constexpr size_t kBackHops = 10;
+constexpr size_t kMixedBackHops = 20;
 constexpr double kSettledStartShare = 0.5;
 // A note whose onset follows the last one of the same pitch by less than this is the same note heard
 // twice (a slow attack's flux peak after the note-change rule has started it).
@@ -57,6 +58,9 @@ constexpr float kClarity = 0.8f;
 // sound (a choir) rarely clears kClarity while it swells.
 constexpr float kPendingClarity = 0.6f;
 constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
+// or rise again by this factor over the quietest frame since its onset (a note struck again softer
+// dips under the release of the last, then grows; a sound that stopped only falls away).
+constexpr float kRisenAgain = 1.2f;
 constexpr double kGateDb = -55.0;              // below this the room is taken as quiet
 constexpr double kAboveFloorDb = 6.0;          // an onset's frame stands this far above the floor
 constexpr double kFloorSeconds = 2.5;          // the floor: the quietest frame of this much stream
@@ -115,6 +119,7 @@ struct PendingNote {
   size_t count = 0;       // estimates so far, voiced or not
   size_t voiced = 0;
   float energyBefore = 0.0f;  // of the frame that ended where the note began
+  float lowest = 0.0f;        // the quietest frame since the onset
   float estimates[kHopRecords] = {};  // voiced ones, in order
   bool lastVoiced[kAgreeing] = {};    // whether each of the newest estimates was voiced
 };
@@ -284,6 +289,7 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
         pending.open = true;
         pending.onset = at;
         pending.energyBefore = record(std::min<size_t>(kHopRecords - 1, rise + 3)).energy;
+        pending.lowest = std::numeric_limits<float>::max();
         pending.deadline = at + static_cast<uint64_t>(kDecideWithinSeconds * rate);
       }
       lastOnset = at;
@@ -291,6 +297,7 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   }
   if (mode == ListenMode::kClaps) return;
   if (pending.open) {
+    pending.lowest = std::min(pending.lowest, energy);
     estimatePending();
     decidePending(false, heard);
   }
@@ -303,10 +310,14 @@ void NoteListener::State::estimatePending() {
   const auto lead = static_cast<uint64_t>(kWindowLead * static_cast<double>(windowSize));
   if (analysed < windowSize || analysed - windowSize + lead < pending.onset || pending.count >= kHopRecords) return;
   PitchEstimate estimate = pitch.estimateNew(latest(windowSize), endingAt(pending.onset, windowSize));
+  // A clear plain estimate of a window wholly after the onset wins over what grew: a note struck
+  // again at the same pitch grows little, and its growth is mostly the last one's fading partials.
+  const HopRecord& plain = record(0);
+  if (plain.midi > 0.0f && (estimate.midi < 0.0f || estimate.clarity < kClarity)) estimate = PitchEstimate{plain.midi, 1.0f};
   // A sound that stopped dead makes an onset too; only one that did not fall away is a note.
   const float energy = record(0).energy;
   const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kPendingClarity && energy >= static_cast<float>(fromDb(kGateDb)) &&
-                      energy >= kKeptShare * pending.energyBefore;
+                      (energy >= kKeptShare * pending.energyBefore || energy >= kRisenAgain * pending.lowest);
   for (size_t i = kAgreeing - 1; i > 0; --i) pending.lastVoiced[i] = pending.lastVoiced[i - 1];
   pending.lastVoiced[0] = voiced;
   ++pending.count;
@@ -379,6 +390,20 @@ void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
     const float m = nearest(record(first + 1));
     if (m < 0.0f || std::fabs(m - static_cast<float>(note)) > kNearSemitones) break;
     ++first;
+  }
+  // Before them, estimates that heard neither note (the mixture of the fading note and the new one
+  // has a period of its own) belong to the change too, back to where the sounding note still held.
+  if (current >= 0) {
+    size_t mixed = first + 1;
+    while (mixed < std::min<uint64_t>(kMixedBackHops, hopCount)) {
+      const HopRecord& r = record(mixed);
+      if (r.midi < 0.0f) break;
+      if (std::fabs(r.midi - static_cast<float>(current)) <= kNearSemitones) {
+        first = mixed - 1;
+        break;
+      }
+      ++mixed;
+    }
   }
   const auto into = static_cast<uint64_t>(kSettledStartShare * static_cast<double>(windowSize));
   const uint64_t at = record(first).windowStart + into;

@@ -7,6 +7,7 @@ namespace vellaro {
 namespace {
 
 constexpr float kShareOfHighest = 0.9f;
+constexpr float kMostClarity = 1.1f;
 
 size_t powerOfTwoAtLeast(size_t n) {
   size_t p = 2;
@@ -26,6 +27,7 @@ float parabolicPeak(const float* y, size_t i) {
 
 PitchEstimator::PitchEstimator(uint32_t sampleRate, size_t window, float lowestHz, float highestHz, size_t history)
     : sampleRate_(static_cast<float>(sampleRate)),
+      lowestHz_(lowestHz),
       window_(window),
       shortestLag_(std::max<size_t>(2, static_cast<size_t>(sampleRate_ / highestHz))),
       longestLag_(std::min(window * 3 / 4, static_cast<size_t>(sampleRate_ / lowestHz) + 1)),
@@ -95,6 +97,8 @@ PitchEstimate PitchEstimator::pickPeriod() const {
       if (nsdf_[lag] > nsdf_[best]) best = lag;
       ++lag;
     }
+    // A stretch still rising at the longest lag has no maximum of its own.
+    if (best + 2 >= lags) break;
     if (best >= shortestLag_ && best <= longestLag_ && best > 0 && nsdf_[best] > 0.0f) {
       keys[keyCount++] = best;
       highest = std::max(highest, nsdf_[best]);
@@ -125,7 +129,19 @@ PitchEstimate PitchEstimator::estimateNew(const float* x, const float* before) {
   for (size_t i = 0; i < fft_.size(); ++i) {
     spectrum_[i] = {std::max(0.0f, spectrum_[i].real() - beforeSpectrum_[i].real()), 0.0f};
   }
+  dropBelowLowest();
   return pickFromAutocorrelation();
+}
+
+// Growth below the lowest pitch (rumble, the spread of a level change) is no partial of a note; left
+// in, it makes a broad hump of the autocorrelation at the longest lags.
+void PitchEstimator::dropBelowLowest() {
+  const size_t size = fft_.size();
+  const auto below = std::min(size / 2, static_cast<size_t>(lowestHz_ * static_cast<float>(size) / sampleRate_));
+  for (size_t i = 0; i < below; ++i) {
+    spectrum_[i] = {0.0f, 0.0f};
+    if (i > 0) spectrum_[size - i] = {0.0f, 0.0f};
+  }
 }
 
 // spectrum_ holds a power spectrum: its autocorrelation normalised to 1 at lag 0, each lag scaled up
@@ -138,7 +154,9 @@ PitchEstimate PitchEstimator::pickFromAutocorrelation() {
   for (size_t lag = 0; lag < lags; ++lag) {
     nsdf_[lag] = spectrum_[lag].real() / zero * static_cast<float>(window_) / static_cast<float>(window_ - lag);
   }
-  return pickPeriod();
+  const PitchEstimate picked = pickPeriod();
+  // Scaled for the overlap, a true period stays near 1 or under; far above it is an artefact.
+  return picked.clarity > kMostClarity ? PitchEstimate{-1.0f, 0.0f} : picked;
 }
 
 PitchEstimate PitchEstimator::estimateGrown(size_t back, float& share) {
@@ -159,6 +177,7 @@ PitchEstimate PitchEstimator::estimateGrown(size_t back, float& share) {
   }
   if (total <= 1e-12f) return PitchEstimate{-1.0f, 0.0f};
   share = grown / total;
+  dropBelowLowest();
   return pickFromAutocorrelation();
 }
 

@@ -40,7 +40,9 @@ class PitchEstimator {
   void powerSpectrum(const float* x, std::complex<float>* out);
   PitchEstimate pickPeriod() const;
   PitchEstimate pickFromAutocorrelation();
+  void dropBelowLowest();
   float sampleRate_;
+  float lowestHz_;
   size_t window_;
   size_t shortestLag_;
   size_t longestLag_;
