@@ -43,9 +43,10 @@ constexpr float kAgreeSemitones = 0.5f;
 constexpr size_t kGrownBackHops = 7;
 constexpr float kGrownShare = 0.25f;
 constexpr float kSteadyClarity = 0.95f;
+constexpr float kFarthestGrown = 12.5f;
 constexpr size_t kSettledHops = 5;
 constexpr float kSettledSemitones = 0.35f;
-constexpr float kSettledSpread = 0.25f;
+constexpr float kSettledSpread = 0.5f;
 constexpr float kNearSemitones = 0.6f;
 constexpr size_t kBackHops = 10;
 constexpr size_t kMixedBackHops = 20;
@@ -134,6 +135,9 @@ struct NoteListener::State {
   void estimatePending();
   void decidePending(bool force, std::vector<HeardNote>& heard);
   void applyNoteChangeRule(std::vector<HeardNote>& heard);
+  bool changeHolds(float lead, std::vector<HeardNote>& heard);
+  static float nearest(const HopRecord& r, int note);
+  static bool belowAsSubharmonic(float low, float high);
   void emit(uint64_t at, int midi, std::vector<HeardNote>& heard);
   const float* latest(size_t count);
   const float* endingAt(uint64_t sample, size_t count);
@@ -263,7 +267,9 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   if (mode == ListenMode::kNotes && !steady && energy >= gate) {
     float share = 0.0f;
     const PitchEstimate g = pitch.estimateGrown(kGrownBackHops, share);
-    if (g.midi > 0.0f && g.clarity >= kClarity && share >= kGrownShare) grown = g.midi;
+    // What grew more than an octave from the sounding note is mostly the edges of its partials.
+    const bool leap = current >= 0 && std::fabs(g.midi - static_cast<float>(current)) > kFarthestGrown;
+    if (g.midi > 0.0f && g.clarity >= kClarity && share >= kGrownShare && !leap) grown = g.midi;
   }
   records[hopCount % kHopRecords] =
       HopRecord{analysed > windowSize ? analysed - windowSize : 0, voiced ? estimate.midi : -1.0f, grown, energy};
@@ -365,29 +371,47 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
 void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
   if (hopCount < kSettledHops + 1) return;
   const HopRecord& newest = record(0);
-  const float lead = newest.grown > 0.0f ? newest.grown : newest.midi;
-  if (lead < 0.0f) return;
+  if (!belowAsSubharmonic(newest.midi, newest.grown) && changeHolds(newest.midi, heard)) return;
+  changeHolds(newest.grown, heard);
+}
+
+// Whether low lies a whole number of periods (2 to 5) below high: the mixture of a fading note and
+// the next often repeats only at such a multiple, which the plain estimate then takes.
+bool NoteListener::State::belowAsSubharmonic(float low, float high) {
+  if (low < 0.0f || high < 0.0f) return false;
+  for (int k = 2; k <= 5; ++k) {
+    if (std::fabs(high - 12.0f * std::log2(static_cast<float>(k)) - low) <= kSettledSemitones) return true;
+  }
+  return false;
+}
+
+// The estimate of a hop nearest note, plain or grown.
+float NoteListener::State::nearest(const HopRecord& r, int note) {
+  const float plain = r.midi < 0.0f ? 1e3f : std::fabs(r.midi - static_cast<float>(note));
+  const float grown = r.grown < 0.0f ? 1e3f : std::fabs(r.grown - static_cast<float>(note));
+  return plain <= grown ? r.midi : r.grown;
+}
+
+// Starts the note nearest lead when the newest estimates have held on it; false when they have not.
+bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard) {
+  if (lead < 0.0f) return false;
   const int note = static_cast<int>(std::lround(lead));
-  // An octave jump with no onset is far more often the estimator than the learner.
-  if (note == current || (current >= 0 && (note - current) % 12 == 0)) return;
-  // The estimate of a hop nearest the note, plain or grown.
-  auto nearest = [note](const HopRecord& r) {
-    const float plain = r.midi < 0.0f ? 1e3f : std::fabs(r.midi - static_cast<float>(note));
-    const float grown = r.grown < 0.0f ? 1e3f : std::fabs(r.grown - static_cast<float>(note));
-    return plain <= grown ? r.midi : r.grown;
-  };
+  // An octave jump with no onset, or a fall to a subharmonic, is far more often the estimator than
+  // the learner.
+  if (note == current || (current >= 0 && (note - current) % 12 == 0)) return false;
+  if (current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current))) return false;
   float lo = lead;
   float hi = lead;
   for (size_t back = 0; back < kSettledHops; ++back) {
-    const float m = nearest(record(back));
-    if (m < 0.0f || std::fabs(m - static_cast<float>(note)) > kSettledSemitones) return;
+    const float m = nearest(record(back), note);
+    if (m < 0.0f || std::fabs(m - static_cast<float>(note)) > kSettledSemitones) return false;
     lo = std::min(lo, m);
     hi = std::max(hi, m);
   }
-  if (hi - lo > kSettledSpread) return;
+  if (hi - lo > kSettledSpread) return false;
   size_t first = kSettledHops - 1;
   while (first + 1 < std::min<uint64_t>(kBackHops, hopCount)) {
-    const float m = nearest(record(first + 1));
+    const float m = nearest(record(first + 1), note);
     if (m < 0.0f || std::fabs(m - static_cast<float>(note)) > kNearSemitones) break;
     ++first;
   }
@@ -417,8 +441,8 @@ void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
   }
   current = note;
   lastOnset = std::max(lastOnset, at);
-  if (note == lastEmitted && lastEmittedAt + sameNoteSamples() > at) return;
-  emit(at, note, heard);
+  if (note != lastEmitted || lastEmittedAt + sameNoteSamples() <= at) emit(at, note, heard);
+  return true;
 }
 
 NoteListener::NoteListener(uint32_t sampleRate, ListenMode mode)
