@@ -65,6 +65,17 @@ constexpr float kRisenAgain = 1.2f;
 constexpr double kGateDb = -55.0;              // below this the room is taken as quiet
 constexpr double kAboveFloorDb = 6.0;          // an onset's frame stands this far above the floor
 constexpr double kFloorSeconds = 2.5;          // the floor: the quietest frame of this much stream
+// A note struck again at the same pitch with no gap: the last one's release lets the level fall by
+// kRestrikeFallDb or more and the new attack lifts it again by kRestrikeRiseDb, all within
+// kRestrikeHops, while the pitch holds. Vibrato and a choir's beating make such valleys all the
+// time, so the valley must also be as deep as the deepest tenth of those of the last second. Its
+// onset is the frame where the level began to fall.
+constexpr size_t kRestrikeHops = 10;
+constexpr float kRestrikeFallDb = 2.0f;
+constexpr float kRestrikeRiseDb = 2.5f;
+constexpr double kRestrikeHistorySeconds = 1.0;
+constexpr double kRestrikeShare = 0.9;
+constexpr double kRestrikeGapSeconds = 0.15;  // after the last note reported
 constexpr size_t kSilentHopsEndNote = 3;
 constexpr size_t kHopRecords = 32;
 constexpr size_t kAgreeing = 3;  // estimates in a row that settle a pending note early
@@ -135,6 +146,7 @@ struct NoteListener::State {
   void estimatePending();
   void decidePending(bool force, std::vector<HeardNote>& heard);
   void applyNoteChangeRule(std::vector<HeardNote>& heard);
+  void applyRestrikeRule(std::vector<HeardNote>& heard);
   bool changeHolds(float lead, std::vector<HeardNote>& heard);
   static float nearest(const HopRecord& r, int note);
   static bool belowAsSubharmonic(float low, float high);
@@ -177,6 +189,8 @@ struct NoteListener::State {
   uint64_t lastEmittedAt = 0;   // and its onset, analysis sample
   size_t silentHops = 0;
   std::vector<float> estimates;  // scratch for medians
+  std::vector<float> valleys;    // the valley depth of each hop of the last kRestrikeHistorySeconds, a ring
+  std::vector<float> scratch;    // for their deepest tenth
   // Level: the peak of each 10 ms block of the stream.
   uint32_t levelBlockSize;
   uint32_t levelInBlock = 0;
@@ -203,6 +217,8 @@ NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
       energies(std::max<size_t>(1, static_cast<size_t>(kFloorSeconds * rate / static_cast<double>(hopSize))),
                std::numeric_limits<float>::max()),
       estimates(kHopRecords),
+      valleys(std::max<size_t>(kRestrikeHops + 8, static_cast<size_t>(kRestrikeHistorySeconds * rate / static_cast<double>(hopSize))), 0.0f),
+      scratch(valleys.size()),
       levelBlockSize(std::max<uint32_t>(1, static_cast<uint32_t>(sampleRate * kLevelBlockSeconds))) {
   ring.assign(2 * ringSize, 0.0f);
 }
@@ -308,6 +324,41 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
     decidePending(false, heard);
   }
   applyNoteChangeRule(heard);
+  applyRestrikeRule(heard);
+}
+
+void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
+  if (hopCount <= kRestrikeHops + 1) return;
+  float db[kRestrikeHops + 1];  // oldest first
+  for (size_t i = 0; i <= kRestrikeHops; ++i) db[i] = 10.0f * std::log10(record(kRestrikeHops - i).energy + 1e-12f);
+  const size_t low = static_cast<size_t>(std::min_element(db, db + kRestrikeHops + 1) - db);
+  const size_t high = static_cast<size_t>(std::max_element(db, db + low + 1) - db);
+  const float fall = db[high] - db[low];
+  const float rise = db[kRestrikeHops] - db[low];
+  const float depth = std::min(fall, rise);
+  valleys[hopCount % valleys.size()] = depth;
+  if (low < 2 || low + 1 > kRestrikeHops || fall < kRestrikeFallDb || rise < kRestrikeRiseDb) return;
+  if (pending.open || current < 0) return;
+  const HopRecord& now = record(0);
+  const HopRecord& then = record(kRestrikeHops);
+  const auto sounding = static_cast<float>(current);
+  if (now.midi < 0.0f || then.midi < 0.0f || std::fabs(now.midi - sounding) > kAgreeSemitones ||
+      std::fabs(then.midi - sounding) > kAgreeSemitones) {
+    return;
+  }
+  const uint64_t at = record(kRestrikeHops - high).windowStart + windowSize;
+  if (at < lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate)) return;
+  // The valleys of the hops before this one's window.
+  size_t n = 0;
+  const size_t older = std::min<uint64_t>(valleys.size(), hopCount) ;
+  for (size_t back = kRestrikeHops + 1; back < older; ++back) scratch[n++] = valleys[(hopCount - back) % valleys.size()];
+  if (n > 0) {
+    const auto tenth = static_cast<std::ptrdiff_t>(kRestrikeShare * static_cast<double>(n - 1));
+    std::nth_element(scratch.begin(), scratch.begin() + tenth, scratch.begin() + static_cast<std::ptrdiff_t>(n));
+    if (depth < scratch[static_cast<size_t>(tenth)]) return;
+  }
+  lastOnset = std::max(lastOnset, at);
+  emit(at, current, heard);
 }
 
 // Each hop whose pitch window begins after the pending note's onset estimates what it added since
