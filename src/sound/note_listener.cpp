@@ -75,7 +75,7 @@ constexpr float kRestrikeFallDb = 2.0f;
 constexpr float kRestrikeRiseDb = 2.5f;
 constexpr double kRestrikeHistorySeconds = 1.0;
 constexpr double kRestrikeShare = 0.9;
-constexpr double kRestrikeGapSeconds = 0.15;  // after the last note reported
+constexpr double kRestrikeGapSeconds = 0.2;  // after the last note reported (its attack may dip too)
 constexpr size_t kSilentHopsEndNote = 3;
 constexpr size_t kHopRecords = 32;
 constexpr size_t kAgreeing = 3;  // estimates in a row that settle a pending note early
@@ -453,13 +453,18 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
   if (current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current))) return false;
   float lo = lead;
   float hi = lead;
+  size_t plainOnIt = 0;
   for (size_t back = 0; back < kSettledHops; ++back) {
-    const float m = nearest(record(back), note);
+    const HopRecord& r = record(back);
+    const float m = nearest(r, note);
     if (m < 0.0f || std::fabs(m - static_cast<float>(note)) > kSettledSemitones) return false;
     lo = std::min(lo, m);
     hi = std::max(hi, m);
+    if (r.midi >= 0.0f && std::fabs(r.midi - static_cast<float>(note)) <= kSettledSemitones) ++plainOnIt;
   }
-  if (hi - lo > kSettledSpread) return false;
+  // What grew leads the plain estimate, but a swelling note that overshoots its pitch grows at the
+  // pitch it overshoots to: the plain estimates must have come to the note too.
+  if (hi - lo > kSettledSpread || plainOnIt < kAgreeing) return false;
   size_t first = kSettledHops - 1;
   while (first + 1 < std::min<uint64_t>(kBackHops, hopCount)) {
     const float m = nearest(record(first + 1), note);
