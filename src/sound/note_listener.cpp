@@ -50,6 +50,12 @@ constexpr float kSettledSpread = 0.5f;
 constexpr float kNearSemitones = 0.6f;
 constexpr size_t kBackHops = 10;
 constexpr size_t kMixedBackHops = 20;
+// The fade of the sounding note before a change: from a level steady within kPlateauDb over
+// kPlateauHops, falling kFadeDb or more, at most kFadeBackHops back.
+constexpr size_t kFadeBackHops = 20;
+constexpr size_t kPlateauHops = 5;
+constexpr double kPlateauDb = 1.0;
+constexpr double kFadeDb = 3.0;
 constexpr double kSettledStartShare = 0.5;
 // A note whose onset follows the last one of the same pitch by less than this is the same note heard
 // twice (a slow attack's flux peak after the note-change rule has started it).
@@ -486,7 +492,27 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
     }
   }
   const auto into = static_cast<uint64_t>(kSettledStartShare * static_cast<double>(windowSize));
-  const uint64_t at = record(first).windowStart + into;
+  uint64_t at = record(first).windowStart + into;
+  // A held note that began to fade from a steady level just before is the player leaving it for
+  // this one (the new note of a bowed or sung slur comes up slowly under it): the change began there.
+  size_t loudest = first;
+  size_t scanned = first;
+  while (scanned + 1 < std::min<uint64_t>(kFadeBackHops, hopCount) &&
+         record(scanned + 1).energy >= fromDb(-kPlateauDb) * record(loudest).energy) {
+    ++scanned;
+    if (record(scanned).energy > record(loudest).energy) loudest = scanned;
+  }
+  // The fade began at the newest hop still as loud as the steady level.
+  size_t top = loudest;
+  while (top > first && record(top - 1).energy >= fromDb(-kPlateauDb / 2) * record(loudest).energy) --top;
+  if (top > first && loudest + kPlateauHops < hopCount && loudest + kPlateauHops < kHopRecords &&
+      record(top).energy >= fromDb(kFadeDb) * record(first).energy) {
+    bool plateau = true;
+    for (size_t back = loudest + 1; back <= loudest + kPlateauHops; ++back) {
+      plateau = plateau && record(back).energy >= fromDb(-kPlateauDb) * record(loudest).energy;
+    }
+    if (plateau) at = std::min(at, record(top).windowStart + windowSize);
+  }
   // A pending note that began no earlier is this one; one that began well before is decided first.
   if (pending.open) {
     if (pending.onset + sameNoteSamples() / 2 > at) {
