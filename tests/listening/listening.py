@@ -259,6 +259,8 @@ def fmt(pooled, key):
         return f"{1000 * np.median(errors):.1f}" if errors else "-"
     if key == "delay":
         return f"{1000 * np.median(delays):.0f} / {1000 * max(delays):.0f}" if delays else "-"
+    if key == "in time":
+        return f"{100 * sum(d <= MAX_DELAY for d in delays) / len(delays):.0f} %" if delays else "-"
     return "-"
 
 
@@ -268,7 +270,8 @@ def report(rows, aubio):
     for group, _, _, _ in INSTRUMENTS + [("claps", 0, 0, 0)]:
         if group not in groups:
             groups.append(group)
-    header = "| group | notes | F clean | F noise -20 dB | median onset error (ms) | delay median / max (ms) |"
+    header = ("| group | notes | F clean | F noise -20 dB | median onset error (ms) | delay median / max (ms) |"
+              " reported within 60 ms |")
     if aubio:
         header += " aubionotes F clean | aubionotes F noise | aubionotes onset error (ms) |"
     print(header)
@@ -280,7 +283,8 @@ def report(rows, aubio):
         if clean is None:
             continue
         all_errors += clean[1]
-        line = f"| {group} | {clean[3]} | {fmt(clean, 'f')} | {fmt(noisy, 'f')} | {fmt(clean, 'err')} | {fmt(clean, 'delay')} |"
+        line = (f"| {group} | {clean[3]} | {fmt(clean, 'f')} | {fmt(noisy, 'f')} | {fmt(clean, 'err')} |"
+                f" {fmt(clean, 'delay')} | {fmt(clean, 'in time')} |")
         if aubio:
             a_clean = combine(rows[(group, "clean")]["aubio"])
             a_noisy = combine(rows.get((group, "noise"), {}).get("aubio", []))
