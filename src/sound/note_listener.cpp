@@ -1,10 +1,12 @@
 // The listener runs at an analysis rate near 22 kHz (the stream decimated by a whole factor), one hop
-// of about 5.8 ms at a time: each hop pushes a 23 ms frame to the onset detector and a 35 ms window
-// to the pitch estimator, then decides. An onset opens a pending note whose pitch is the median of
-// the first estimates whose windows lie mostly after it; a pitch that settles on another note with
-// no onset (a slur, a slide) starts a note by the note-change rule. Everything is sized at
-// construction, so feed() allocates nothing, and every decision is taken at a hop boundary of the
-// stream, so the chunking of feed() changes nothing.
+// of about 5.8 ms at a time: each hop pushes a 23 ms frame to the onset detector and a 29 ms window
+// to the pitch estimator, then decides. Three rules start a note: an onset of the flux opens a
+// pending note whose pitch is that of the first estimates of what is new after it; a pitch that holds
+// on another note (plain, or the pitch of what grew while the last note fades) starts one by the
+// note-change rule, its onset walked back to where the change began; and a valley of the level while
+// the pitch holds is the same note struck again. Everything is sized at construction, so feed()
+// allocates nothing, and every decision is taken at a hop boundary of the stream, so the chunking of
+// feed() changes nothing.
 #include "sound/note_listener.h"
 
 #include <algorithm>
@@ -20,8 +22,7 @@ namespace {
 constexpr double kAnalysisRate = 22050.0;
 constexpr double kHopSeconds = 0.0058;
 constexpr double kFrameSeconds = 0.023;      // onset frame, rounded to the nearest power of two
-// The pitch window: 2.2 periods of the lowest pitch, and short enough that the window and the longest
-// lag fit one 1024-point FFT at analysis rates up to 24 kHz.
+// The pitch window: 2.2 periods of the lowest pitch, short so that a new note soon fills it.
 constexpr double kWindowSeconds = 0.029;
 constexpr float kLowestHz = 75.0f;
 constexpr float kHighestHz = 2100.0f;
