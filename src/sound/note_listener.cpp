@@ -408,10 +408,13 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
   }
   const bool due = force || analysed >= pending.deadline;
   if (!settled && due && n > 0) {
-    std::copy(pending.estimates, pending.estimates + n, estimates.begin());
-    std::nth_element(estimates.begin(), estimates.begin() + static_cast<std::ptrdiff_t>(n / 2),
-                     estimates.begin() + static_cast<std::ptrdiff_t>(n));
-    chosen = estimates[n / 2];
+    // The newest estimates: the first windows after an onset hear the attack too (a plucked string's
+    // often an octave low).
+    const size_t used = std::min(n, kAgreeing);
+    std::copy(pending.estimates + (n - used), pending.estimates + n, estimates.begin());
+    std::nth_element(estimates.begin(), estimates.begin() + static_cast<std::ptrdiff_t>(used / 2),
+                     estimates.begin() + static_cast<std::ptrdiff_t>(used));
+    chosen = estimates[used / 2];
     settled = true;
   }
   if (settled) {
