@@ -127,23 +127,14 @@ int OutputLoop::startVoice(const SampleView& sample, uint16_t note, uint16_t tag
 // Read between two ticks, the write cursor lies less than the write-ahead before the written end;
 // anywhere else the device has run past the end.
 bool OutputLoop::liveStartFrame(uint64_t* frame, uint32_t* lead) {
-  for (;;) {
-    uint32_t ticks = ticks_.load(std::memory_order_acquire);
-    if (ticks & 1) {
-      std::this_thread::yield();
-      continue;
-    }
-    uint64_t end = end_.load(std::memory_order_acquire);
-    uint32_t play = 0;
-    uint32_t write = 0;
-    if (end == 0 || !device_.readCursors(&play, &write)) return false;
-    if (ticks_.load(std::memory_order_acquire) != ticks) continue;
-    uint32_t behind = distance(write % kLoopFrames, offsetOf(end));
-    if (behind > kWriteAheadFrames) return false;
-    *frame = end - behind;
-    *lead = distance(play % kLoopFrames, write % kLoopFrames);
-    return true;
-  }
+  uint64_t end = 0;
+  LoopCursors cursors{};
+  if (!readBetweenTicks(&end, &cursors)) return false;
+  uint32_t behind = distance(cursors.write, cursors.end);
+  if (behind > kWriteAheadFrames) return false;
+  *frame = end - behind;
+  *lead = distance(cursors.play, cursors.write);
+  return true;
 }
 
 // Mixes the voice over the written frames, from its start to the written end, until the ticks take
@@ -190,20 +181,25 @@ void OutputLoop::addLive(const Mixer::LiveVoice& voice, uint64_t from, uint64_t 
   device_.unlock(runs);
 }
 
-// Taken between two ticks, so that the written end and the cursors belong together.
 bool OutputLoop::readCursors(LoopCursors* cursors) const {
+  uint64_t end = 0;
+  return readBetweenTicks(&end, cursors);
+}
+
+// Taken between two ticks, so that the written end and the cursors belong together.
+bool OutputLoop::readBetweenTicks(uint64_t* end, LoopCursors* cursors) const {
   for (;;) {
     uint32_t ticks = ticks_.load(std::memory_order_acquire);
     if (ticks & 1) {
       std::this_thread::yield();
       continue;
     }
-    uint64_t end = end_.load(std::memory_order_acquire);
+    *end = end_.load(std::memory_order_acquire);
     uint32_t play = 0;
     uint32_t write = 0;
-    if (end == 0 || !device_.readCursors(&play, &write)) return false;
+    if (*end == 0 || !device_.readCursors(&play, &write)) return false;
     if (ticks_.load(std::memory_order_acquire) == ticks) {
-      *cursors = LoopCursors{offsetOf(end), play % kLoopFrames, write % kLoopFrames};
+      *cursors = LoopCursors{offsetOf(*end), play % kLoopFrames, write % kLoopFrames};
       return true;
     }
   }

@@ -106,6 +106,9 @@ class OutputLoop {
   void runTick();
   void clearPlayed();
   void writeMixed(uint64_t from, uint32_t frames);
+  // The written end as an output frame, and the cursors; false before the first tick or when the
+  // device cannot tell.
+  bool readBetweenTicks(uint64_t* end, LoopCursors* cursors) const;
   // The output frame at the write cursor, between two ticks; false before the first tick, when the
   // device cannot tell, or when it has taken frames beyond the written end.
   bool liveStartFrame(uint64_t* frame, uint32_t* lead);
