@@ -31,7 +31,8 @@ PitchEstimator::PitchEstimator(uint32_t sampleRate, size_t window, float lowestH
       window_(window),
       shortestLag_(std::max<size_t>(2, static_cast<size_t>(sampleRate_ / highestHz))),
       longestLag_(std::min(window * 3 / 4, static_cast<size_t>(sampleRate_ / lowestHz) + 1)),
-      fft_(powerOfTwoAtLeast(2 * window)),
+      // Room for the window and the longest lag used, so that no lag wraps round.
+      fft_(powerOfTwoAtLeast(window + longestLag_ + 2)),
       spectrum_(fft_.size()),
       beforeSpectrum_(fft_.size()),
       nsdf_(longestLag_ + 2),
