@@ -10,6 +10,8 @@ packages=(
   python3-mido  # an independent MIDI file writer for midimelody's tests (Debian's /usr/bin/python3)
   nodejs        # the editor support's grammar tests and its .vsix (editors/vscode)
   chromium      # a real browser for lessonreport's page (headless: DOM and screenshot)
+  # the listener's rendered recordings, its scoring and its peer (tests/listening)
+  fluidsynth fluid-soundfont-gm aubio-tools python3-mir-eval python3-numpy
 )
 # npm comes with some builds of nodejs (which then conflict with Debian's npm package): only the
 # command counts.

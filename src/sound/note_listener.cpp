@@ -1,10 +1,12 @@
 // The listener runs at an analysis rate near 22 kHz (the stream decimated by a whole factor), one hop
-// of about 5.8 ms at a time: each hop pushes a 23 ms frame to the onset detector and a 35 ms window
-// to the pitch estimator, then decides. An onset opens a pending note whose pitch is the median of
-// the first estimates whose windows lie mostly after it; a pitch that settles on another note with
-// no onset (a slur, a slide) starts a note by the note-change rule. Everything is sized at
-// construction, so feed() allocates nothing, and every decision is taken at a hop boundary of the
-// stream, so the chunking of feed() changes nothing.
+// of about 5.8 ms at a time: each hop pushes a 23 ms frame to the onset detector and a 29 ms window
+// to the pitch estimator, then decides. Three rules start a note: an onset of the flux opens a
+// pending note whose pitch is that of the first estimates of what is new after it; a pitch that holds
+// on another note (plain, or the pitch of what grew while the last note fades) starts one by the
+// note-change rule, its onset walked back to where the change began; and a valley of the level while
+// the pitch holds is the same note struck again. Everything is sized at construction, so feed()
+// allocates nothing, and every decision is taken at a hop boundary of the stream, so the chunking of
+// feed() changes nothing.
 #include "sound/note_listener.h"
 
 #include <algorithm>
@@ -19,8 +21,9 @@ namespace {
 
 constexpr double kAnalysisRate = 22050.0;
 constexpr double kHopSeconds = 0.0058;
-constexpr double kFrameSeconds = 0.023;      // onset frame, rounded up to a power of two
-constexpr double kWindowSeconds = 0.035;     // pitch window
+constexpr double kFrameSeconds = 0.023;      // onset frame, rounded to the nearest power of two
+// The pitch window: 2.2 periods of the lowest pitch, short so that a new note soon fills it.
+constexpr double kWindowSeconds = 0.029;
 constexpr float kLowestHz = 75.0f;
 constexpr float kHighestHz = 2100.0f;
 // Where a sound began, behind the end of the first frame of the flux's rise, as a share of the frame.
@@ -31,13 +34,55 @@ constexpr size_t kRiseHops = 6;
 constexpr double kWindowLead = 0.0;
 constexpr double kDecideWithinSeconds = 0.05;  // a pending note is decided by then after its onset
 constexpr float kAgreeSemitones = 0.5f;
-constexpr size_t kSettledHops = 4;             // hops of a steady new pitch for the note-change rule
+// The note-change rule: kSettledHops plain estimates in a row within kSettledSemitones of one note
+// other than the sounding one, spread over no more than kSettledSpread (a slide moves further), start
+// that note. Its onset is found by walking back over the estimates still near it (at most kBackHops),
+// kSettledStartShare into the first window that heard it.
+// While the pitch is not clearly the sounding note's, each hop also estimates the pitch of the power
+// that grew since kGrownBackHops before (counted when it is kGrownShare of the power or more): a
+// note swelling in under the release of the last is heard before it outweighs it.
+constexpr size_t kGrownBackHops = 7;
+constexpr float kGrownShare = 0.25f;
+constexpr float kSteadyClarity = 0.95f;
+constexpr float kFarthestGrown = 12.5f;
+constexpr size_t kSettledHops = 5;
 constexpr float kSettledSemitones = 0.35f;
-constexpr double kSettledStartShare = 0.35;    // where in its window the first steady one began
+constexpr float kSettledSpread = 0.5f;
+constexpr float kNearSemitones = 0.6f;
+constexpr size_t kBackHops = 10;
+constexpr size_t kMixedBackHops = 20;
+// The fade of the sounding note before a change: from a level steady within kPlateauDb over
+// kPlateauHops, falling kFadeDb or more, at most kFadeBackHops back.
+constexpr size_t kFadeBackHops = 20;
+constexpr size_t kPlateauHops = 5;
+constexpr double kPlateauDb = 1.0;
+constexpr double kFadeDb = 3.0;
+constexpr double kSettledStartShare = 0.5;
+// A note whose onset follows the last one of the same pitch by less than this is the same note heard
+// twice (a slow attack's flux peak after the note-change rule has started it).
+constexpr double kSameNoteSeconds = 0.12;
 constexpr float kClarity = 0.8f;
+// After an onset the estimates of what is new count from a lower clarity: a breathy or chorused
+// sound (a choir) rarely clears kClarity while it swells.
+constexpr float kPendingClarity = 0.6f;
+constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
+// or rise again by this factor over the quietest frame since its onset (a note struck again softer
+// dips under the release of the last, then grows; a sound that stopped only falls away).
+constexpr float kRisenAgain = 1.2f;
 constexpr double kGateDb = -55.0;              // below this the room is taken as quiet
 constexpr double kAboveFloorDb = 6.0;          // an onset's frame stands this far above the floor
 constexpr double kFloorSeconds = 2.5;          // the floor: the quietest frame of this much stream
+// A note struck again at the same pitch with no gap: the last one's release lets the level fall by
+// kRestrikeFallDb or more and the new attack lifts it again by kRestrikeRiseDb, all within
+// kRestrikeHops, while the pitch holds. Vibrato and a choir's beating make such valleys all the
+// time, so the valley must also be as deep as the deepest tenth of those of the last second. Its
+// onset is the frame where the level began to fall.
+constexpr size_t kRestrikeHops = 10;
+constexpr float kRestrikeFallDb = 2.0f;
+constexpr float kRestrikeRiseDb = 2.5f;
+constexpr double kRestrikeHistorySeconds = 1.0;
+constexpr double kRestrikeShare = 0.9;
+constexpr double kRestrikeGapSeconds = 0.2;  // after the last note reported (its attack may dip too)
 constexpr size_t kSilentHopsEndNote = 3;
 constexpr size_t kHopRecords = 32;
 constexpr size_t kAgreeing = 3;  // estimates in a row that settle a pending note early
@@ -49,6 +94,11 @@ size_t powerOfTwoAtLeast(size_t n) {
   size_t p = 2;
   while (p < n) p *= 2;
   return p;
+}
+
+size_t nearestPowerOfTwo(size_t n) {
+  const size_t above = powerOfTwoAtLeast(n);
+  return above - n <= n - above / 2 ? above : above / 2;
 }
 
 double fromDb(double db) { return std::pow(10.0, db / 10.0); }
@@ -77,6 +127,7 @@ std::vector<float> lowPassTaps(uint32_t factor) {
 struct HopRecord {
   uint64_t windowStart;  // analysis sample where its pitch window began
   float midi;            // -1 when unvoiced or below the gate
+  float grown;           // the pitch of what grew, -1 when none was estimated or heard
   float energy;          // mean square of its onset frame
 };
 
@@ -86,6 +137,8 @@ struct PendingNote {
   uint64_t deadline = 0;  // analysis sample by which it is decided
   size_t count = 0;       // estimates so far, voiced or not
   size_t voiced = 0;
+  float energyBefore = 0.0f;  // of the frame that ended where the note began
+  float lowest = 0.0f;        // the quietest frame since the onset
   float estimates[kHopRecords] = {};  // voiced ones, in order
   bool lastVoiced[kAgreeing] = {};    // whether each of the newest estimates was voiced
 };
@@ -100,10 +153,15 @@ struct NoteListener::State {
   void estimatePending();
   void decidePending(bool force, std::vector<HeardNote>& heard);
   void applyNoteChangeRule(std::vector<HeardNote>& heard);
+  void applyRestrikeRule(std::vector<HeardNote>& heard);
+  bool changeHolds(float lead, std::vector<HeardNote>& heard);
+  static float nearest(const HopRecord& r, int note);
+  static bool belowAsSubharmonic(float low, float high);
   void emit(uint64_t at, int midi, std::vector<HeardNote>& heard);
   const float* latest(size_t count);
   const float* endingAt(uint64_t sample, size_t count);
   float floorEnergy() const;
+  uint64_t sameNoteSamples() const { return static_cast<uint64_t>(kSameNoteSeconds * rate); }
   const HopRecord& record(size_t back) const { return records[(hopCount - 1 - back) % kHopRecords]; }
 
   ListenMode mode;
@@ -134,8 +192,12 @@ struct NoteListener::State {
   PendingNote pending;
   int current = -1;             // MIDI pitch of the sounding note, -1 when none
   uint64_t lastOnset = 0;
+  int lastEmitted = -1;         // MIDI pitch of the last note reported
+  uint64_t lastEmittedAt = 0;   // and its onset, analysis sample
   size_t silentHops = 0;
   std::vector<float> estimates;  // scratch for medians
+  std::vector<float> valleys;    // the valley depth of each hop of the last kRestrikeHistorySeconds, a ring
+  std::vector<float> scratch;    // for their deepest tenth
   // Level: the peak of each 10 ms block of the stream.
   uint32_t levelBlockSize;
   uint32_t levelInBlock = 0;
@@ -150,7 +212,7 @@ NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
       factor(std::max<uint32_t>(1, static_cast<uint32_t>((sampleRate + 11025) / 22050))),
       rate(static_cast<double>(sampleRate) / factor),
       hopSize(std::max<size_t>(8, static_cast<size_t>(std::lround(rate * kHopSeconds)))),
-      frameSize(powerOfTwoAtLeast(static_cast<size_t>(rate * kFrameSeconds))),
+      frameSize(nearestPowerOfTwo(static_cast<size_t>(rate * kFrameSeconds))),
       windowSize(static_cast<size_t>(std::lround(rate * kWindowSeconds))),
       taps(factor > 1 ? lowPassTaps(factor) : std::vector<float>{1.0f}),
       input(2 * taps.size()),
@@ -158,10 +220,12 @@ NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
       // Room for the window before a pending note's onset until its deadline.
       ringSize(powerOfTwoAtLeast(2 * windowSize + frameSize + static_cast<size_t>(kDecideWithinSeconds * rate))),
       onsets(static_cast<uint32_t>(rate), frameSize, hopSize),
-      pitch(static_cast<uint32_t>(rate), windowSize, kLowestHz, kHighestHz),
+      pitch(static_cast<uint32_t>(rate), windowSize, kLowestHz, kHighestHz, kGrownBackHops + 1),
       energies(std::max<size_t>(1, static_cast<size_t>(kFloorSeconds * rate / static_cast<double>(hopSize))),
                std::numeric_limits<float>::max()),
       estimates(kHopRecords),
+      valleys(std::max<size_t>(kRestrikeHops + 8, static_cast<size_t>(kRestrikeHistorySeconds * rate / static_cast<double>(hopSize))), 0.0f),
+      scratch(valleys.size()),
       levelBlockSize(std::max<uint32_t>(1, static_cast<uint32_t>(sampleRate * kLevelBlockSeconds))) {
   ring.assign(2 * ringSize, 0.0f);
 }
@@ -200,6 +264,8 @@ void NoteListener::State::push(float sample, std::vector<HeardNote>& heard) {
 }
 
 void NoteListener::State::emit(uint64_t at, int midi, std::vector<HeardNote>& heard) {
+  lastEmitted = midi;
+  lastEmittedAt = at;
   uint64_t frame = at * factor;
   frame = frame > groupDelay ? frame - groupDelay : 0;
   heard.push_back(HeardNote{frame, mode == ListenMode::kClaps ? -1 : midi - 36});
@@ -218,7 +284,18 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   PitchEstimate estimate{-1.0f, 0.0f};
   if (mode == ListenMode::kNotes) estimate = pitch.estimate(latest(windowSize));
   const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && energy >= gate;
-  records[hopCount % kHopRecords] = HopRecord{analysed - windowSize, voiced ? estimate.midi : -1.0f, energy};
+  float grown = -1.0f;
+  const bool steady = voiced && estimate.clarity >= kSteadyClarity && current >= 0 &&
+                      std::fabs(estimate.midi - static_cast<float>(current)) <= kSettledSemitones;
+  if (mode == ListenMode::kNotes && !steady && energy >= gate) {
+    float share = 0.0f;
+    const PitchEstimate g = pitch.estimateGrown(kGrownBackHops, share);
+    // What grew more than an octave from the sounding note is mostly the edges of its partials.
+    const bool leap = current >= 0 && std::fabs(g.midi - static_cast<float>(current)) > kFarthestGrown;
+    if (g.midi > 0.0f && g.clarity >= kClarity && share >= kGrownShare && !leap) grown = g.midi;
+  }
+  records[hopCount % kHopRecords] =
+      HopRecord{analysed > windowSize ? analysed - windowSize : 0, voiced ? estimate.midi : -1.0f, grown, energy};
   ++hopCount;
   silentHops = energy < gate ? silentHops + 1 : 0;
   if (silentHops >= kSilentHopsEndNote) current = -1;
@@ -228,7 +305,9 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
     const float loudest = std::max(energy, record(1).energy);
     const bool heardAboveRoom = loudest >= gate && loudest >= floor * static_cast<float>(fromDb(kAboveFloorDb));
     if (heardAboveRoom) {
-      const uint64_t candidateEnd = analysed - hopSize * (1 + onsets.riseHops(kRiseShare, kRiseHops));
+      const size_t rise = onsets.riseHops(kRiseShare, kRiseHops);
+      const uint64_t back = hopSize * (1 + rise);
+      const uint64_t candidateEnd = analysed > back ? analysed - back : 0;  // a sound from the first frame
       const auto behind = static_cast<uint64_t>(kOnsetBehindFrameEnd * static_cast<double>(frameSize));
       const uint64_t at = candidateEnd > behind ? candidateEnd - behind : 0;
       if (mode == ListenMode::kClaps) {
@@ -238,6 +317,8 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
         pending = PendingNote{};
         pending.open = true;
         pending.onset = at;
+        pending.energyBefore = record(std::min<size_t>(kHopRecords - 1, rise + 3)).energy;
+        pending.lowest = std::numeric_limits<float>::max();
         pending.deadline = at + static_cast<uint64_t>(kDecideWithinSeconds * rate);
       }
       lastOnset = at;
@@ -245,11 +326,46 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   }
   if (mode == ListenMode::kClaps) return;
   if (pending.open) {
+    pending.lowest = std::min(pending.lowest, energy);
     estimatePending();
     decidePending(false, heard);
-  } else {
-    applyNoteChangeRule(heard);
   }
+  applyNoteChangeRule(heard);
+  applyRestrikeRule(heard);
+}
+
+void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
+  if (hopCount <= kRestrikeHops + 1) return;
+  float db[kRestrikeHops + 1];  // oldest first
+  for (size_t i = 0; i <= kRestrikeHops; ++i) db[i] = 10.0f * std::log10(record(kRestrikeHops - i).energy + 1e-12f);
+  const size_t low = static_cast<size_t>(std::min_element(db, db + kRestrikeHops + 1) - db);
+  const size_t high = static_cast<size_t>(std::max_element(db, db + low + 1) - db);
+  const float fall = db[high] - db[low];
+  const float rise = db[kRestrikeHops] - db[low];
+  const float depth = std::min(fall, rise);
+  valleys[hopCount % valleys.size()] = depth;
+  if (low < 2 || low + 1 > kRestrikeHops || fall < kRestrikeFallDb || rise < kRestrikeRiseDb) return;
+  if (pending.open || current < 0) return;
+  const HopRecord& now = record(0);
+  const HopRecord& then = record(kRestrikeHops);
+  const auto sounding = static_cast<float>(current);
+  if (now.midi < 0.0f || then.midi < 0.0f || std::fabs(now.midi - sounding) > kAgreeSemitones ||
+      std::fabs(then.midi - sounding) > kAgreeSemitones) {
+    return;
+  }
+  const uint64_t at = record(kRestrikeHops - high).windowStart + windowSize;
+  if (at < lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate)) return;
+  // The valleys of the hops before this one's window.
+  size_t n = 0;
+  const size_t older = std::min<uint64_t>(valleys.size(), hopCount) ;
+  for (size_t back = kRestrikeHops + 1; back < older; ++back) scratch[n++] = valleys[(hopCount - back) % valleys.size()];
+  if (n > 0) {
+    const auto tenth = static_cast<std::ptrdiff_t>(kRestrikeShare * static_cast<double>(n - 1));
+    std::nth_element(scratch.begin(), scratch.begin() + tenth, scratch.begin() + static_cast<std::ptrdiff_t>(n));
+    if (depth < scratch[static_cast<size_t>(tenth)]) return;
+  }
+  lastOnset = std::max(lastOnset, at);
+  emit(at, current, heard);
 }
 
 // Each hop whose pitch window begins after the pending note's onset estimates what it added since
@@ -258,7 +374,14 @@ void NoteListener::State::estimatePending() {
   const auto lead = static_cast<uint64_t>(kWindowLead * static_cast<double>(windowSize));
   if (analysed < windowSize || analysed - windowSize + lead < pending.onset || pending.count >= kHopRecords) return;
   PitchEstimate estimate = pitch.estimateNew(latest(windowSize), endingAt(pending.onset, windowSize));
-  const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kClarity && record(0).energy >= static_cast<float>(fromDb(kGateDb));
+  // A clear plain estimate of a window wholly after the onset wins over what grew: a note struck
+  // again at the same pitch grows little, and its growth is mostly the last one's fading partials.
+  const HopRecord& plain = record(0);
+  if (plain.midi > 0.0f && (estimate.midi < 0.0f || estimate.clarity < kClarity)) estimate = PitchEstimate{plain.midi, 1.0f};
+  // A sound that stopped dead makes an onset too; only one that did not fall away is a note.
+  const float energy = record(0).energy;
+  const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kPendingClarity && energy >= static_cast<float>(fromDb(kGateDb)) &&
+                      (energy >= kKeptShare * pending.energyBefore || energy >= kRisenAgain * pending.lowest);
   for (size_t i = kAgreeing - 1; i > 0; --i) pending.lastVoiced[i] = pending.lastVoiced[i - 1];
   pending.lastVoiced[0] = voiced;
   ++pending.count;
@@ -285,38 +408,127 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
   }
   const bool due = force || analysed >= pending.deadline;
   if (!settled && due && n > 0) {
-    std::copy(pending.estimates, pending.estimates + n, estimates.begin());
-    std::nth_element(estimates.begin(), estimates.begin() + static_cast<std::ptrdiff_t>(n / 2),
-                     estimates.begin() + static_cast<std::ptrdiff_t>(n));
-    chosen = estimates[n / 2];
+    // The newest estimates: the first windows after an onset hear the attack too (a plucked string's
+    // often an octave low).
+    const size_t used = std::min(n, kAgreeing);
+    std::copy(pending.estimates + (n - used), pending.estimates + n, estimates.begin());
+    std::nth_element(estimates.begin(), estimates.begin() + static_cast<std::ptrdiff_t>(used / 2),
+                     estimates.begin() + static_cast<std::ptrdiff_t>(used));
+    chosen = estimates[used / 2];
     settled = true;
   }
   if (settled) {
     current = static_cast<int>(std::lround(chosen));
-    emit(pending.onset, current, heard);
+    const bool heardAlready = current == lastEmitted && lastEmittedAt + sameNoteSamples() > pending.onset;
+    if (!heardAlready) emit(pending.onset, current, heard);
     pending.open = false;
   } else if (due) {
     pending.open = false;
   }
 }
 
-// A pitch that holds on one note other than the sounding one for kSettledHops, in windows that all
-// begin after the last onset, is a new note even though no onset was heard (a slur or a slide).
+// A pitch that holds on one note other than the sounding one is a new note even though no onset was
+// heard (a slur, a slow attack). Its onset lies where the estimates first came near it.
 void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
-  if (hopCount < kSettledHops) return;
-  const HopRecord& first = record(kSettledHops - 1);
-  if (first.windowStart < lastOnset || first.midi < 0.0f) return;
-  const int note = static_cast<int>(std::lround(first.midi));
-  // An octave jump with no onset is far more often the estimator than the learner.
-  if (note == current || (current >= 0 && (note - current) % 12 == 0)) return;
+  if (hopCount < kSettledHops + 1) return;
+  const HopRecord& newest = record(0);
+  if (!belowAsSubharmonic(newest.midi, newest.grown) && changeHolds(newest.midi, heard)) return;
+  changeHolds(newest.grown, heard);
+}
+
+// Whether low lies a whole number of periods (2 to 5) below high: the mixture of a fading note and
+// the next often repeats only at such a multiple, which the plain estimate then takes.
+bool NoteListener::State::belowAsSubharmonic(float low, float high) {
+  if (low < 0.0f || high < 0.0f) return false;
+  for (int k = 2; k <= 5; ++k) {
+    if (std::fabs(high - 12.0f * std::log2(static_cast<float>(k)) - low) <= kSettledSemitones) return true;
+  }
+  return false;
+}
+
+// The estimate of a hop nearest note, plain or grown.
+float NoteListener::State::nearest(const HopRecord& r, int note) {
+  const float plain = r.midi < 0.0f ? 1e3f : std::fabs(r.midi - static_cast<float>(note));
+  const float grown = r.grown < 0.0f ? 1e3f : std::fabs(r.grown - static_cast<float>(note));
+  return plain <= grown ? r.midi : r.grown;
+}
+
+// Starts the note nearest lead when the newest estimates have held on it; false when they have not.
+bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard) {
+  if (lead < 0.0f) return false;
+  const int note = static_cast<int>(std::lround(lead));
+  // An octave jump with no onset, or a fall to a subharmonic, is far more often the estimator than
+  // the learner.
+  if (note == current || (current >= 0 && (note - current) % 12 == 0)) return false;
+  if (current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current))) return false;
+  float lo = lead;
+  float hi = lead;
+  size_t plainOnIt = 0;
   for (size_t back = 0; back < kSettledHops; ++back) {
     const HopRecord& r = record(back);
-    if (r.midi < 0.0f || std::fabs(r.midi - static_cast<float>(note)) > kSettledSemitones) return;
+    const float m = nearest(r, note);
+    if (m < 0.0f || std::fabs(m - static_cast<float>(note)) > kSettledSemitones) return false;
+    lo = std::min(lo, m);
+    hi = std::max(hi, m);
+    if (r.midi >= 0.0f && std::fabs(r.midi - static_cast<float>(note)) <= kSettledSemitones) ++plainOnIt;
+  }
+  // What grew leads the plain estimate, but a swelling note that overshoots its pitch grows at the
+  // pitch it overshoots to: the plain estimates must have come to the note too.
+  if (hi - lo > kSettledSpread || plainOnIt < kAgreeing) return false;
+  size_t first = kSettledHops - 1;
+  while (first + 1 < std::min<uint64_t>(kBackHops, hopCount)) {
+    const float m = nearest(record(first + 1), note);
+    if (m < 0.0f || std::fabs(m - static_cast<float>(note)) > kNearSemitones) break;
+    ++first;
+  }
+  // Before them, estimates that heard neither note (the mixture of the fading note and the new one
+  // has a period of its own) belong to the change too, back to where the sounding note still held.
+  if (current >= 0) {
+    size_t mixed = first + 1;
+    while (mixed < std::min<uint64_t>(kMixedBackHops, hopCount)) {
+      const HopRecord& r = record(mixed);
+      if (r.midi < 0.0f) break;
+      if (std::fabs(r.midi - static_cast<float>(current)) <= kNearSemitones) {
+        first = mixed - 1;
+        break;
+      }
+      ++mixed;
+    }
   }
   const auto into = static_cast<uint64_t>(kSettledStartShare * static_cast<double>(windowSize));
+  uint64_t at = record(first).windowStart + into;
+  // A held note that began to fade from a steady level just before is the player leaving it for
+  // this one (the new note of a bowed or sung slur comes up slowly under it): the change began there.
+  size_t loudest = first;
+  size_t scanned = first;
+  while (scanned + 1 < std::min<uint64_t>(kFadeBackHops, hopCount) &&
+         record(scanned + 1).energy >= fromDb(-kPlateauDb) * record(loudest).energy) {
+    ++scanned;
+    if (record(scanned).energy > record(loudest).energy) loudest = scanned;
+  }
+  // The fade began at the newest hop still as loud as the steady level.
+  size_t top = loudest;
+  while (top > first && record(top - 1).energy >= fromDb(-kPlateauDb / 2) * record(loudest).energy) --top;
+  if (top > first && loudest + kPlateauHops < hopCount && loudest + kPlateauHops < kHopRecords &&
+      record(top).energy >= fromDb(kFadeDb) * record(first).energy) {
+    bool plateau = true;
+    for (size_t back = loudest + 1; back <= loudest + kPlateauHops; ++back) {
+      plateau = plateau && record(back).energy >= fromDb(-kPlateauDb) * record(loudest).energy;
+    }
+    if (plateau) at = std::min(at, record(top).windowStart + windowSize);
+  }
+  // A pending note that began no earlier is this one; one that began well before is decided first.
+  if (pending.open) {
+    if (pending.onset + sameNoteSamples() / 2 > at) {
+      pending.open = false;
+    } else {
+      decidePending(true, heard);
+    }
+  }
   current = note;
-  lastOnset = first.windowStart + into;
-  emit(lastOnset, note, heard);
+  lastOnset = std::max(lastOnset, at);
+  if (note != lastEmitted || lastEmittedAt + sameNoteSamples() <= at) emit(at, note, heard);
+  return true;
 }
 
 NoteListener::NoteListener(uint32_t sampleRate, ListenMode mode)

@@ -7,6 +7,7 @@ namespace vellaro {
 namespace {
 
 constexpr float kShareOfHighest = 0.9f;
+constexpr float kMostClarity = 1.1f;
 
 size_t powerOfTwoAtLeast(size_t n) {
   size_t p = 2;
@@ -24,15 +25,19 @@ float parabolicPeak(const float* y, size_t i) {
 
 }  // namespace
 
-PitchEstimator::PitchEstimator(uint32_t sampleRate, size_t window, float lowestHz, float highestHz)
+PitchEstimator::PitchEstimator(uint32_t sampleRate, size_t window, float lowestHz, float highestHz, size_t history)
     : sampleRate_(static_cast<float>(sampleRate)),
+      lowestHz_(lowestHz),
       window_(window),
       shortestLag_(std::max<size_t>(2, static_cast<size_t>(sampleRate_ / highestHz))),
       longestLag_(std::min(window * 3 / 4, static_cast<size_t>(sampleRate_ / lowestHz) + 1)),
-      fft_(powerOfTwoAtLeast(2 * window)),
+      // Room for the window and the longest lag used, so that no lag wraps round.
+      fft_(powerOfTwoAtLeast(window + longestLag_ + 2)),
       spectrum_(fft_.size()),
       beforeSpectrum_(fft_.size()),
-      nsdf_(longestLag_ + 2) {}
+      nsdf_(longestLag_ + 2),
+      history_(history),
+      powers_(history * (fft_.size() / 2 + 1)) {}
 
 PitchEstimate PitchEstimator::estimate(const float* x) {
   const PitchEstimate unvoiced{-1.0f, 0.0f};
@@ -45,10 +50,19 @@ PitchEstimate PitchEstimator::estimate(const float* x) {
     spectrum_[i] = {v, 0.0f};
     energy += v * v;
   }
-  if (energy < 1e-9f) return unvoiced;
+  const size_t half = fft_.size() / 2 + 1;
+  float* kept = history_ > 0 ? &powers_[(estimates_ % history_) * half] : nullptr;
+  ++estimates_;
+  if (energy < 1e-9f) {
+    if (kept) std::fill(kept, kept + half, 0.0f);
+    return unvoiced;
+  }
   std::fill(spectrum_.begin() + static_cast<std::ptrdiff_t>(window_), spectrum_.end(), std::complex<float>{});
   fft_.forward(spectrum_.data());
   for (auto& bin : spectrum_) bin = {std::norm(bin), 0.0f};
+  if (kept) {
+    for (size_t i = 0; i < half; ++i) kept[i] = spectrum_[i].real();
+  }
   fft_.inverse(spectrum_.data());
 
   // m(lag) = sum of x[j]^2 + x[j+lag]^2 over the overlap, shrunk by one sample at each end per lag.
@@ -84,6 +98,8 @@ PitchEstimate PitchEstimator::pickPeriod() const {
       if (nsdf_[lag] > nsdf_[best]) best = lag;
       ++lag;
     }
+    // A stretch still rising at the longest lag has no maximum of its own.
+    if (best + 2 >= lags) break;
     if (best >= shortestLag_ && best <= longestLag_ && best > 0 && nsdf_[best] > 0.0f) {
       keys[keyCount++] = best;
       highest = std::max(highest, nsdf_[best]);
@@ -114,15 +130,56 @@ PitchEstimate PitchEstimator::estimateNew(const float* x, const float* before) {
   for (size_t i = 0; i < fft_.size(); ++i) {
     spectrum_[i] = {std::max(0.0f, spectrum_[i].real() - beforeSpectrum_[i].real()), 0.0f};
   }
+  dropBelowLowest();
+  return pickFromAutocorrelation();
+}
+
+// Growth below the lowest pitch (rumble, the spread of a level change) is no partial of a note; left
+// in, it makes a broad hump of the autocorrelation at the longest lags.
+void PitchEstimator::dropBelowLowest() {
+  const size_t size = fft_.size();
+  const auto below = std::min(size / 2, static_cast<size_t>(lowestHz_ * static_cast<float>(size) / sampleRate_));
+  for (size_t i = 0; i < below; ++i) {
+    spectrum_[i] = {0.0f, 0.0f};
+    if (i > 0) spectrum_[size - i] = {0.0f, 0.0f};
+  }
+}
+
+// spectrum_ holds a power spectrum: its autocorrelation normalised to 1 at lag 0, each lag scaled up
+// for the overlap it lost, gives the period.
+PitchEstimate PitchEstimator::pickFromAutocorrelation() {
   fft_.inverse(spectrum_.data());
   const float zero = spectrum_[0].real();
   if (zero <= 1e-9f) return PitchEstimate{-1.0f, 0.0f};
-  // The autocorrelation normalised to 1 at lag 0, each lag scaled up for the overlap it lost.
   const size_t lags = longestLag_ + 2;
   for (size_t lag = 0; lag < lags; ++lag) {
     nsdf_[lag] = spectrum_[lag].real() / zero * static_cast<float>(window_) / static_cast<float>(window_ - lag);
   }
-  return pickPeriod();
+  const PitchEstimate picked = pickPeriod();
+  // Scaled for the overlap, a true period stays near 1 or under; far above it is an artefact.
+  return picked.clarity > kMostClarity ? PitchEstimate{-1.0f, 0.0f} : picked;
+}
+
+PitchEstimate PitchEstimator::estimateGrown(size_t back, float& share) {
+  share = 0.0f;
+  if (back == 0 || back >= history_ || estimates_ <= back) return PitchEstimate{-1.0f, 0.0f};
+  const size_t size = fft_.size();
+  const size_t half = size / 2 + 1;
+  const float* now = &powers_[((estimates_ - 1) % history_) * half];
+  const float* then = &powers_[((estimates_ - 1 - back) % history_) * half];
+  float total = 0.0f;
+  float grown = 0.0f;
+  for (size_t i = 0; i < half; ++i) {
+    const float g = std::max(0.0f, now[i] - then[i]);
+    spectrum_[i] = {g, 0.0f};
+    if (i > 0 && i < size / 2) spectrum_[size - i] = {g, 0.0f};
+    total += now[i];
+    grown += g;
+  }
+  if (total <= 1e-12f) return PitchEstimate{-1.0f, 0.0f};
+  share = grown / total;
+  dropBelowLowest();
+  return pickFromAutocorrelation();
 }
 
 }  // namespace vellaro

@@ -22,9 +22,14 @@ struct PitchEstimate {
 class PitchEstimator {
  public:
   // window samples at sampleRate; periods between the given lowest and highest frequency are tried.
-  PitchEstimator(uint32_t sampleRate, size_t window, float lowestHz, float highestHz);
+  // The power spectra of the last history windows given to estimate() are kept for estimateGrown().
+  PitchEstimator(uint32_t sampleRate, size_t window, float lowestHz, float highestHz, size_t history = 0);
   // window must hold the window size of samples. Allocates nothing.
   PitchEstimate estimate(const float* window);
+  // The pitch of the power that grew in the last window given to estimate() since the one back
+  // windows before it (back < history), and in share the grown power against all of it: a note
+  // swelling in while the last one fades is heard before it outweighs it.
+  PitchEstimate estimateGrown(size_t back, float& share);
   // The pitch of what is new in window since before (two windows of the same size): the
   // autocorrelation of the power spectrum that grew, so that a note struck while the last one still
   // rings is heard rather than the mixture.
@@ -34,7 +39,10 @@ class PitchEstimator {
  private:
   void powerSpectrum(const float* x, std::complex<float>* out);
   PitchEstimate pickPeriod() const;
+  PitchEstimate pickFromAutocorrelation();
+  void dropBelowLowest();
   float sampleRate_;
+  float lowestHz_;
   size_t window_;
   size_t shortestLag_;
   size_t longestLag_;
@@ -42,6 +50,9 @@ class PitchEstimator {
   std::vector<std::complex<float>> spectrum_;
   std::vector<std::complex<float>> beforeSpectrum_;
   std::vector<float> nsdf_;
+  size_t history_;
+  std::vector<float> powers_;  // history power spectra (the lower half and Nyquist), a ring
+  size_t estimates_ = 0;
 };
 
 }  // namespace vellaro

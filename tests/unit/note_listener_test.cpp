@@ -1,0 +1,244 @@
+// The listener on generated signals: each case names the fault it guards against. The tones are
+// harmonic (a fundamental and two partials) with a plucked envelope, so that a repeated note has a
+// real onset and the pitch estimator sees a timbre rather than a bare sine.
+#include "sound/note_listener.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace vellaro {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+double hz(double midi) { return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0); }
+
+struct Tone {
+  double start;  // seconds
+  double length;
+  double midi;
+  double glideTo = 0.0;     // MIDI pitch it slides to, 0 for none
+  double glideStart = 0.0;  // seconds into the tone where the slide begins; it lasts 60 ms
+};
+
+// Tones one after another (each may glide), 0.3 of full scale, with a 5 ms rise and an exponential
+// decay; white noise of noiseAmplitude (of full scale) over the whole length.
+std::vector<int16_t> render(uint32_t rate, double seconds, const std::vector<Tone>& tones, double noiseAmplitude = 0.0) {
+  std::vector<double> mix(static_cast<size_t>(seconds * rate), 0.0);
+  for (const Tone& tone : tones) {
+    double phase = 0.0;
+    const auto first = static_cast<size_t>(tone.start * rate);
+    const auto count = static_cast<size_t>(tone.length * rate);
+    for (size_t i = 0; i < count && first + i < mix.size(); ++i) {
+      const double t = static_cast<double>(i) / rate;
+      const double slid = std::clamp((t - tone.glideStart) / 0.06, 0.0, 1.0);
+      const double midi = tone.glideTo > 0.0 ? tone.midi + (tone.glideTo - tone.midi) * slid : tone.midi;
+      phase += 2.0 * kPi * hz(midi) / rate;
+      const double decay = tone.glideTo > 0.0 ? 0.5 : 3.0;  // a sung slide holds its breath
+      const double envelope = std::min(1.0, t / 0.005) * std::exp(-decay * t);
+      mix[first + i] += 0.3 * envelope * (std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.3 * std::sin(3 * phase));
+    }
+  }
+  uint32_t seed = 1;
+  std::vector<int16_t> samples(mix.size());
+  for (size_t i = 0; i < mix.size(); ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const double noise = noiseAmplitude * 1.7 * ((seed >> 8) / 16777216.0 - 0.5) * 2.0;
+    samples[i] = static_cast<int16_t>(std::lround(std::clamp((mix[i] / 1.8 + noise) * 32767.0, -32768.0, 32767.0)));
+  }
+  return samples;
+}
+
+// Claps: 10 ms bursts of noise, decaying fast, count of them every interval seconds.
+std::vector<int16_t> claps(uint32_t rate, double first, double interval, int count) {
+  std::vector<int16_t> samples(static_cast<size_t>((first + interval * count + 0.3) * rate), 0);
+  uint32_t seed = 7;
+  for (int c = 0; c < count; ++c) {
+    const auto at = static_cast<size_t>((first + interval * c) * rate);
+    for (size_t i = 0; i < rate / 20; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      const double noise = ((seed >> 8) / 16777216.0 - 0.5) * 2.0;
+      samples[at + i] = static_cast<int16_t>(std::lround(20000.0 * noise * std::exp(-static_cast<double>(i) / (0.008 * rate))));
+    }
+  }
+  return samples;
+}
+
+std::vector<HeardNote> listen(const std::vector<int16_t>& samples, uint32_t rate, ListenMode mode, size_t chunk = 441) {
+  NoteListener listener(rate, mode);
+  std::vector<HeardNote> heard;
+  for (size_t at = 0; at < samples.size(); at += chunk) {
+    listener.feed(&samples[at], std::min(chunk, samples.size() - at), heard);
+  }
+  return heard;
+}
+
+struct Expected {
+  double seconds;
+  int note;  // MIDI - 36, -1 for a clap
+};
+
+std::string describe(const std::vector<HeardNote>& heard, uint32_t rate) {
+  std::string text;
+  for (const HeardNote& note : heard) {
+    text += std::to_string(static_cast<double>(note.frame) / rate) + ":" + std::to_string(note.note) + " ";
+  }
+  return text;
+}
+
+void expectHeard(const std::vector<HeardNote>& heard, const std::vector<Expected>& expected, uint32_t rate) {
+  ASSERT_EQ(heard.size(), expected.size()) << describe(heard, rate);
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(heard[i].note, expected[i].note) << "note " << i << ": " << describe(heard, rate);
+    EXPECT_NEAR(static_cast<double>(heard[i].frame) / rate, expected[i].seconds, 0.020) << "note " << i;
+  }
+}
+
+struct SignalCase {
+  const char* fault;
+  uint32_t rate;
+  ListenMode mode;
+  std::vector<int16_t> (*make)(uint32_t rate);
+  std::vector<Expected> expected;
+};
+
+std::vector<int16_t> melody(uint32_t rate) {
+  return render(rate, 1.6, {{0.1, 0.3, 60}, {0.4, 0.3, 67}, {0.7, 0.3, 64}, {1.0, 0.5, 72}});
+}
+std::vector<int16_t> repeatedWithoutGap(uint32_t rate) {
+  return render(rate, 1.3, {{0.1, 0.25, 69}, {0.35, 0.25, 69}, {0.6, 0.25, 69}, {0.85, 0.35, 69}});
+}
+std::vector<int16_t> lowAndHigh(uint32_t rate) { return render(rate, 1.0, {{0.1, 0.35, 41}, {0.5, 0.4, 96}}); }
+std::vector<int16_t> glide(uint32_t rate) {
+  // C4 held, a 60 ms slide up to G4 with no new attack, G4 held: the slide ends on a new note.
+  return render(rate, 1.2, {{0.1, 0.95, 60, 67, 0.4}});
+}
+std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
+std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
+std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
+
+std::vector<Expected> clapTimes() {
+  std::vector<Expected> times;
+  for (int c = 0; c < 16; ++c) times.push_back({0.2 + 0.125 * c, -1});
+  return times;
+}
+
+// The glide's expected second note carries the time its slide reached G4 less half a window.
+const SignalCase kCases[] = {
+    {"a melody is heard with its pitches, sung middle C as 24", 44100, ListenMode::kNotes, melody,
+     {{0.1, 24}, {0.4, 31}, {0.7, 28}, {1.0, 36}}},
+    {"the same melody at 48000 Hz", 48000, ListenMode::kNotes, melody, {{0.1, 24}, {0.4, 31}, {0.7, 28}, {1.0, 36}}},
+    {"the same melody at 22050 Hz", 22050, ListenMode::kNotes, melody, {{0.1, 24}, {0.4, 31}, {0.7, 28}, {1.0, 36}}},
+    {"the same melody at 11025 Hz", 11025, ListenMode::kNotes, melody, {{0.1, 24}, {0.4, 31}, {0.7, 28}, {1.0, 36}}},
+    {"a note struck again with no gap is a new note each time", 44100, ListenMode::kNotes, repeatedWithoutGap,
+     {{0.1, 33}, {0.35, 33}, {0.6, 33}, {0.85, 33}}},
+    {"87 Hz and 2093 Hz both lie in the range", 44100, ListenMode::kNotes, lowAndHigh, {{0.1, 5}, {0.5, 60}}},
+    {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
+    {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
+    {"a quiet room trips no clap either", 44100, ListenMode::kClaps, quietRoom, {}},
+    {"a clap train at 8 per second: every clap, where it began", 44100, ListenMode::kClaps, clapTrain, clapTimes()},
+};
+
+class SignalTest : public testing::TestWithParam<SignalCase> {};
+
+TEST_P(SignalTest, HearsWhatWasPlayed) {
+  const SignalCase& c = GetParam();
+  SCOPED_TRACE(c.fault);
+  expectHeard(listen(c.make(c.rate), c.rate, c.mode), c.expected, c.rate);
+}
+
+INSTANTIATE_TEST_SUITE_P(NoteListener, SignalTest, testing::ValuesIn(kCases));
+
+TEST(NoteListener, GlideEndsOnTheNoteItReachesWithoutANoteOnTheWay) {
+  const uint32_t rate = 44100;
+  std::vector<HeardNote> heard = listen(glide(rate), rate, ListenMode::kNotes);
+  ASSERT_EQ(heard.size(), 2u) << describe(heard, rate);
+  EXPECT_EQ(heard[0].note, 24);
+  EXPECT_EQ(heard[1].note, 31);
+  // Heard after the slide began and no later than 40 ms past its end.
+  EXPECT_GT(static_cast<double>(heard[1].frame) / rate, 0.5);
+  EXPECT_LT(static_cast<double>(heard[1].frame) / rate, 0.6);
+}
+
+TEST(NoteListener, ChunkSizeChangesNothing) {
+  const uint32_t rate = 44100;
+  const std::vector<int16_t> samples = melody(rate);
+  const std::vector<HeardNote> whole = listen(samples, rate, ListenMode::kNotes, samples.size());
+  ASSERT_EQ(whole.size(), 4u);
+  for (size_t chunk : {size_t{1}, size_t{7}, size_t{441}, size_t{4096}}) {
+    const std::vector<HeardNote> heard = listen(samples, rate, ListenMode::kNotes, chunk);
+    ASSERT_EQ(heard.size(), whole.size()) << "chunk " << chunk;
+    for (size_t i = 0; i < heard.size(); ++i) {
+      EXPECT_EQ(heard[i].frame, whole[i].frame) << "chunk " << chunk;
+      EXPECT_EQ(heard[i].note, whole[i].note) << "chunk " << chunk;
+    }
+  }
+}
+
+TEST(NoteListener, EachNoteIsReportedWithin60MsOfItsOnset) {
+  const uint32_t rate = 44100;
+  const std::vector<int16_t> samples = melody(rate);
+  NoteListener listener(rate, ListenMode::kNotes);
+  std::vector<HeardNote> heard;
+  const double onsets[] = {0.1, 0.4, 0.7, 1.0};
+  for (size_t at = 0; at < samples.size(); at += 32) {
+    const size_t before = heard.size();
+    listener.feed(&samples[at], std::min<size_t>(32, samples.size() - at), heard);
+    for (size_t i = before; i < heard.size() && i < 4; ++i) {
+      EXPECT_LE(static_cast<double>(listener.framesFed()) / rate - onsets[i], 0.060) << "note " << i;
+    }
+  }
+  EXPECT_EQ(heard.size(), 4u);
+  EXPECT_EQ(listener.framesFed(), samples.size());
+}
+
+TEST(NoteListener, HostileInputNeitherCrashesNorInventsNotes) {
+  const uint32_t rate = 48000;
+  std::vector<int16_t> square(rate), dc(rate, 20000), garbage(rate), silence(rate, 0);
+  for (size_t i = 0; i < square.size(); ++i) square[i] = (i / 50) % 2 ? 32767 : -32768;
+  uint32_t seed = 3;
+  for (int16_t& s : garbage) s = static_cast<int16_t>((seed = seed * 1664525u + 1013904223u) >> 16);
+  for (ListenMode mode : {ListenMode::kNotes, ListenMode::kClaps}) {
+    NoteListener listener(rate, mode);
+    std::vector<HeardNote> heard;
+    for (const auto* signal : {&silence, &square, &dc, &garbage, &silence}) listener.feed(signal->data(), signal->size(), heard);
+    listener.feed(nullptr, 0, heard);
+    EXPECT_LE(heard.size(), 8u);  // the square's and the garbage's starts may count; nothing repeats
+    for (const HeardNote& note : heard) EXPECT_LE(note.frame, 5u * rate);
+  }
+  // The DC alone, once it has begun, is no note.
+  NoteListener listener(rate, ListenMode::kNotes);
+  std::vector<HeardNote> heard;
+  listener.feed(dc.data(), dc.size(), heard);
+  listener.feed(dc.data(), dc.size(), heard);
+  EXPECT_TRUE(heard.empty());
+}
+
+struct LevelCase {
+  int16_t amplitude;
+  int level;
+};
+
+TEST(NoteListener, LevelIsThePeakOfTheLast100MsInDecibels) {
+  const LevelCase cases[] = {{0, 0}, {32, 0}, {328, 33}, {3277, 67}, {32767, 100}};
+  for (const LevelCase& c : cases) {
+    NoteListener listener(44100, ListenMode::kNotes);
+    std::vector<int16_t> samples(4410, c.amplitude);
+    std::vector<HeardNote> heard;
+    listener.feed(samples.data(), samples.size(), heard);
+    EXPECT_NEAR(listener.level(), c.level, 1) << c.amplitude;
+    // 100 ms of silence later, the level has fallen back.
+    std::vector<int16_t> quiet(4851, 0);
+    listener.feed(quiet.data(), quiet.size(), heard);
+    EXPECT_EQ(listener.level(), 0) << c.amplitude;
+  }
+}
+
+}  // namespace
+}  // namespace vellaro
