@@ -147,6 +147,10 @@ namespace vellaro {
   X(kMidiInOpen, "MIDI input: open, a MIDI keyboard on the first MIDI input plays")                              \
   X(kMidiInMissing, "MIDI input: no device, so only the computer keyboard plays")                                \
   X(kSoundLateTicks, "Sound output: %u late ticks (the device played silence while it waited)")                  \
+  X(kMicrophoneOff, "Microphone: not listening")                                                                 \
+  X(kMicrophoneNotes, "Microphone: listening for notes, level %d of 100")                                        \
+  X(kMicrophoneClaps, "Microphone: listening for claps, level %d of 100")                                        \
+  X(kMicrophoneFailed, "Microphone: cannot listen (%s)")                                                         \
   X(kSoundEnumerationFailed, "Direct Sound Enumeration failed")                                                  \
   X(kSoundCreationFailed, "Direct Sound Creation failed")                                                        \
   X(kSoundCooperativeLevelFailed, "SetCooperativeLevel failed")                                                  \

@@ -85,6 +85,19 @@ void showObjectInformation(Interpreter& in, int slot) {
 
 bool inList(unsigned id, unsigned first, unsigned size) { return id >= first && id < first + size; }
 
+// What the microphone does: not listening, listening (with the level of the last 100 ms), or why it
+// could not start.
+std::string microphoneState(const Interpreter& in) {
+  Microphone* microphone = in.services ? in.services->microphone : nullptr;
+  int level = microphone ? microphone->level() : 0;
+  switch (in.listening) {
+    case Interpreter::Listening::kNotes: return format(kMicrophoneNotes, level);
+    case Interpreter::Listening::kClaps: return format(kMicrophoneClaps, level);
+    case Interpreter::Listening::kFailed: return format(kMicrophoneFailed, in.microphoneProblem.c_str());
+    default: return kMicrophoneOff;
+  }
+}
+
 // How many of the sound engine's ticks came late, so that the device played silence meanwhile.
 std::string soundTicksState(const Interpreter& in) {
   const VoicePlayer* voices = in.services ? in.services->voices : nullptr;
@@ -98,7 +111,8 @@ std::vector<DebugMenuPopup> debugMenuModel(Interpreter& in) {
           {"Debug",
            {{"Display Calls Stack", kMenuCallStack},
             {midiInputState(in), kMenuMidiInput},
-            {soundTicksState(in), kMenuSoundTicks}}}};
+            {soundTicksState(in), kMenuSoundTicks},
+            {microphoneState(in), kMenuMicrophone}}}};
 }
 
 std::vector<std::string> readNaviLines() {
@@ -165,6 +179,9 @@ MenuEffect runDebugMenuCommand(Interpreter& in, unsigned id) {
       return MenuEffect::None;
     case kMenuSoundTicks:
       in.showMessage(soundTicksState(in));
+      return MenuEffect::None;
+    case kMenuMicrophone:
+      in.showMessage(microphoneState(in));
       return MenuEffect::None;
     default:
       break;

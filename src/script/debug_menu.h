@@ -19,6 +19,7 @@ constexpr unsigned kMenuCallStack = 1004;
 constexpr unsigned kMenuReload = 1005;
 constexpr unsigned kMenuMidiInput = 1006;
 constexpr unsigned kMenuSoundTicks = 1007;
+constexpr unsigned kMenuMicrophone = 1008;
 constexpr unsigned kMenuFirstNaviLine = 1500;
 constexpr unsigned kMenuFirstObject = 2000;
 constexpr unsigned kMenuFirstVariable = 2500;

@@ -376,6 +376,7 @@ void Interpreter::stopRun() {
 // when it ends the services also restore a display mode that the scenario changed.
 void Interpreter::attachPlatform() {
   microphoneFailureShown = false;
+  listening = Listening::kOff;
   if (!services) return;
   services->runStarted(*this);
   if (services->midiIn) installLiveMidiHandler(*this, *services->midiIn);
@@ -385,6 +386,7 @@ void Interpreter::detachPlatform() {
   if (!services) return;
   if (services->midiIn) removeLiveMidiHandler(*services->midiIn);
   if (services->microphone) services->microphone->stop();
+  listening = Listening::kOff;
   services->runStopped(*this);
 }
 

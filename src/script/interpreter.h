@@ -97,6 +97,10 @@ class Interpreter {
   bool debugLogOn = false;
   // A listen that found no working microphone has said so; later ones in the run try again quietly.
   bool microphoneFailureShown = false;
+  // What the last listen did, for the debug menu; the reason when the microphone could not start.
+  enum class Listening : uint8_t { kOff, kNotes, kClaps, kFailed };
+  Listening listening = Listening::kOff;
+  std::string microphoneProblem;
 
   // The flow words' work (the command table's flow handlers call these).
   Flow jump();

@@ -64,7 +64,7 @@ TEST_F(DebugMenuTest, ListsTheCurrentState) {
   // No MIDI input is set up here, as on a machine without a MIDI keyboard.
   const std::string debug =
       "Debug: Display Calls Stack=1004 MIDI input: no device, so only the computer keyboard plays=1006"
-      " Sound output: 0 late ticks (the device played silence while it waited)=1007";
+      " Sound output: 0 late ticks (the device played silence while it waited)=1007 Microphone: not listening=1008";
   const std::string off = "Commands: Debug LOG is OFF=1002 Minimize=1001 Reload lesson=1005 | Quit=1003";
   const std::string on = "Commands: Debug LOG is ON=1002 Minimize=1001 Reload lesson=1005 | Quit=1003";
   const MenuCase cases[] = {
@@ -197,7 +197,8 @@ TEST_F(DebugMenuTest, TheMidiInputEntryAndTheLogGiveTheDeviceState) {
     MidiInput input;
     input.setDeviceOpen(c.open);
     services.midiIn = c.present ? &input : nullptr;
-    EXPECT_EQ(menu().back(), std::string("Debug: Display Calls Stack=1004 ") + c.state + "=1006 " + kNoLateTicks + "=1007")
+    EXPECT_EQ(menu().back(), std::string("Debug: Display Calls Stack=1004 ") + c.state + "=1006 " + kNoLateTicks +
+                                 "=1007 Microphone: not listening=1008")
         << c.name;
     host.messages.clear();
     runDebugMenuCommand(interpreter, kMenuMidiInput);

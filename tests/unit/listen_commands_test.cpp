@@ -9,6 +9,7 @@
 
 #include "fake_picture_screen.h"
 #include "scenario_fixture.h"
+#include "script/debug_menu.h"
 #include "script/services.h"
 #include "sound/instrument_bank.h"
 #include "sound/microphone.h"
@@ -44,6 +45,7 @@ struct FakeMicrophone final : Microphone {
 struct SingingServices : FakePictureServices {
   void pumpFor(uint32_t durationMs) override {
     FakePictureServices::pumpFor(durationMs);
+    if (watched) menuStates.push_back(debugMenuModel(*watched).back().items.back().text);
     uint32_t end = host->clock + durationMs;
     for (const auto& [time, note] : sung) {
       if (time < host->clock || time >= end || !fake.notes) continue;
@@ -54,6 +56,9 @@ struct SingingServices : FakePictureServices {
   }
   FakeHost* host = nullptr;
   FakeMicrophone fake;
+  // The debug menu's microphone entry at every wait, when a test watches it.
+  Interpreter* watched = nullptr;
+  Texts menuStates;
   std::vector<std::pair<uint32_t, int>> sung;  // clock time of the onset, note
 };
 
@@ -171,6 +176,23 @@ TEST_F(ListenCommandsTest, NoMicrophoneAndTheWordsMessages) {
     run();
     EXPECT_EQ(host.messages, c.messages) << c.lines[0];
   }
+}
+
+// The debug menu's last Debug entry follows listen: not listening, listening for notes or claps with
+// the level, and why a microphone could not start.
+TEST_F(ListenCommandsTest, TheDebugMenuShowsWhatTheMicrophoneDoes) {
+  services.watched = &interpreter;
+  services.fake.currentLevel = 42;
+  writeScenario("index.scn", {"pause 10 ms", "listen on", "pause 10 ms", "listen clap", "pause 10 ms", "listen off",
+                              "pause 10 ms", "terminate"});
+  run();
+  services.fake.refusal = "no microphone";
+  writeScenario("index.scn", {"listen on", "pause 10 ms", "terminate"});
+  run();
+  EXPECT_EQ(services.menuStates, (Texts{"Microphone: not listening", "Microphone: listening for notes, level 42 of 100",
+                                        "Microphone: listening for claps, level 42 of 100", "Microphone: not listening",
+                                        "Microphone: cannot listen (no microphone)"}));
+  EXPECT_EQ(interpreter.listening, Interpreter::Listening::kOff) << "the end of the run stops listening";
 }
 
 }  // namespace

@@ -22,6 +22,10 @@ Microphone* microphoneOf(Interpreter& in) { return in.services ? in.services->mi
 void startListening(Interpreter& in, ListenMode mode) {
   Microphone* microphone = microphoneOf(in);
   std::string reason = microphone ? microphone->start(mode, in.capture) : kNoMicrophone;
+  in.listening = !reason.empty()                ? Interpreter::Listening::kFailed
+                 : mode == ListenMode::kNotes ? Interpreter::Listening::kNotes
+                                              : Interpreter::Listening::kClaps;
+  in.microphoneProblem = reason;
   if (reason.empty() || in.microphoneFailureShown) return;
   in.microphoneFailureShown = true;
   if (reason == kNoMicrophone) {
@@ -52,6 +56,7 @@ void cmdListen(Interpreter& in, CommandArgs& args) {
     startListening(in, ListenMode::kClaps);
   } else if (std::strcmp(sub, "off") == 0) {
     if (Microphone* microphone = microphoneOf(in)) microphone->stop();
+    in.listening = Interpreter::Listening::kOff;
   } else if (std::strcmp(sub, "level") == 0) {
     writeLevel(in, args.item[2]);
   } else {
