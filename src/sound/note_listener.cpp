@@ -30,8 +30,6 @@ constexpr float kHighestHz = 2100.0f;
 constexpr double kOnsetBehindFrameEnd = 0.5;
 constexpr float kRiseShare = 0.3f;   // the rise starts where the flux is above this share of its peak
 constexpr size_t kRiseHops = 6;
-// A pitch window counts for a pending note when it starts at most this share of itself before it.
-constexpr double kWindowLead = 0.0;
 constexpr double kDecideWithinSeconds = 0.05;  // a pending note is decided by then after its onset
 constexpr float kAgreeSemitones = 0.5f;
 // The note-change rule: kSettledHops plain estimates in a row within kSettledSemitones of one note
@@ -371,8 +369,7 @@ void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
 // Each hop whose pitch window begins after the pending note's onset estimates what it added since
 // the window that ended there.
 void NoteListener::State::estimatePending() {
-  const auto lead = static_cast<uint64_t>(kWindowLead * static_cast<double>(windowSize));
-  if (analysed < windowSize || analysed - windowSize + lead < pending.onset || pending.count >= kHopRecords) return;
+  if (analysed < windowSize || analysed - windowSize < pending.onset || pending.count >= kHopRecords) return;
   PitchEstimate estimate = pitch.estimateNew(latest(windowSize), endingAt(pending.onset, windowSize));
   // A clear plain estimate of a window wholly after the onset wins over what grew: a note struck
   // again at the same pitch grows little, and its growth is mostly the last one's fading partials.
