@@ -5,6 +5,12 @@
 
 namespace vellaro {
 
+size_t powerOfTwoAtLeast(size_t n) {
+  size_t p = 2;
+  while (p < n) p *= 2;
+  return p;
+}
+
 Fft::Fft(size_t size) : size_(size), twiddles_(size / 2), reversed_(size) {
   const double pi = 3.14159265358979323846;
   for (size_t k = 0; k < size / 2; ++k) {

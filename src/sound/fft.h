@@ -9,6 +9,9 @@
 
 namespace vellaro {
 
+// The smallest power of two, at least 2, that is n or more: a size the FFT takes.
+size_t powerOfTwoAtLeast(size_t n);
+
 class Fft {
  public:
   // size must be a power of two, at least 2.

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 
+#include "sound/fft.h"
 #include "sound/onset_detector.h"
 #include "sound/pitch_estimator.h"
 
@@ -87,12 +88,6 @@ constexpr size_t kAgreeing = 3;  // estimates in a row that settle a pending not
 constexpr double kLevelBlockSeconds = 0.01;
 constexpr size_t kLevelBlocks = 10;
 constexpr double kLevelRangeDb = 60.0;
-
-size_t powerOfTwoAtLeast(size_t n) {
-  size_t p = 2;
-  while (p < n) p *= 2;
-  return p;
-}
 
 size_t nearestPowerOfTwo(size_t n) {
   const size_t above = powerOfTwoAtLeast(n);

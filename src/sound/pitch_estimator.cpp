@@ -9,12 +9,6 @@ namespace {
 constexpr float kShareOfHighest = 0.9f;
 constexpr float kMostClarity = 1.1f;
 
-size_t powerOfTwoAtLeast(size_t n) {
-  size_t p = 2;
-  while (p < n) p *= 2;
-  return p;
-}
-
 // The fractional position of the top of a parabola through three equally spaced points around i.
 float parabolicPeak(const float* y, size_t i) {
   float denominator = y[i - 1] - 2.0f * y[i] + y[i + 1];
