@@ -3,10 +3,10 @@
 // to the pitch estimator, then decides. Three rules start a note: an onset of the flux opens a
 // pending note whose pitch is that of the first estimates of what is new after it; a pitch that holds
 // on another note (plain, or the pitch of what grew while the last note fades) starts one by the
-// note-change rule, its onset walked back to where the change began; and a valley of the level while
-// the pitch holds is the same note struck again. Everything is sized at construction, so feed()
-// allocates nothing, and every decision is taken at a hop boundary of the stream, so the chunking of
-// feed() changes nothing.
+// note-change rule, its onset walked back to where the new note's harmonics began to rise; and a
+// valley of the level while the pitch holds is the same note struck again. Everything is sized at
+// construction, so feed() allocates nothing, and every decision is taken at a hop boundary of the
+// stream, so the chunking of feed() changes nothing.
 #include "sound/note_listener.h"
 
 #include <algorithm>
@@ -41,6 +41,15 @@ constexpr float kAgreeSemitones = 0.5f;
 // that grew since kGrownBackHops before (counted when it is kGrownShare of the power or more): a
 // note swelling in under the release of the last is heard before it outweighs it.
 constexpr size_t kGrownBackHops = 7;
+// A change found late (a slow swell) is dated by the harmonics of the new note: back from the newest
+// hop, over at most kRiseHistoryHops, while they stay within kRiseDb of the loudest of the newest
+// kRiseTopHops and are not more than kRiseSlack times louder than the hop after them. A rise that
+// reaches past the history, or within kRiseGuardSeconds of the last note, is not trusted.
+constexpr size_t kRiseHistoryHops = 48;
+constexpr size_t kRiseTopHops = 3;
+constexpr double kRiseDb = 12.0;
+constexpr float kRiseSlack = 2.0f;
+constexpr double kRiseGuardSeconds = 0.06;
 constexpr float kGrownShare = 0.25f;
 constexpr float kSteadyClarity = 0.95f;
 constexpr float kFarthestGrown = 12.5f;
@@ -74,13 +83,14 @@ constexpr double kFloorSeconds = 2.5;          // the floor: the quietest frame 
 // A note struck again at the same pitch with no gap: the last one's release lets the level fall by
 // kRestrikeFallDb or more and the new attack lifts it again by kRestrikeRiseDb, all within
 // kRestrikeHops, while the pitch holds. Vibrato and a choir's beating make such valleys all the
-// time, so the valley must also be as deep as the deepest tenth of those of the last second. Its
-// onset is the frame where the level began to fall.
+// time, so the valley must also be kRestrikeMarginDb deeper than the deepest tenth of those of the
+// last second. Its onset is the frame where the level began to fall.
 constexpr size_t kRestrikeHops = 10;
 constexpr float kRestrikeFallDb = 2.0f;
 constexpr float kRestrikeRiseDb = 2.5f;
 constexpr double kRestrikeHistorySeconds = 1.0;
 constexpr double kRestrikeShare = 0.9;
+constexpr float kRestrikeMarginDb = 0.5f;
 constexpr double kRestrikeGapSeconds = 0.2;  // after the last note reported (its attack may dip too)
 constexpr size_t kSilentHopsEndNote = 3;
 constexpr size_t kHopRecords = 32;
@@ -148,6 +158,7 @@ struct NoteListener::State {
   void applyNoteChangeRule(std::vector<HeardNote>& heard);
   void applyRestrikeRule(std::vector<HeardNote>& heard);
   bool changeHolds(float lead, std::vector<HeardNote>& heard);
+  uint64_t riseOfHarmonics(int note, uint64_t fallback) const;
   static float nearest(const HopRecord& r, int note);
   static bool belowAsSubharmonic(float low, float high);
   void emit(uint64_t at, int midi, std::vector<HeardNote>& heard);
@@ -213,7 +224,7 @@ NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
       // Room for the window before a pending note's onset until its deadline.
       ringSize(powerOfTwoAtLeast(2 * windowSize + frameSize + static_cast<size_t>(kDecideWithinSeconds * rate))),
       onsets(static_cast<uint32_t>(rate), frameSize, hopSize),
-      pitch(static_cast<uint32_t>(rate), windowSize, kLowestHz, kHighestHz, kGrownBackHops + 1),
+      pitch(static_cast<uint32_t>(rate), windowSize, kLowestHz, kHighestHz, kRiseHistoryHops),
       energies(std::max<size_t>(1, static_cast<size_t>(kFloorSeconds * rate / static_cast<double>(hopSize))),
                std::numeric_limits<float>::max()),
       estimates(kHopRecords),
@@ -355,7 +366,7 @@ void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
   if (n > 0) {
     const auto tenth = static_cast<std::ptrdiff_t>(kRestrikeShare * static_cast<double>(n - 1));
     std::nth_element(scratch.begin(), scratch.begin() + tenth, scratch.begin() + static_cast<std::ptrdiff_t>(n));
-    if (depth < scratch[static_cast<size_t>(tenth)]) return;
+    if (depth < scratch[static_cast<size_t>(tenth)] + kRestrikeMarginDb) return;
   }
   lastOnset = std::max(lastOnset, at);
   emit(at, current, heard);
@@ -445,6 +456,31 @@ float NoteListener::State::nearest(const HopRecord& r, int note) {
   return plain <= grown ? r.midi : r.grown;
 }
 
+// Where the harmonics of note that lie apart from those of the sounding note began to rise, as the
+// first sample of the oldest window that heard the rise; fallback when that cannot be told.
+uint64_t NoteListener::State::riseOfHarmonics(int note, uint64_t fallback) const {
+  const size_t hops = std::min<uint64_t>(kRiseHistoryHops, hopCount);
+  const auto target = static_cast<float>(note);
+  const float avoid = current >= 0 ? static_cast<float>(current) : -1.0f;
+  float loudest = 0.0f;
+  for (size_t back = 0; back < std::min(kRiseTopHops, hops); ++back) {
+    loudest = std::max(loudest, pitch.harmonicPower(back, target, avoid));
+  }
+  const auto least = static_cast<float>(fromDb(-kRiseDb)) * loudest;
+  size_t back = 0;
+  float power = pitch.harmonicPower(0, target, avoid);
+  while (back + 1 < hops) {
+    const float older = pitch.harmonicPower(back + 1, target, avoid);
+    if (older < least || older > kRiseSlack * power) break;
+    power = older;
+    ++back;
+  }
+  const uint64_t windowEnd = analysed - back * hopSize;
+  if (loudest <= 0.0f || back + 1 >= hops || windowEnd < windowSize) return fallback;
+  const uint64_t at = windowEnd - windowSize;
+  return at < lastEmittedAt + static_cast<uint64_t>(kRiseGuardSeconds * rate) ? fallback : at;
+}
+
 // Starts the note nearest lead when the newest estimates have held on it; false when they have not.
 bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard) {
   if (lead < 0.0f) return false;
@@ -509,6 +545,7 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
     }
     if (plateau) at = std::min(at, record(top).windowStart + windowSize);
   }
+  at = riseOfHarmonics(note, at);
   // A pending note that began no earlier is this one; one that began well before is decided first.
   if (pending.open) {
     if (pending.onset + sameNoteSamples() / 2 > at) {

@@ -8,6 +8,8 @@ namespace {
 
 constexpr float kShareOfHighest = 0.9f;
 constexpr float kMostClarity = 1.1f;
+constexpr int kHarmonics = 8;
+constexpr float kApartBins = 2.5f;
 
 // The fractional position of the top of a parabola through three equally spaced points around i.
 float parabolicPeak(const float* y, size_t i) {
@@ -152,6 +154,28 @@ PitchEstimate PitchEstimator::pickFromAutocorrelation() {
   const PitchEstimate picked = pickPeriod();
   // Scaled for the overlap, a true period stays near 1 or under; far above it is an artefact.
   return picked.clarity > kMostClarity ? PitchEstimate{-1.0f, 0.0f} : picked;
+}
+
+float PitchEstimator::harmonicPower(size_t back, float midi, float avoid) const {
+  if (back >= history_ || estimates_ <= back) return 0.0f;
+  const size_t size = fft_.size();
+  const size_t half = size / 2 + 1;
+  const float* power = &powers_[((estimates_ - 1 - back) % history_) * half];
+  const float binHz = sampleRate_ / static_cast<float>(size);
+  const float f0 = 440.0f * std::exp2((midi - 69.0f) / 12.0f) / binHz;
+  const float a0 = avoid < 0.0f ? 0.0f : 440.0f * std::exp2((avoid - 69.0f) / 12.0f) / binHz;
+  float sum = 0.0f;
+  for (int k = 1; k <= kHarmonics; ++k) {
+    const float bin = f0 * static_cast<float>(k);
+    if (bin + 1.0f >= static_cast<float>(half)) break;
+    if (a0 > 0.0f) {
+      const float nearestOther = a0 * std::round(bin / a0);
+      if (nearestOther > 0.0f && std::fabs(nearestOther - bin) < kApartBins) continue;
+    }
+    const auto centre = static_cast<size_t>(std::lround(bin));
+    sum += power[centre - 1] + power[centre] + power[centre + 1];
+  }
+  return sum;
 }
 
 PitchEstimate PitchEstimator::estimateGrown(size_t back, float& share) {

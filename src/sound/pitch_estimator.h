@@ -34,6 +34,9 @@ class PitchEstimator {
   // autocorrelation of the power spectrum that grew, so that a note struck while the last one still
   // rings is heard rather than the mixture.
   PitchEstimate estimateNew(const float* window, const float* before);
+  // The power at the first harmonics of midi in the window given to estimate() back windows before
+  // the last (back < history), leaving out those that lie near a harmonic of avoid (-1: none).
+  float harmonicPower(size_t back, float midi, float avoid) const;
   size_t window() const { return window_; }
 
  private:

@@ -25,10 +25,12 @@ struct Tone {
   double midi;
   double glideTo = 0.0;     // MIDI pitch it slides to, 0 for none
   double glideStart = 0.0;  // seconds into the tone where the slide begins; it lasts 60 ms
+  double rise = 0.005;      // seconds to full level
+  double fade = 0.0;        // seconds of a fade to nothing at its end (a release under the next note)
 };
 
-// Tones one after another (each may glide), 0.3 of full scale, with a 5 ms rise and an exponential
-// decay; white noise of noiseAmplitude (of full scale) over the whole length.
+// Tones one after another (each may glide), 0.3 of full scale, with a rise (5 ms unless given), an
+// exponential decay and a fade at the end when given; white noise of noiseAmplitude (of full scale) over the whole length.
 std::vector<int16_t> render(uint32_t rate, double seconds, const std::vector<Tone>& tones, double noiseAmplitude = 0.0) {
   std::vector<double> mix(static_cast<size_t>(seconds * rate), 0.0);
   for (const Tone& tone : tones) {
@@ -40,8 +42,10 @@ std::vector<int16_t> render(uint32_t rate, double seconds, const std::vector<Ton
       const double slid = std::clamp((t - tone.glideStart) / 0.06, 0.0, 1.0);
       const double midi = tone.glideTo > 0.0 ? tone.midi + (tone.glideTo - tone.midi) * slid : tone.midi;
       phase += 2.0 * kPi * hz(midi) / rate;
-      const double decay = tone.glideTo > 0.0 ? 0.5 : 3.0;  // a sung slide holds its breath
-      const double envelope = std::min(1.0, t / 0.005) * std::exp(-decay * t);
+      const bool held = tone.glideTo > 0.0 || tone.rise > 0.005;  // a sung slide or swell holds its breath
+      const double decay = held ? 0.5 : 3.0;
+      const double fading = tone.fade > 0.0 ? std::clamp((tone.length - t) / tone.fade, 0.0, 1.0) : 1.0;
+      const double envelope = std::min(1.0, t / tone.rise) * std::exp(-decay * t) * fading;
       mix[first + i] += 0.3 * envelope * (std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.3 * std::sin(3 * phase));
     }
   }
@@ -119,6 +123,10 @@ std::vector<int16_t> glide(uint32_t rate) {
   // C4 held, a 60 ms slide up to G4 with no new attack, G4 held: the slide ends on a new note.
   return render(rate, 1.2, {{0.1, 0.95, 60, 67, 0.4}});
 }
+std::vector<int16_t> swellUnderTheLast(uint32_t rate) {
+  // A slur sung or bowed: C4 fades over 300 ms while E4 swells in over 250 ms, with no attack.
+  return render(rate, 1.4, {{0.1, 0.6, 60, 0.0, 0.0, 0.005, 0.3}, {0.4, 0.9, 64, 0.0, 0.0, 0.25}});
+}
 std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
@@ -138,6 +146,8 @@ const SignalCase kCases[] = {
     {"the same melody at 11025 Hz", 11025, ListenMode::kNotes, melody, {{0.1, 24}, {0.4, 31}, {0.7, 28}, {1.0, 36}}},
     {"a note struck again with no gap is a new note each time", 44100, ListenMode::kNotes, repeatedWithoutGap,
      {{0.1, 33}, {0.35, 33}, {0.6, 33}, {0.85, 33}}},
+    {"a note swelling in under the fade of the last is dated where it began, not where it won", 44100,
+     ListenMode::kNotes, swellUnderTheLast, {{0.1, 24}, {0.4, 28}}},
     {"87 Hz and 2093 Hz both lie in the range", 44100, ListenMode::kNotes, lowAndHigh, {{0.1, 5}, {0.5, 60}}},
     {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
