@@ -73,6 +73,10 @@ constexpr float kClarity = 0.8f;
 // After an onset the estimates of what is new count from a lower clarity: a breathy or chorused
 // sound (a choir) rarely clears kClarity while it swells.
 constexpr float kPendingClarity = 0.6f;
+// A pending note on the pitch that already sounds is that note struck again only when a frame after
+// its onset is kStruckAgainDb louder than the one before it: a held note's swell, breath or bow
+// change moves the spectrum too, but brings no new attack.
+constexpr double kStruckAgainDb = 1.0;
 constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
 // or rise again by this factor over the quietest frame since its onset (a note struck again softer
 // dips under the release of the last, then grows; a sound that stopped only falls away).
@@ -142,6 +146,7 @@ struct PendingNote {
   size_t voiced = 0;
   float energyBefore = 0.0f;  // of the frame that ended where the note began
   float lowest = 0.0f;        // the quietest frame since the onset
+  float highest = 0.0f;       // the loudest frame since the onset
   float estimates[kHopRecords] = {};  // voiced ones, in order
   bool lastVoiced[kAgreeing] = {};    // whether each of the newest estimates was voiced
 };
@@ -160,7 +165,7 @@ struct NoteListener::State {
   bool changeHolds(float lead, std::vector<HeardNote>& heard);
   uint64_t riseOfHarmonics(int note, uint64_t fallback) const;
   static float nearest(const HopRecord& r, int note);
-  static bool belowAsSubharmonic(float low, float high);
+  static bool belowAsSubharmonic(float low, float high, int most = 5);
   void emit(uint64_t at, int midi, std::vector<HeardNote>& heard);
   const float* latest(size_t count);
   const float* endingAt(uint64_t sample, size_t count);
@@ -331,6 +336,7 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   if (mode == ListenMode::kClaps) return;
   if (pending.open) {
     pending.lowest = std::min(pending.lowest, energy);
+    pending.highest = std::max(pending.highest, energy);
     estimatePending();
     decidePending(false, heard);
   }
@@ -380,7 +386,12 @@ void NoteListener::State::estimatePending() {
   // A clear plain estimate of a window wholly after the onset wins over what grew: a note struck
   // again at the same pitch grows little, and its growth is mostly the last one's fading partials.
   const HopRecord& plain = record(0);
-  if (plain.midi > 0.0f && (estimate.midi < 0.0f || estimate.clarity < kClarity)) estimate = PitchEstimate{plain.midi, 1.0f};
+  // So does one on the sounding note when what grew lies a whole number of periods below it: what a
+  // note struck again adds repeats only at such a multiple.
+  const bool under = plain.midi > 0.0f && estimate.midi > 0.0f && current >= 0 &&
+                     std::fabs(plain.midi - static_cast<float>(current)) <= kAgreeSemitones &&
+                     belowAsSubharmonic(estimate.midi, plain.midi, 6);
+  if (plain.midi > 0.0f && (estimate.midi < 0.0f || estimate.clarity < kClarity || under)) estimate = PitchEstimate{plain.midi, 1.0f};
   // A sound that stopped dead makes an onset too; only one that did not fall away is a note.
   const float energy = record(0).energy;
   const bool voiced = estimate.midi > 0.0f && estimate.clarity >= kPendingClarity && energy >= static_cast<float>(fromDb(kGateDb)) &&
@@ -421,9 +432,11 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
     settled = true;
   }
   if (settled) {
+    const int was = current;
     current = static_cast<int>(std::lround(chosen));
     const bool heardAlready = current == lastEmitted && lastEmittedAt + sameNoteSamples() > pending.onset;
-    if (!heardAlready) emit(pending.onset, current, heard);
+    const bool struckAgain = was != current || pending.highest >= fromDb(kStruckAgainDb) * pending.energyBefore;
+    if (!heardAlready && struckAgain) emit(pending.onset, current, heard);
     pending.open = false;
   } else if (due) {
     pending.open = false;
@@ -441,9 +454,9 @@ void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
 
 // Whether low lies a whole number of periods (2 to 5) below high: the mixture of a fading note and
 // the next often repeats only at such a multiple, which the plain estimate then takes.
-bool NoteListener::State::belowAsSubharmonic(float low, float high) {
+bool NoteListener::State::belowAsSubharmonic(float low, float high, int most) {
   if (low < 0.0f || high < 0.0f) return false;
-  for (int k = 2; k <= 5; ++k) {
+  for (int k = 2; k <= most; ++k) {
     if (std::fabs(high - 12.0f * std::log2(static_cast<float>(k)) - low) <= kSettledSemitones) return true;
   }
   return false;
