@@ -74,9 +74,11 @@ constexpr float kClarity = 0.8f;
 // sound (a choir) rarely clears kClarity while it swells.
 constexpr float kPendingClarity = 0.6f;
 // A pending note on the pitch that already sounds is that note struck again only when a frame after
-// its onset is kStruckAgainDb louder than the one before it: a held note's swell, breath or bow
-// change moves the spectrum too, but brings no new attack.
+// its onset is kStruckAgainDb louder than the one before it, or its onset passed the flux threshold
+// kStruckAgainStrength times over: a held note's swell, breath or bow change moves the spectrum a
+// little, but brings no new attack.
 constexpr double kStruckAgainDb = 1.0;
+constexpr float kStruckAgainStrength = 2.0f;
 constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
 // or rise again by this factor over the quietest frame since its onset (a note struck again softer
 // dips under the release of the last, then grows; a sound that stopped only falls away).
@@ -147,6 +149,7 @@ struct PendingNote {
   float energyBefore = 0.0f;  // of the frame that ended where the note began
   float lowest = 0.0f;        // the quietest frame since the onset
   float highest = 0.0f;       // the loudest frame since the onset
+  float strength = 0.0f;      // of its onset (OnsetDetector::lastStrength)
   float estimates[kHopRecords] = {};  // voiced ones, in order
   bool lastVoiced[kAgreeing] = {};    // whether each of the newest estimates was voiced
 };
@@ -327,6 +330,7 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
         pending.open = true;
         pending.onset = at;
         pending.energyBefore = record(std::min<size_t>(kHopRecords - 1, rise + 3)).energy;
+        pending.strength = onsets.lastStrength();
         pending.lowest = std::numeric_limits<float>::max();
         pending.deadline = at + static_cast<uint64_t>(kDecideWithinSeconds * rate);
       }
@@ -435,7 +439,8 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
     const int was = current;
     current = static_cast<int>(std::lround(chosen));
     const bool heardAlready = current == lastEmitted && lastEmittedAt + sameNoteSamples() > pending.onset;
-    const bool struckAgain = was != current || pending.highest >= fromDb(kStruckAgainDb) * pending.energyBefore;
+    const bool struckAgain = was != current || pending.highest >= fromDb(kStruckAgainDb) * pending.energyBefore ||
+                             pending.strength >= kStruckAgainStrength;
     if (!heardAlready && struckAgain) emit(pending.onset, current, heard);
     pending.open = false;
   } else if (due) {

@@ -74,10 +74,12 @@ bool OnsetDetector::push(const float* frame) {
   float mean = 0.0f;
   for (size_t i = 1; i <= kMeanHops; ++i) mean += at(candidate - i);
   mean /= static_cast<float>(kMeanHops);
-  if (peak < kMeanFactor * mean + kDelta) return false;
+  const float threshold = kMeanFactor * mean + kDelta;
+  if (peak < threshold) return false;
   if (anyOnset_ && candidate - lastOnset_ < minimumGap_) return false;
   anyOnset_ = true;
   lastOnset_ = candidate;
+  strength_ = peak / threshold;
   return true;
 }
 

@@ -22,6 +22,8 @@ class OnsetDetector {
   bool push(const float* frame);
   // The flux of the frame before the one pushed last (the candidate the last push judged).
   float candidateFlux() const { return flux_[(count_ + kHistory - 2) % kHistory]; }
+  // The last onset's flux against the threshold it passed (1: just at it).
+  float lastStrength() const { return strength_; }
   // Hops from the onset candidate back to the start of its rise: the oldest hop, at most maxHops
   // back, whose flux still stands above share of the peak with no dip between.
   size_t riseHops(float share, size_t maxHops) const;
@@ -41,6 +43,7 @@ class OnsetDetector {
   size_t count_ = 0;
   size_t lastOnset_ = 0;
   bool anyOnset_ = false;
+  float strength_ = 0.0f;
 };
 
 }  // namespace vellaro
