@@ -45,7 +45,7 @@ constexpr size_t kGrownBackHops = 7;
 // hop, over at most kRiseHistoryHops, while they stay within kRiseDb of the loudest of the newest
 // kRiseTopHops and are not more than kRiseSlack times louder than the hop after them. A rise that
 // reaches past the history, or within kRiseGuardSeconds of the last note, is not trusted.
-constexpr size_t kRiseHistoryHops = 48;
+constexpr size_t kRiseHistoryHops = 96;
 constexpr size_t kRiseTopHops = 3;
 constexpr double kRiseDb = 12.0;
 constexpr float kRiseSlack = 2.0f;
