@@ -433,7 +433,11 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
     std::nth_element(estimates.begin(), estimates.begin() + static_cast<std::ptrdiff_t>(used / 2),
                      estimates.begin() + static_cast<std::ptrdiff_t>(used));
     chosen = estimates[used / 2];
-    settled = true;
+    // Three that all disagree heard the attack's noise, not a pitch: the note-change rule will find
+    // the note once it settles, and date it by its harmonics.
+    const float* e = estimates.data();
+    settled = used < kAgreeing || std::fabs(e[0] - e[1]) <= kAgreeSemitones ||
+              std::fabs(e[1] - e[2]) <= kAgreeSemitones || std::fabs(e[0] - e[2]) <= kAgreeSemitones;
   }
   if (settled) {
     const int was = current;
