@@ -74,11 +74,11 @@ constexpr float kClarity = 0.8f;
 // sound (a choir) rarely clears kClarity while it swells.
 constexpr float kPendingClarity = 0.6f;
 // A pending note on the pitch that already sounds is that note struck again only when a frame after
-// its onset is kStruckAgainDb louder than the one before it, or its onset passed the flux threshold
-// kStruckAgainStrength times over: a held note's swell, breath or bow change moves the spectrum a
-// little, but brings no new attack.
+// its onset is kStruckAgainDb louder than the one before it, or its onset's flux stood
+// kStruckAgainStrength times over its threshold: a held note's swell, breath or bow change moves the
+// spectrum a little, but brings no new attack (a soft note struck after a loud one may be no louder).
 constexpr double kStruckAgainDb = 1.0;
-constexpr float kStruckAgainStrength = 2.0f;
+constexpr float kStruckAgainStrength = 1.5f;
 constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
 // or rise again by this factor over the quietest frame since its onset (a note struck again softer
 // dips under the release of the last, then grows; a sound that stopped only falls away).
