@@ -41,15 +41,6 @@ constexpr float kAgreeSemitones = 0.5f;
 // that grew since kGrownBackHops before (counted when it is kGrownShare of the power or more): a
 // note swelling in under the release of the last is heard before it outweighs it.
 constexpr size_t kGrownBackHops = 7;
-// A change found late (a slow swell) is dated by the harmonics of the new note: back from the newest
-// hop, over at most kRiseHistoryHops, while they stay within kRiseDb of the loudest of the newest
-// kRiseTopHops and are not more than kRiseSlack times louder than the hop after them. A rise that
-// reaches past the history, or within kRiseGuardSeconds of the last note, is not trusted.
-constexpr size_t kRiseHistoryHops = 96;
-constexpr size_t kRiseTopHops = 3;
-constexpr double kRiseDb = 12.0;
-constexpr float kRiseSlack = 2.0f;
-constexpr double kRiseGuardSeconds = 0.06;
 constexpr float kGrownShare = 0.25f;
 constexpr float kSteadyClarity = 0.95f;
 constexpr float kFarthestGrown = 12.5f;
@@ -66,6 +57,15 @@ constexpr size_t kPlateauHops = 5;
 constexpr double kPlateauDb = 1.0;
 constexpr double kFadeDb = 3.0;
 constexpr double kSettledStartShare = 0.5;
+// A change found late (a slow swell) is dated by the harmonics of the new note: back from the newest
+// hop, over at most kRiseHistoryHops, while they stay within kRiseDb of the loudest of the newest
+// kRiseTopHops and are not more than kRiseSlack times louder than the hop after them. A rise that
+// reaches past the history, or within kRiseGuardSeconds of the last note, is not trusted.
+constexpr size_t kRiseHistoryHops = 96;
+constexpr size_t kRiseTopHops = 3;
+constexpr double kRiseDb = 12.0;
+constexpr float kRiseSlack = 2.0f;
+constexpr double kRiseGuardSeconds = 0.06;
 // A note whose onset follows the last one of the same pitch by less than this is the same note heard
 // twice (a slow attack's flux peak after the note-change rule has started it).
 constexpr double kSameNoteSeconds = 0.12;
@@ -461,7 +461,7 @@ void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
   changeHolds(newest.grown, heard);
 }
 
-// Whether low lies a whole number of periods (2 to 5) below high: the mixture of a fading note and
+// Whether low lies a whole number of periods (2 to most) below high: the mixture of a fading note and
 // the next often repeats only at such a multiple, which the plain estimate then takes.
 bool NoteListener::State::belowAsSubharmonic(float low, float high, int most) {
   if (low < 0.0f || high < 0.0f) return false;
