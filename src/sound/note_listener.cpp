@@ -90,13 +90,15 @@ constexpr double kFloorSeconds = 2.5;          // the floor: the quietest frame 
 // kRestrikeFallDb or more and the new attack lifts it again by kRestrikeRiseDb, all within
 // kRestrikeHops, while the pitch holds. Vibrato and a choir's beating make such valleys all the
 // time, so the valley must also be kRestrikeMarginDb deeper than the deepest tenth of those of the
-// last second. Its onset is the frame where the level began to fall.
+// last second. Its onset is the frame where the level began to fall, or where it began to rise into
+// that fall when it rose kRestrikeAttackDb or more.
 constexpr size_t kRestrikeHops = 10;
 constexpr float kRestrikeFallDb = 2.0f;
 constexpr float kRestrikeRiseDb = 2.5f;
 constexpr double kRestrikeHistorySeconds = 1.0;
 constexpr double kRestrikeShare = 0.9;
 constexpr float kRestrikeMarginDb = 0.5f;
+constexpr double kRestrikeAttackDb = 6.0;
 constexpr double kRestrikeGapSeconds = 0.2;  // after the last note reported (its attack may dip too)
 constexpr size_t kSilentHopsEndNote = 3;
 constexpr size_t kHopRecords = 32;
@@ -367,7 +369,15 @@ void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
       std::fabs(then.midi - sounding) > kAgreeSemitones) {
     return;
   }
-  const uint64_t at = record(kRestrikeHops - high).windowStart + windowSize;
+  uint64_t at = record(kRestrikeHops - high).windowStart + windowSize;
+  // A rise of kRestrikeAttackDb or more into the top before the valley is the new attack, and the
+  // valley only where it met the last note's release: the note began where that rise began.
+  const size_t top = kRestrikeHops - high;
+  size_t start = top;
+  while (start + 1 < std::min<uint64_t>(kHopRecords, hopCount) && record(start + 1).energy < record(start).energy) ++start;
+  if (start > top && record(top).energy >= fromDb(kRestrikeAttackDb) * record(start).energy) {
+    at = record(start).windowStart + windowSize;
+  }
   if (at < lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate)) return;
   // The valleys of the hops before this one's window.
   size_t n = 0;
