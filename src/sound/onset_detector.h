@@ -20,8 +20,6 @@ class OnsetDetector {
   // before it is an onset: a local peak of the flux above the running threshold, far enough from
   // the last onset. Allocates nothing.
   bool push(const float* frame);
-  // The flux of the frame before the one pushed last (the candidate the last push judged).
-  float candidateFlux() const { return flux_[(count_ + kHistory - 2) % kHistory]; }
   // The last onset's flux against the threshold it passed (1: just at it).
   float lastStrength() const { return strength_; }
   // Hops from the onset candidate back to the start of its rise: the oldest hop, at most maxHops

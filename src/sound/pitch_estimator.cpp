@@ -11,6 +11,8 @@ constexpr float kMostClarity = 1.1f;
 constexpr int kHarmonics = 8;
 constexpr float kApartBins = 2.5f;
 
+float hzOf(float midi) { return 440.0f * std::exp2((midi - 69.0f) / 12.0f); }
+
 // The fractional position of the top of a parabola through three equally spaced points around i.
 float parabolicPeak(const float* y, size_t i) {
   float denominator = y[i - 1] - 2.0f * y[i] + y[i + 1];
@@ -162,8 +164,8 @@ float PitchEstimator::harmonicPower(size_t back, float midi, float avoid) const 
   const size_t half = size / 2 + 1;
   const float* power = &powers_[((estimates_ - 1 - back) % history_) * half];
   const float binHz = sampleRate_ / static_cast<float>(size);
-  const float f0 = 440.0f * std::exp2((midi - 69.0f) / 12.0f) / binHz;
-  const float a0 = avoid < 0.0f ? 0.0f : 440.0f * std::exp2((avoid - 69.0f) / 12.0f) / binHz;
+  const float f0 = hzOf(midi) / binHz;
+  const float a0 = avoid < 0.0f ? 0.0f : hzOf(avoid) / binHz;
   float sum = 0.0f;
   for (int k = 1; k <= kHarmonics; ++k) {
     const float bin = f0 * static_cast<float>(k);
