@@ -48,6 +48,9 @@ constexpr size_t kSettledHops = 5;
 constexpr float kSettledSemitones = 0.35f;
 constexpr float kSettledSpread = 0.5f;
 constexpr float kNearSemitones = 0.6f;
+// Two notes that sound together repeat at a common period, a whole number of the higher one's (up
+// to kFarthestSubharmonic for a minor third or a fourth): an estimate there is the mixture.
+constexpr int kFarthestSubharmonic = 10;
 constexpr size_t kBackHops = 10;
 constexpr size_t kMixedBackHops = 20;
 // The fade of the sounding note before a change: from a level steady within kPlateauDb over
@@ -89,14 +92,17 @@ constexpr double kFloorSeconds = 2.5;          // the floor: the quietest frame 
 // A note struck again at the same pitch with no gap: the last one's release lets the level fall by
 // kRestrikeFallDb or more and the new attack lifts it again by kRestrikeRiseDb, all within
 // kRestrikeHops, while the pitch holds. Vibrato and a choir's beating make such valleys all the
-// time, so the valley must also be kRestrikeMarginDb deeper than the deepest tenth of those of the
-// last second. Its onset is the frame where the level began to fall, or where it began to rise into
-// that fall when it rose kRestrikeAttackDb or more.
+// time, so the valley must also be kRestrikeDeeper times as deep as the deepest tenth of those of
+// the last second, and kRestrikeMarginDb more: a sound that fluctuates a lot (a choir, a bowed
+// string) is heard struck again only where it dips far deeper than it does by itself. Its onset is
+// the frame where the level began to fall, or where it began to rise into that fall when it rose
+// kRestrikeAttackDb or more.
 constexpr size_t kRestrikeHops = 10;
 constexpr float kRestrikeFallDb = 2.0f;
 constexpr float kRestrikeRiseDb = 2.5f;
 constexpr double kRestrikeHistorySeconds = 1.0;
 constexpr double kRestrikeShare = 0.9;
+constexpr float kRestrikeDeeper = 2.0f;
 constexpr float kRestrikeMarginDb = 0.5f;
 constexpr double kRestrikeAttackDb = 6.0;
 constexpr double kRestrikeGapSeconds = 0.2;  // after the last note reported (its attack may dip too)
@@ -207,6 +213,7 @@ struct NoteListener::State {
   int current = -1;             // MIDI pitch of the sounding note, -1 when none
   uint64_t lastOnset = 0;
   int lastEmitted = -1;         // MIDI pitch of the last note reported
+  int replaced = -1;            // and of the note it replaced
   uint64_t lastEmittedAt = 0;   // and its onset, analysis sample
   size_t silentHops = 0;
   std::vector<float> estimates;  // scratch for medians
@@ -386,7 +393,7 @@ void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
   if (n > 0) {
     const auto tenth = static_cast<std::ptrdiff_t>(kRestrikeShare * static_cast<double>(n - 1));
     std::nth_element(scratch.begin(), scratch.begin() + tenth, scratch.begin() + static_cast<std::ptrdiff_t>(n));
-    if (depth < scratch[static_cast<size_t>(tenth)] + kRestrikeMarginDb) return;
+    if (depth < kRestrikeDeeper * scratch[static_cast<size_t>(tenth)] + kRestrikeMarginDb) return;
   }
   lastOnset = std::max(lastOnset, at);
   emit(at, current, heard);
@@ -455,7 +462,10 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
     const bool heardAlready = current == lastEmitted && lastEmittedAt + sameNoteSamples() > pending.onset;
     const bool struckAgain = was != current || pending.highest >= fromDb(kStruckAgainDb) * pending.energyBefore ||
                              pending.strength >= kStruckAgainStrength;
-    if (!heardAlready && struckAgain) emit(pending.onset, current, heard);
+    if (!heardAlready && struckAgain) {
+      replaced = was;
+      emit(pending.onset, current, heard);
+    }
     pending.open = false;
   } else if (due) {
     pending.open = false;
@@ -520,7 +530,7 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
   // An octave jump with no onset, or a fall to a subharmonic, is far more often the estimator than
   // the learner.
   if (note == current || (current >= 0 && (note - current) % 12 == 0)) return false;
-  if (current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current))) return false;
+  if (current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current), kFarthestSubharmonic)) return false;
   float lo = lead;
   float hi = lead;
   size_t plainOnIt = 0;
@@ -535,6 +545,9 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
   // What grew leads the plain estimate, but a swelling note that overshoots its pitch grows at the
   // pitch it overshoots to: the plain estimates must have come to the note too.
   if (hi - lo > kSettledSpread || plainOnIt < kAgreeing) return false;
+  // The note the last one replaced still holds the plain estimates for a while: a note swelling in
+  // is first heard as what is new. Going back to it so soon would be a trill, which is not heard.
+  if (note == replaced && analysed < lastEmittedAt + sameNoteSamples()) return false;
   size_t first = kSettledHops - 1;
   while (first + 1 < std::min<uint64_t>(kBackHops, hopCount)) {
     const float m = nearest(record(first + 1), note);
@@ -586,9 +599,13 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
       decidePending(true, heard);
     }
   }
+  const int was = current;
   current = note;
   lastOnset = std::max(lastOnset, at);
-  if (note != lastEmitted || lastEmittedAt + sameNoteSamples() <= at) emit(at, note, heard);
+  if (note != lastEmitted || lastEmittedAt + sameNoteSamples() <= at) {
+    replaced = was;
+    emit(at, note, heard);
+  }
   return true;
 }
 
