@@ -12,6 +12,7 @@ packages=(
   chromium      # a real browser for lessonreport's page (headless: DOM and screenshot)
   # the listener's rendered recordings, its scoring and its peer (tests/listening)
   fluidsynth fluid-soundfont-gm aubio-tools python3-mir-eval python3-numpy
+  pulseaudio pulseaudio-utils  # a room whose microphone hears a recording, for Wine's capture
 )
 # npm comes with some builds of nodejs (which then conflict with Debian's npm package): only the
 # command counts.

@@ -182,6 +182,66 @@ ALSA
   fi
 }
 
+# VELLARO_WINE_RECORDING=FILE.wav: a room whose microphone hears FILE.wav. A PulseAudio server of
+# the run's own plays it once into a silent null sink, 300 ms after the first recording stream
+# opens, in 20 ms blocks (left to itself the null sink renders seconds at a time, and the recording
+# device then hands Wine bursts it cannot keep). Its default source, an ordinary source remapped
+# from the sink's monitor, is what Wine records through PulseAudio. What Wine plays in that run goes
+# to the same sink. Every other run names a server that is not there, so that Wine uses the ALSA
+# devices above and libpulse never starts a server of its own.
+start_room() {
+  room=$state/room
+  recording=$1
+  mkdir -p "$room/run"
+  chmod 700 "$room/run"
+  cat >"$room/room.pa" <<PA
+load-module module-native-protocol-unix socket=$room/native auth-anonymous=1
+load-module module-null-sink sink_name=vellaro_room rate=44100 channels=1
+load-module module-remap-source master=vellaro_room.monitor source_name=vellaro_microphone channels=1
+set-default-sink vellaro_room
+set-default-source vellaro_microphone
+PA
+  rm -f "$room/native"
+  XDG_RUNTIME_DIR=$room/run HOME=$room setsid pulseaudio -n -F "$room/room.pa" --daemonize=no \
+    --exit-idle-time=-1 --use-pid-file=no --system=false --disallow-exit=yes \
+    --log-target="file:$room/pulseaudio.log" </dev/null >/dev/null 2>&1 &
+  echo $! >"$room/pulseaudio.pid"
+  export PULSE_SERVER="unix:$room/native"
+  i=0
+  until pactl info >/dev/null 2>&1; do
+    if [ $i -ge 100 ]; then
+      log "PulseAudio did not start; see $room/pulseaudio.log"
+      exit 1
+    fi
+    sleep 0.1
+    i=$((i + 1))
+  done
+  (
+    i=0
+    while [ $i -lt 1200 ]; do
+      if [ -n "$(pactl list short source-outputs 2>/dev/null)" ]; then
+        sleep 0.3
+        paplay -d vellaro_room --latency-msec=20 "$recording"
+        break
+      fi
+      sleep 0.05
+      i=$((i + 1))
+    done
+  ) </dev/null >/dev/null 2>&1 &
+  echo $! >"$room/cue.pid"
+}
+
+stop_room() {
+  room=$state/room
+  for name in cue pulseaudio; do
+    [ -f "$room/$name.pid" ] || continue
+    pid=$(cat "$room/$name.pid")
+    pkill -P "$pid" 2>/dev/null || true
+    kill "$pid" 2>/dev/null || true
+    rm -f "$room/$name.pid"
+  done
+}
+
 run_in_env() {
   if [ ! -s "$state/display" ]; then
     log "not started: run '$0 $state start' first"
@@ -190,6 +250,13 @@ run_in_env() {
   DISPLAY=$(cat "$state/display")
   export DISPLAY
   capture_sound
+  case "${VELLARO_WINE_RECORDING:-}" in
+    *.wav)
+      start_room "$VELLARO_WINE_RECORDING"
+      trap stop_room EXIT
+      ;;
+    *) export PULSE_SERVER="unix:$state/no-pulseaudio-here" ;;
+  esac
   # The program writes to a file that tail passes on: a Wine process started in the background
   # during the run holds that file open, not ctest's pipe, so the test ends when the program ends.
   output=$(mktemp "$state/run.XXXXXX")
