@@ -106,6 +106,13 @@ constexpr float kRestrikeDeeper = 2.0f;
 constexpr float kRestrikeMarginDb = 0.5f;
 constexpr double kRestrikeAttackDb = 6.0;
 constexpr double kRestrikeGapSeconds = 0.2;  // after the last note reported (its attack may dip too)
+// A note struck again whose last one faded slowly into it shows no valley, only the new attack: a
+// rise of the level by kAttackDb or more within kAttackHops from their quietest frame (at least
+// kAttackLatestLow hops back), with the pitch held and standing out of the rises of the last second
+// as a valley must. Its onset is that quietest frame.
+constexpr size_t kAttackHops = 12;
+constexpr float kAttackDb = 8.0f;
+constexpr size_t kAttackLatestLow = 3;
 constexpr size_t kSilentHopsEndNote = 3;
 constexpr size_t kHopRecords = 32;
 constexpr size_t kAgreeing = 3;  // estimates in a row that settle a pending note early
@@ -173,6 +180,10 @@ struct NoteListener::State {
   void decidePending(bool force, std::vector<HeardNote>& heard);
   void applyNoteChangeRule(std::vector<HeardNote>& heard);
   void applyRestrikeRule(std::vector<HeardNote>& heard);
+  void applyAttackRule(std::vector<HeardNote>& heard);
+  void levelsDb(size_t hops, float* db) const;
+  bool pitchHeldOver(size_t hops) const;
+  bool standsOut(const std::vector<float>& ring, size_t hops, float value, float times);
   bool changeHolds(float lead, std::vector<HeardNote>& heard);
   uint64_t riseOfHarmonics(int note, uint64_t fallback) const;
   static float nearest(const HopRecord& r, int note);
@@ -218,6 +229,7 @@ struct NoteListener::State {
   size_t silentHops = 0;
   std::vector<float> estimates;  // scratch for medians
   std::vector<float> valleys;    // the valley depth of each hop of the last kRestrikeHistorySeconds, a ring
+  std::vector<float> rises;      // the rise of each hop's attack window, likewise
   std::vector<float> scratch;    // for their deepest tenth
   // Level: the peak of each 10 ms block of the stream.
   uint32_t levelBlockSize;
@@ -246,6 +258,7 @@ NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
                std::numeric_limits<float>::max()),
       estimates(kHopRecords),
       valleys(std::max<size_t>(kRestrikeHops + 8, static_cast<size_t>(kRestrikeHistorySeconds * rate / static_cast<double>(hopSize))), 0.0f),
+      rises(valleys.size(), 0.0f),
       scratch(valleys.size()),
       levelBlockSize(std::max<uint32_t>(1, static_cast<uint32_t>(sampleRate * kLevelBlockSeconds))) {
   ring.assign(2 * ringSize, 0.0f);
@@ -355,12 +368,42 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   }
   applyNoteChangeRule(heard);
   applyRestrikeRule(heard);
+  applyAttackRule(heard);
+}
+
+// The frame levels of the last hops + 1 hops, oldest first, in decibels.
+void NoteListener::State::levelsDb(size_t hops, float* db) const {
+  for (size_t i = 0; i <= hops; ++i) db[i] = 10.0f * std::log10(record(hops - i).energy + 1e-12f);
+}
+
+// Whether the sounding note's pitch was heard now and hops back, with nothing pending: a change of
+// level that a new note starts.
+bool NoteListener::State::pitchHeldOver(size_t hops) const {
+  if (pending.open || current < 0) return false;
+  const auto sounding = static_cast<float>(current);
+  const HopRecord& now = record(0);
+  const HopRecord& then = record(hops);
+  return now.midi >= 0.0f && then.midi >= 0.0f && std::fabs(now.midi - sounding) <= kAgreeSemitones &&
+         std::fabs(then.midi - sounding) <= kAgreeSemitones;
+}
+
+// Whether value stands out of the last kRestrikeHistorySeconds of ring (one value a hop, the newest
+// hops + 1 left out, as they overlap this one): at least times their deepest tenth, and
+// kRestrikeMarginDb more.
+bool NoteListener::State::standsOut(const std::vector<float>& ring, size_t hops, float value, float times) {
+  size_t n = 0;
+  const size_t older = std::min<uint64_t>(ring.size(), hopCount);
+  for (size_t back = hops + 1; back < older; ++back) scratch[n++] = ring[(hopCount - back) % ring.size()];
+  if (n == 0) return true;
+  const auto tenth = static_cast<std::ptrdiff_t>(kRestrikeShare * static_cast<double>(n - 1));
+  std::nth_element(scratch.begin(), scratch.begin() + tenth, scratch.begin() + static_cast<std::ptrdiff_t>(n));
+  return value >= times * scratch[static_cast<size_t>(tenth)] + kRestrikeMarginDb;
 }
 
 void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
   if (hopCount <= kRestrikeHops + 1) return;
-  float db[kRestrikeHops + 1];  // oldest first
-  for (size_t i = 0; i <= kRestrikeHops; ++i) db[i] = 10.0f * std::log10(record(kRestrikeHops - i).energy + 1e-12f);
+  float db[kRestrikeHops + 1];
+  levelsDb(kRestrikeHops, db);
   const size_t low = static_cast<size_t>(std::min_element(db, db + kRestrikeHops + 1) - db);
   const size_t high = static_cast<size_t>(std::max_element(db, db + low + 1) - db);
   const float fall = db[high] - db[low];
@@ -368,14 +411,7 @@ void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
   const float depth = std::min(fall, rise);
   valleys[hopCount % valleys.size()] = depth;
   if (low < 2 || low + 1 > kRestrikeHops || fall < kRestrikeFallDb || rise < kRestrikeRiseDb) return;
-  if (pending.open || current < 0) return;
-  const HopRecord& now = record(0);
-  const HopRecord& then = record(kRestrikeHops);
-  const auto sounding = static_cast<float>(current);
-  if (now.midi < 0.0f || then.midi < 0.0f || std::fabs(now.midi - sounding) > kAgreeSemitones ||
-      std::fabs(then.midi - sounding) > kAgreeSemitones) {
-    return;
-  }
+  if (!pitchHeldOver(kRestrikeHops)) return;
   uint64_t at = record(kRestrikeHops - high).windowStart + windowSize;
   // A rise of kRestrikeAttackDb or more into the top before the valley is the new attack, and the
   // valley only where it met the last note's release: the note began where that rise began.
@@ -386,15 +422,24 @@ void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
     at = record(start).windowStart + windowSize;
   }
   if (at < lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate)) return;
-  // The valleys of the hops before this one's window.
-  size_t n = 0;
-  const size_t older = std::min<uint64_t>(valleys.size(), hopCount) ;
-  for (size_t back = kRestrikeHops + 1; back < older; ++back) scratch[n++] = valleys[(hopCount - back) % valleys.size()];
-  if (n > 0) {
-    const auto tenth = static_cast<std::ptrdiff_t>(kRestrikeShare * static_cast<double>(n - 1));
-    std::nth_element(scratch.begin(), scratch.begin() + tenth, scratch.begin() + static_cast<std::ptrdiff_t>(n));
-    if (depth < kRestrikeDeeper * scratch[static_cast<size_t>(tenth)] + kRestrikeMarginDb) return;
-  }
+  if (!standsOut(valleys, kRestrikeHops, depth, kRestrikeDeeper)) return;
+  lastOnset = std::max(lastOnset, at);
+  emit(at, current, heard);
+}
+
+void NoteListener::State::applyAttackRule(std::vector<HeardNote>& heard) {
+  if (hopCount <= kAttackHops + 1) return;
+  float db[kAttackHops + 1];
+  levelsDb(kAttackHops, db);
+  const size_t low = static_cast<size_t>(std::min_element(db, db + kAttackHops + 1) - db);
+  const float rise = db[kAttackHops] - db[low];
+  // The attack of the last note reported is not what the sound does by itself.
+  const uint64_t lowEnd = record(kAttackHops - low).windowStart + windowSize;
+  rises[hopCount % rises.size()] = lowEnd < lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate) ? 0.0f : rise;
+  if (low + kAttackLatestLow > kAttackHops || rise < kAttackDb || !pitchHeldOver(kAttackHops - low)) return;
+  const uint64_t at = record(kAttackHops - low).windowStart + windowSize;
+  if (at < lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate)) return;
+  if (!standsOut(rises, kAttackHops, rise, 1.0f)) return;
   lastOnset = std::max(lastOnset, at);
   emit(at, current, heard);
 }

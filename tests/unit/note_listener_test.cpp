@@ -137,6 +137,11 @@ std::vector<int16_t> slurDownAThird(uint32_t rate) {
 std::vector<int16_t> slowSlurDownAThird(uint32_t rate) {
   return render(rate, 1.4, {{0.1, 0.6, 83, 0.0, 0.0, 0.005, 0.3}, {0.4, 0.9, 80, 0.0, 0.0, 0.5}});
 }
+std::vector<int16_t> struckAgainOutOfAFade(uint32_t rate) {
+  // A4 dies away, and is sung again before it has gone, swelling over 60 ms: no valley, only the
+  // new note's attack.
+  return render(rate, 1.3, {{0.1, 0.6, 69}, {0.6, 0.6, 69, 0.0, 0.0, 0.06}});
+}
 std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
@@ -162,6 +167,8 @@ const SignalCase kCases[] = {
      {{0.1, 47}, {0.4, 44}}},
     {"a slow slur down a minor third is not heard at the period the two notes share, and is dated within 50 ms",
      44100, ListenMode::kNotes, slowSlurDownAThird, {{0.1, 47}, {0.4, 44}}, 0.050},
+    {"a note sung again as the last fades is a new note", 44100, ListenMode::kNotes, struckAgainOutOfAFade,
+     {{0.1, 33}, {0.6, 33}}},
     {"87 Hz and 2093 Hz both lie in the range", 44100, ListenMode::kNotes, lowAndHigh, {{0.1, 5}, {0.5, 60}}},
     {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
