@@ -76,6 +76,7 @@ constexpr float kClarity = 0.8f;
 // After an onset the estimates of what is new count from a lower clarity: a breathy or chorused
 // sound (a choir) rarely clears kClarity while it swells.
 constexpr float kPendingClarity = 0.6f;
+constexpr float kFarthestNewBelow = 24.0f;  // semitones
 // A pending note on the pitch that already sounds is that note struck again only when a frame after
 // its onset is kStruckAgainDb louder than the one before it, or its onset's flux stood
 // kStruckAgainStrength times over its threshold: a held note's swell, breath or bow change moves the
@@ -452,11 +453,12 @@ void NoteListener::State::estimatePending() {
   // A clear plain estimate of a window wholly after the onset wins over what grew: a note struck
   // again at the same pitch grows little, and its growth is mostly the last one's fading partials.
   const HopRecord& plain = record(0);
-  // So does one on the sounding note when what grew lies a whole number of periods below it: what a
-  // note struck again adds repeats only at such a multiple.
+  // So does one on the sounding note when what grew lies a whole number of periods below it (what a
+  // note struck again adds repeats only at such a multiple) or more than kFarthestNewBelow under it
+  // (the spread of the level's change, not a leap the plain estimate has not heard).
   const bool under = plain.midi > 0.0f && estimate.midi > 0.0f && current >= 0 &&
                      std::fabs(plain.midi - static_cast<float>(current)) <= kAgreeSemitones &&
-                     belowAsSubharmonic(estimate.midi, plain.midi, 6);
+                     (belowAsSubharmonic(estimate.midi, plain.midi, 6) || plain.midi - estimate.midi > kFarthestNewBelow);
   if (plain.midi > 0.0f && (estimate.midi < 0.0f || estimate.clarity < kClarity || under)) estimate = PitchEstimate{plain.midi, 1.0f};
   // A sound that stopped dead makes an onset too; only one that did not fall away is a note.
   const float energy = record(0).energy;
