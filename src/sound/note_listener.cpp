@@ -225,7 +225,7 @@ struct NoteListener::State {
   int current = -1;             // MIDI pitch of the sounding note, -1 when none
   uint64_t lastOnset = 0;
   int lastEmitted = -1;         // MIDI pitch of the last note reported
-  int replaced = -1;            // and of the note it replaced
+  int replaced = -1;            // and of the one reported before it
   uint64_t lastEmittedAt = 0;   // and its onset, analysis sample
   size_t silentHops = 0;
   std::vector<float> estimates;  // scratch for medians
@@ -299,6 +299,7 @@ void NoteListener::State::push(float sample, std::vector<HeardNote>& heard) {
 }
 
 void NoteListener::State::emit(uint64_t at, int midi, std::vector<HeardNote>& heard) {
+  replaced = lastEmitted;
   lastEmitted = midi;
   lastEmittedAt = at;
   uint64_t frame = at * factor;
@@ -509,10 +510,7 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
     const bool heardAlready = current == lastEmitted && lastEmittedAt + sameNoteSamples() > pending.onset;
     const bool struckAgain = was != current || pending.highest >= fromDb(kStruckAgainDb) * pending.energyBefore ||
                              pending.strength >= kStruckAgainStrength;
-    if (!heardAlready && struckAgain) {
-      replaced = was;
-      emit(pending.onset, current, heard);
-    }
+    if (!heardAlready && struckAgain) emit(pending.onset, current, heard);
     pending.open = false;
   } else if (due) {
     pending.open = false;
@@ -646,13 +644,9 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
       decidePending(true, heard);
     }
   }
-  const int was = current;
   current = note;
   lastOnset = std::max(lastOnset, at);
-  if (note != lastEmitted || lastEmittedAt + sameNoteSamples() <= at) {
-    replaced = was;
-    emit(at, note, heard);
-  }
+  if (note != lastEmitted || lastEmittedAt + sameNoteSamples() <= at) emit(at, note, heard);
   return true;
 }
 

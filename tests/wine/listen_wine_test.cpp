@@ -71,14 +71,17 @@ TEST(NoMicrophoneWine, ListenSaysSoOnceWithItsLineAndTheLessonGoesOn) {
   EXPECT_EQ(storedValues(folder.readFile("seen.sto")), std::vector<std::string>{"0"});
 }
 
+// Whether wine-env.sh plays a recording into the room (VELLARO_WINE_RECORDING names a WAV file).
+bool roomPlaysARecording() {
+  const char* recording = std::getenv("VELLARO_WINE_RECORDING");
+  return recording && std::string(recording).find(".wav") != std::string::npos;
+}
+
 // Run by ctest with VELLARO_WINE_RECORDING naming a recording of C, E and G sung 600 ms apart, which
 // wine-env.sh plays into the room once the player starts to record. Times are left out of the check
 // (flag 4): when the room begins to play depends on how fast Wine opens the device.
 TEST(HearRecordingWine, SungNotesReachTheCheckThroughWinesRecordingDevice) {
-  const char* recording = std::getenv("VELLARO_WINE_RECORDING");
-  if (!recording || std::string(recording).find(".wav") == std::string::npos) {
-    GTEST_SKIP() << "run by ctest, with a recording played into the room";
-  }
+  if (!roomPlaysARecording()) GTEST_SKIP() << "run by ctest, with a recording played into the room";
   TestFolder folder;
   folder.writeScenario("index.scn", {"check mode user 6 1000", "check on", "expect 24", "expect 28", "expect 31",
                                      "listen on", "pause 4000 ms", "check off", "listen off", "check notes verdicts",
@@ -91,10 +94,7 @@ TEST(HearRecordingWine, SungNotesReachTheCheckThroughWinesRecordingDevice) {
 
 // The same with the 19 hand claps of Clap the rhythm (4 bars at 120 beats a minute) in clap mode.
 TEST(HearClapsWine, EveryClapReachesTheCaptureThroughWinesRecordingDevice) {
-  const char* recording = std::getenv("VELLARO_WINE_RECORDING");
-  if (!recording || std::string(recording).find(".wav") == std::string::npos) {
-    GTEST_SKIP() << "run by ctest, with a recording played into the room";
-  }
+  if (!roomPlaysARecording()) GTEST_SKIP() << "run by ctest, with a recording played into the room";
   TestFolder folder;
   folder.writeScenario("index.scn", {"check on", "listen clap", "pause 9500 ms", "check off", "listen off",
                                      "check count count", "store heard.sto $count", "terminate"});
