@@ -194,6 +194,8 @@ struct NoteListener::State {
   const float* endingAt(uint64_t sample, size_t count);
   float floorEnergy() const;
   uint64_t sameNoteSamples() const { return static_cast<uint64_t>(kSameNoteSeconds * rate); }
+  // Before this, a dip or rise of the level belongs to the last note reported.
+  uint64_t gapEnd() const { return lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate); }
   const HopRecord& record(size_t back) const { return records[(hopCount - 1 - back) % kHopRecords]; }
 
   ListenMode mode;
@@ -423,7 +425,7 @@ void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
   if (start > top && record(top).energy >= fromDb(kRestrikeAttackDb) * record(start).energy) {
     at = record(start).windowStart + windowSize;
   }
-  if (at < lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate)) return;
+  if (at < gapEnd()) return;
   if (!standsOut(valleys, kRestrikeHops, depth, kRestrikeDeeper)) return;
   lastOnset = std::max(lastOnset, at);
   emit(at, current, heard);
@@ -436,11 +438,10 @@ void NoteListener::State::applyAttackRule(std::vector<HeardNote>& heard) {
   const size_t low = static_cast<size_t>(std::min_element(db, db + kAttackHops + 1) - db);
   const float rise = db[kAttackHops] - db[low];
   // The attack of the last note reported is not what the sound does by itself.
-  const uint64_t lowEnd = record(kAttackHops - low).windowStart + windowSize;
-  rises[hopCount % rises.size()] = lowEnd < lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate) ? 0.0f : rise;
-  if (low + kAttackLatestLow > kAttackHops || rise < kAttackDb || !pitchHeldOver(kAttackHops - low)) return;
   const uint64_t at = record(kAttackHops - low).windowStart + windowSize;
-  if (at < lastEmittedAt + static_cast<uint64_t>(kRestrikeGapSeconds * rate)) return;
+  rises[hopCount % rises.size()] = at < gapEnd() ? 0.0f : rise;
+  if (low + kAttackLatestLow > kAttackHops || rise < kAttackDb || !pitchHeldOver(kAttackHops - low)) return;
+  if (at < gapEnd()) return;
   if (!standsOut(rises, kAttackHops, rise, 1.0f)) return;
   lastOnset = std::max(lastOnset, at);
   emit(at, current, heard);
