@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "script/text.h"
+#include "sound/sample_convert.h"
 #include "sound/wav_reader.h"
 
 namespace vellaro {
@@ -10,29 +11,44 @@ namespace {
 
 constexpr size_t kBufferFrames = HeadlessMicrophone::kRate / 100;  // 10 ms, as the player captures
 
+// The converted sample (8- or 16-bit PCM, one or two channels, at 11025, 22050 or 44100 Hz) as
+// the microphone's mono 44100 Hz stream: channels averaged, lower rates raised by linear
+// interpolation.
+std::vector<int16_t> monoAtMicrophoneRate(const WavSample& wav) {
+  const WavFormat& format = wav.format;
+  const unsigned channels = format.channels;
+  const size_t sampleBytes = format.bitsPerSample / 8u;
+  const size_t frames = wav.size / (sampleBytes * channels);
+  const uint8_t* bytes = wav.data.get();
+  auto mono = [&](size_t frame) {
+    int sum = 0;
+    for (unsigned c = 0; c < channels; ++c) {
+      const uint8_t* at = bytes + (frame * channels + c) * sampleBytes;
+      sum += sampleBytes == 1 ? (at[0] - 128) * 256 : static_cast<int16_t>(static_cast<uint16_t>(at[0] | (at[1] << 8)));
+    }
+    return sum / static_cast<int>(channels);
+  };
+  const uint32_t factor = HeadlessMicrophone::kRate / format.sampleRate;  // 1, 2 or 4
+  std::vector<int16_t> samples(frames * factor);
+  for (size_t frame = 0; frame < frames; ++frame) {
+    const int here = mono(frame);
+    const int next = frame + 1 < frames ? mono(frame + 1) : here;
+    for (uint32_t k = 0; k < factor; ++k) {
+      samples[frame * factor + k] = static_cast<int16_t>(here + (next - here) * static_cast<int>(k) / static_cast<int>(factor));
+    }
+  }
+  return samples;
+}
+
 }  // namespace
 
 std::string HeadlessMicrophone::hear(const std::string& path) {
   WavSample wav;
   if (readWavFile(path.c_str(), wav) != WavResult::Loaded) return "cannot read it as a WAV file";
-  const WavFormat& format = wav.format;
-  if (format.formatTag != kWavPcm || format.bitsPerSample != 16 || format.sampleRate != kRate ||
-      (format.channels != 1 && format.channels != 2)) {
-    return "not a 44100 Hz 16-bit PCM WAV file in mono or stereo";
-  }
-  Recording recording{frameAt(clock_.elapsed()), {}};
-  size_t frames = wav.size / (2u * format.channels);
-  recording.samples.resize(frames);
-  const uint8_t* bytes = wav.data.get();
-  for (size_t i = 0; i < frames; ++i) {
-    int sum = 0;
-    for (unsigned c = 0; c < format.channels; ++c) {
-      const uint8_t* at = bytes + (i * format.channels + c) * 2;
-      sum += static_cast<int16_t>(static_cast<uint16_t>(at[0] | (at[1] << 8)));
-    }
-    recording.samples[i] = static_cast<int16_t>(sum / static_cast<int>(format.channels));
-  }
-  recordings_.push_back(std::move(recording));
+  const WavFormat original = wav.format;
+  const SampleProblem problem = prepareSample(wav);
+  if (problem != SampleProblem::None) return sampleProblemText(problem, path.c_str(), original);
+  recordings_.push_back(Recording{frameAt(clock_.elapsed()), monoAtMicrophoneRate(wav)});
   return "";
 }
 

@@ -22,8 +22,8 @@ class HeadlessMicrophone final : public Microphone {
 
   HeadlessMicrophone(const VirtualClock& clock, Transcript& transcript) : clock_(clock), transcript_(transcript) {}
 
-  // Plays the 44100 Hz 16-bit PCM WAV file (mono, or stereo taken as the mean of its channels) into
-  // the room from now on. "" when it plays; else what is wrong with the file.
+  // Plays the WAV file into the room from now on: any file the player can play as a sample, its
+  // channels averaged and brought to 44100 Hz. "" when it plays; else what is wrong with the file.
   std::string hear(const std::string& path);
   // Hands the detector every buffer complete by the clock's time.
   void catchUp();

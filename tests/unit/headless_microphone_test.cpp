@@ -93,9 +93,41 @@ TEST_F(HeadlessMicrophoneTest, ClapsAreHeardWithoutANote) {
   EXPECT_EQ(transcript.lines()[1].substr(transcript.lines()[1].find("ms  ")), "ms  heard clap");
 }
 
-TEST_F(HeadlessMicrophoneTest, RefusesRecordingsItCannotPlayAsCaptured) {
-  std::string slow = writeTempFile("slow.wav", WavBytes::mono16(22050, traceable(100)).bytes);
-  EXPECT_EQ(microphone.hear(slow), "not a 44100 Hz 16-bit PCM WAV file in mono or stereo");
+// A recording in any form the player plays as a sample is heard: its channels averaged, its rate
+// brought to the microphone's. Middle C sounds from the start of each, which begins at 200 ms.
+TEST_F(HeadlessMicrophoneTest, HearsRecordingsOfEveryPlayableForm) {
+  struct Form {
+    uint16_t tag, bits, channels;
+    uint32_t rate;
+  };
+  const Form forms[] = {{1, 16, 1, 44100}, {1, 16, 1, 22050}, {1, 8, 1, 11025},
+                        {1, 24, 2, 48000}, {3, 32, 1, 96000}, {1, 16, 2, 8000}};
+  for (const Form& f : forms) {
+    SCOPED_TRACE(::testing::Message() << f.bits << "-bit, " << f.channels << " channels, " << f.rate << " Hz");
+    VirtualClock formClock;
+    Transcript formTranscript{formClock};
+    HeadlessMicrophone formMicrophone{formClock, formTranscript};
+    RecordedNotes formHeard;
+    WavBytes file;
+    file.riff("WAVE")
+        .chunk("fmt ", WavBytes::format(f.channels, f.rate, f.bits, f.tag))
+        .chunk("data", toneData(f.tag, f.bits, f.channels, f.rate, f.rate / 2, 261.63, 0.4));
+    formMicrophone.start(ListenMode::kNotes, formHeard);
+    formClock.advanceTo(200);
+    ASSERT_EQ(formMicrophone.hear(writeTempFile("form.wav", file.bytes)), "");
+    formClock.advanceTo(800);
+    formMicrophone.catchUp();
+    ASSERT_EQ(formHeard.notes.size(), 1u);
+    EXPECT_EQ(formHeard.notes[0].second, 24);
+    EXPECT_NEAR(static_cast<double>(formHeard.notes[0].first), VirtualClock::kStartClockMs + 200.0, 10.0);
+  }
+}
+
+TEST_F(HeadlessMicrophoneTest, RefusesRecordingsItCannotPlay) {
+  WavBytes compressed;
+  compressed.riff("WAVE").chunk("fmt ", WavBytes::format(1, 44100, 4, 2)).chunk("data", std::vector<uint8_t>(400, 0));
+  std::string path = writeTempFile("adpcm.wav", compressed.bytes);
+  EXPECT_EQ(microphone.hear(path), "Cannot play WAV file " + path + ": format 2 is compressed or unknown; only PCM and float samples can be played");
   EXPECT_EQ(microphone.hear(::testing::TempDir() + "absent.wav"), "cannot read it as a WAV file");
 }
 
