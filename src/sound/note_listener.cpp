@@ -81,8 +81,14 @@ constexpr float kFarthestNewBelow = 24.0f;  // semitones
 // its onset is kStruckAgainDb louder than the one before it, or its onset's flux stood
 // kStruckAgainStrength times over its threshold: a held note's swell, breath or bow change moves the
 // spectrum a little, but brings no new attack (a soft note struck after a loud one may be no louder).
+// A strong onset still needs the level to move by kStruckAgainMovedDb either way: a tone held at one
+// level (a square wave whose folded partials come and go) changes its spectrum with no new note.
 constexpr double kStruckAgainDb = 1.0;
 constexpr float kStruckAgainStrength = 1.5f;
+constexpr double kStruckAgainMovedDb = 0.1;
+// An onset at the end of the sounding note (its release) is none: by the decision its level has
+// fallen kFellAwayDb under the level before it and not risen again.
+constexpr double kFellAwayDb = 10.0;
 constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
 // or rise again by this factor over the quietest frame since its onset (a note struck again softer
 // dips under the release of the last, then grows; a sound that stopped only falls away).
@@ -509,9 +515,14 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
     const int was = current;
     current = static_cast<int>(std::lround(chosen));
     const bool heardAlready = current == lastEmitted && lastEmittedAt + sameNoteSamples() > pending.onset;
+    const bool levelMoved = pending.highest >= fromDb(kStruckAgainMovedDb) * pending.energyBefore ||
+                            pending.lowest <= fromDb(-kStruckAgainMovedDb) * pending.energyBefore;
     const bool struckAgain = was != current || pending.highest >= fromDb(kStruckAgainDb) * pending.energyBefore ||
-                             pending.strength >= kStruckAgainStrength;
-    if (!heardAlready && struckAgain) emit(pending.onset, current, heard);
+                             (pending.strength >= kStruckAgainStrength && levelMoved);
+    const float now = record(0).energy;
+    const bool fellAway = was == current && now < fromDb(-kFellAwayDb) * pending.energyBefore &&
+                          now < kRisenAgain * pending.lowest;
+    if (!heardAlready && struckAgain && !fellAway) emit(pending.onset, current, heard);
     pending.open = false;
   } else if (due) {
     pending.open = false;

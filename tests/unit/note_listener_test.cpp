@@ -142,6 +142,24 @@ std::vector<int16_t> struckAgainOutOfAFade(uint32_t rate) {
   // new note's attack.
   return render(rate, 1.3, {{0.1, 0.6, 69}, {0.6, 0.6, 69, 0.0, 0.0, 0.06}});
 }
+// A square wave made the plain way (the sign of a sine) at one level: its edges fall on the sample
+// grid, so partials folded back from above half the rate come and go all the time. Rises of 10 ms,
+// falls of 20 ms.
+std::vector<int16_t> squareScale(uint32_t rate) {
+  std::vector<int16_t> samples(static_cast<size_t>(3.5 * rate), 0);
+  const double notes[] = {60, 62, 64, 65, 67, 69, 71, 72};
+  for (size_t n = 0; n < 8; ++n) {
+    const auto first = static_cast<size_t>((0.2 + 0.4 * static_cast<double>(n)) * rate);
+    const auto count = static_cast<size_t>(0.3 * rate);
+    for (size_t i = 0; i < count; ++i) {
+      const double t = static_cast<double>(i) / rate;
+      const double envelope = std::min({1.0, t / 0.01, (0.3 - t) / 0.02});
+      const double wave = std::sin(2.0 * kPi * hz(notes[n]) * t) >= 0.0 ? 1.0 : -1.0;
+      samples[first + i] = static_cast<int16_t>(std::lround(6000.0 * envelope * wave));
+    }
+  }
+  return samples;
+}
 std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
@@ -170,6 +188,8 @@ const SignalCase kCases[] = {
     {"a note sung again as the last fades is a new note", 44100, ListenMode::kNotes, struckAgainOutOfAFade,
      {{0.1, 33}, {0.6, 33}}},
     {"87 Hz and 2093 Hz both lie in the range", 44100, ListenMode::kNotes, lowAndHigh, {{0.1, 5}, {0.5, 60}}},
+    {"a square wave held at one level is one note each, however its folded partials move", 44100,
+     ListenMode::kNotes, squareScale, {{0.2, 24}, {0.6, 26}, {1.0, 28}, {1.4, 29}, {1.8, 31}, {2.2, 33}, {2.6, 35}, {3.0, 36}}},
     {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
     {"a quiet room trips no clap either", 44100, ListenMode::kClaps, quietRoom, {}},
