@@ -30,12 +30,13 @@ std::vector<int16_t> monoAtMicrophoneRate(const WavSample& wav) {
   };
   const uint32_t factor = HeadlessMicrophone::kRate / format.sampleRate;  // 1, 2 or 4
   std::vector<int16_t> samples(frames * factor);
+  int here = frames > 0 ? mono(0) : 0;
   for (size_t frame = 0; frame < frames; ++frame) {
-    const int here = mono(frame);
     const int next = frame + 1 < frames ? mono(frame + 1) : here;
     for (uint32_t k = 0; k < factor; ++k) {
       samples[frame * factor + k] = static_cast<int16_t>(here + (next - here) * static_cast<int>(k) / static_cast<int>(factor));
     }
+    here = next;
   }
   return samples;
 }
