@@ -185,6 +185,7 @@ struct NoteListener::State {
   void hop(std::vector<HeardNote>& heard);
   void estimatePending();
   void decidePending(bool force, std::vector<HeardNote>& heard);
+  bool pendingStruckAgain() const;
   void applyNoteChangeRule(std::vector<HeardNote>& heard);
   void applyRestrikeRule(std::vector<HeardNote>& heard);
   void applyAttackRule(std::vector<HeardNote>& heard);
@@ -515,18 +516,21 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
     const int was = current;
     current = static_cast<int>(std::lround(chosen));
     const bool heardAlready = current == lastEmitted && lastEmittedAt + sameNoteSamples() > pending.onset;
-    const bool levelMoved = pending.highest >= fromDb(kStruckAgainMovedDb) * pending.energyBefore ||
-                            pending.lowest <= fromDb(-kStruckAgainMovedDb) * pending.energyBefore;
-    const bool struckAgain = was != current || pending.highest >= fromDb(kStruckAgainDb) * pending.energyBefore ||
-                             (pending.strength >= kStruckAgainStrength && levelMoved);
-    const float now = record(0).energy;
-    const bool fellAway = was == current && now < fromDb(-kFellAwayDb) * pending.energyBefore &&
-                          now < kRisenAgain * pending.lowest;
-    if (!heardAlready && struckAgain && !fellAway) emit(pending.onset, current, heard);
+    if (!heardAlready && (was != current || pendingStruckAgain())) emit(pending.onset, current, heard);
     pending.open = false;
   } else if (due) {
     pending.open = false;
   }
+}
+
+// Whether the pending note, settled on the pitch already sounding, is that note struck again.
+bool NoteListener::State::pendingStruckAgain() const {
+  const float before = pending.energyBefore;
+  const float now = record(0).energy;
+  if (now < fromDb(-kFellAwayDb) * before && now < kRisenAgain * pending.lowest) return false;  // its end
+  const bool levelMoved = pending.highest >= fromDb(kStruckAgainMovedDb) * before ||
+                          pending.lowest <= fromDb(-kStruckAgainMovedDb) * before;
+  return pending.highest >= fromDb(kStruckAgainDb) * before || (pending.strength >= kStruckAgainStrength && levelMoved);
 }
 
 // A pitch that holds on one note other than the sounding one is a new note even though no onset was
