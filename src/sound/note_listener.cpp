@@ -69,6 +69,9 @@ constexpr size_t kRiseTopHops = 3;
 constexpr double kRiseDb = 12.0;
 constexpr float kRiseSlack = 2.0f;
 constexpr double kRiseGuardSeconds = 0.06;
+// A change to a note at most this far from the one the change rule reported less than
+// kSameNoteSeconds before was that note scooping into this one: it began where that one did.
+constexpr int kScoopSemitones = 2;
 // A note whose onset follows the last one of the same pitch by less than this is the same note heard
 // twice (a slow attack's flux peak after the note-change rule has started it).
 constexpr double kSameNoteSeconds = 0.12;
@@ -236,6 +239,7 @@ struct NoteListener::State {
   int lastEmitted = -1;         // MIDI pitch of the last note reported
   int replaced = -1;            // and of the one reported before it
   uint64_t lastEmittedAt = 0;   // and its onset, analysis sample
+  bool lastFromChange = false;  // whether the note-change rule reported it
   size_t silentHops = 0;
   std::vector<float> estimates;  // scratch for medians
   std::vector<float> valleys;    // the valley depth of each hop of the last kRestrikeHistorySeconds, a ring
@@ -309,6 +313,7 @@ void NoteListener::State::push(float sample, std::vector<HeardNote>& heard) {
 
 void NoteListener::State::emit(uint64_t at, int midi, std::vector<HeardNote>& heard) {
   replaced = lastEmitted;
+  lastFromChange = false;
   lastEmitted = midi;
   lastEmittedAt = at;
   uint64_t frame = at * factor;
@@ -652,6 +657,8 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
     if (plateau) at = std::min(at, record(top).windowStart + windowSize);
   }
   at = riseOfHarmonics(note, at);
+  const bool scooped = lastFromChange && current == lastEmitted && std::abs(note - lastEmitted) <= kScoopSemitones;
+  if (scooped && at < lastEmittedAt + sameNoteSamples()) at = lastEmittedAt;
   // A pending note that began no earlier is this one; one that began well before is decided first.
   if (pending.open) {
     if (pending.onset + sameNoteSamples() / 2 > at) {
@@ -662,7 +669,10 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
   }
   current = note;
   lastOnset = std::max(lastOnset, at);
-  if (note != lastEmitted || lastEmittedAt + sameNoteSamples() <= at) emit(at, note, heard);
+  if (note != lastEmitted || lastEmittedAt + sameNoteSamples() <= at) {
+    emit(at, note, heard);
+    lastFromChange = true;
+  }
   return true;
 }
 

@@ -137,6 +137,10 @@ std::vector<int16_t> slurDownAThird(uint32_t rate) {
 std::vector<int16_t> slowSlurDownAThird(uint32_t rate) {
   return render(rate, 1.4, {{0.1, 0.6, 83, 0.0, 0.0, 0.005, 0.3}, {0.4, 0.9, 80, 0.0, 0.0, 0.5}});
 }
+// A slur sung C4 to E4 with a scoop: D4 swells in under C4's fade, holds 60 ms, then slides up to E4.
+std::vector<int16_t> scoopedSlur(uint32_t rate) {
+  return render(rate, 1.4, {{0.1, 0.6, 60, 0.0, 0.0, 0.005, 0.3}, {0.4, 0.9, 62, 64, 0.06, 0.1}});
+}
 std::vector<int16_t> struckAgainOutOfAFade(uint32_t rate) {
   // A4 dies away, and is sung again before it has gone, swelling over 60 ms: no valley, only the
   // new note's attack.
@@ -185,6 +189,8 @@ const SignalCase kCases[] = {
      {{0.1, 47}, {0.4, 44}}},
     {"a slow slur down a minor third is not heard at the period the two notes share, and is dated within 50 ms",
      44100, ListenMode::kNotes, slowSlurDownAThird, {{0.1, 47}, {0.4, 44}}, 0.050},
+    {"a note scooped into from a tone below is dated where the scoop began", 44100, ListenMode::kNotes,
+     scoopedSlur, {{0.1, 24}, {0.4, 26}, {0.4, 28}}},
     {"a note sung again as the last fades is a new note", 44100, ListenMode::kNotes, struckAgainOutOfAFade,
      {{0.1, 33}, {0.6, 33}}},
     {"87 Hz and 2093 Hz both lie in the range", 44100, ListenMode::kNotes, lowAndHigh, {{0.1, 5}, {0.5, 60}}},
