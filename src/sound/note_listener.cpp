@@ -72,6 +72,10 @@ constexpr double kRiseGuardSeconds = 0.06;
 // A change to a note at most this far from the one the change rule reported less than
 // kSameNoteSeconds before was that note scooping into this one: it began where that one did.
 constexpr int kScoopSemitones = 2;
+// A note an onset started on the wrong octave (the first windows after an attack often hear the
+// octave: a plucked string's fundamental is weak at first) is put right when the estimates settle an
+// octave away within this of its onset, dated at that onset.
+constexpr double kOctaveFixSeconds = 0.15;
 // A note whose onset follows the last one of the same pitch by less than this is the same note heard
 // twice (a slow attack's flux peak after the note-change rule has started it).
 constexpr double kSameNoteSeconds = 0.12;
@@ -593,10 +597,14 @@ uint64_t NoteListener::State::riseOfHarmonics(int note, uint64_t fallback) const
 bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard) {
   if (lead < 0.0f) return false;
   const int note = static_cast<int>(std::lround(lead));
-  // An octave jump with no onset, or a fall to a subharmonic, is far more often the estimator than
-  // the learner.
-  if (note == current || (current >= 0 && (note - current) % 12 == 0)) return false;
-  if (current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current), kFarthestSubharmonic)) return false;
+  const bool octaveOff = current >= 0 && current == lastEmitted && !lastFromChange && std::abs(note - current) == 12 &&
+                         analysed < lastEmittedAt + static_cast<uint64_t>(kOctaveFixSeconds * rate);
+  // Otherwise an octave jump with no onset, or a fall to a subharmonic, is far more often the
+  // estimator than the learner.
+  if (!octaveOff && (note == current || (current >= 0 && (note - current) % 12 == 0))) return false;
+  if (!octaveOff && current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current), kFarthestSubharmonic)) {
+    return false;
+  }
   float lo = lead;
   float hi = lead;
   size_t plainOnIt = 0;
@@ -657,8 +665,9 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
     if (plateau) at = std::min(at, record(top).windowStart + windowSize);
   }
   at = riseOfHarmonics(note, at);
-  const bool scooped = lastFromChange && current == lastEmitted && std::abs(note - lastEmitted) <= kScoopSemitones;
-  if (scooped && at < lastEmittedAt + sameNoteSamples()) at = lastEmittedAt;
+  const bool scooped = lastFromChange && current == lastEmitted && std::abs(note - lastEmitted) <= kScoopSemitones &&
+                       at < lastEmittedAt + sameNoteSamples();
+  if (scooped || octaveOff) at = lastEmittedAt;
   // A pending note that began no earlier is this one; one that began well before is decided first.
   if (pending.open) {
     if (pending.onset + sameNoteSamples() / 2 > at) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vellaro {
@@ -164,6 +165,23 @@ std::vector<int16_t> squareScale(uint32_t rate) {
   }
   return samples;
 }
+// B2 then E3 plucked, their odd partials (the fundamental among them) growing from nothing over
+// 120 ms: the first windows hear only the octave.
+std::vector<int16_t> fundamentalComesLate(uint32_t rate) {
+  std::vector<int16_t> samples(static_cast<size_t>(1.2 * rate), 0);
+  for (const auto& [start, midi] : {std::pair{0.1, 47.0}, std::pair{0.6, 52.0}}) {
+    const auto first = static_cast<size_t>(start * rate);
+    for (size_t i = 0; i < static_cast<size_t>(0.5 * rate); ++i) {
+      const double t = static_cast<double>(i) / rate;
+      const double phase = 2.0 * kPi * hz(midi) * t;
+      const double odd = std::min(1.0, t / 0.12);
+      const double envelope = std::min(1.0, t / 0.005) * std::exp(-3.0 * t);
+      const double wave = odd * std::sin(phase) + std::sin(2 * phase) + 0.3 * odd * std::sin(3 * phase);
+      samples[first + i] = static_cast<int16_t>(std::lround(5000.0 * envelope * wave));
+    }
+  }
+  return samples;
+}
 std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
@@ -196,6 +214,8 @@ const SignalCase kCases[] = {
     {"87 Hz and 2093 Hz both lie in the range", 44100, ListenMode::kNotes, lowAndHigh, {{0.1, 5}, {0.5, 60}}},
     {"a square wave held at one level is one note each, however its folded partials move", 44100,
      ListenMode::kNotes, squareScale, {{0.2, 24}, {0.6, 26}, {1.0, 28}, {1.4, 29}, {1.8, 31}, {2.2, 33}, {2.6, 35}, {3.0, 36}}},
+    {"a note first heard an octave up is put right, at its onset, once its fundamental comes", 44100,
+     ListenMode::kNotes, fundamentalComesLate, {{0.1, 23}, {0.1, 11}, {0.6, 16}}},
     {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
     {"a quiet room trips no clap either", 44100, ListenMode::kClaps, quietRoom, {}},
