@@ -94,8 +94,10 @@ constexpr double kStruckAgainDb = 1.0;
 constexpr float kStruckAgainStrength = 1.5f;
 constexpr double kStruckAgainMovedDb = 0.1;
 // An onset at the end of the sounding note (its release) is none: by the decision its level has
-// fallen kFellAwayDb under the level before it and not risen again.
+// fallen kFellAwayDb under the level before it and not risen again by kRisenAfterEnd (a room's
+// reverberation swells the tail by up to 2 dB after the dry sound has stopped).
 constexpr double kFellAwayDb = 10.0;
+constexpr float kRisenAfterEnd = 4.0f;
 constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
 // or rise again by this factor over the quietest frame since its onset (a note struck again softer
 // dips under the release of the last, then grows; a sound that stopped only falls away).
@@ -120,6 +122,9 @@ constexpr float kRestrikeDeeper = 2.0f;
 constexpr float kRestrikeMarginDb = 0.5f;
 constexpr double kRestrikeAttackDb = 6.0;
 constexpr double kRestrikeGapSeconds = 0.2;  // after the last note reported (its attack may dip too)
+// A valley whose rise stays more than this under the loudest of the last kHopRecords hops is the
+// tail of a note that ended: the reverberation swells after the dry sound stops.
+constexpr float kRestrikeUnderTopDb = 15.0f;
 // A note struck again whose last one faded slowly into it shows no valley, only the new attack: a
 // rise of the level by kAttackDb or more within kAttackHops from their quietest frame (at least
 // kAttackLatestLow hops back), with the pitch held and standing out of the rises of the last second
@@ -193,6 +198,7 @@ struct NoteListener::State {
   void estimatePending();
   void decidePending(bool force, std::vector<HeardNote>& heard);
   bool pendingStruckAgain() const;
+  int noteGrownSince(uint64_t since);
   void applyNoteChangeRule(std::vector<HeardNote>& heard);
   void applyRestrikeRule(std::vector<HeardNote>& heard);
   void applyAttackRule(std::vector<HeardNote>& heard);
@@ -244,6 +250,8 @@ struct NoteListener::State {
   int replaced = -1;            // and of the one reported before it
   uint64_t lastEmittedAt = 0;   // and its onset, analysis sample
   bool lastFromChange = false;  // whether the note-change rule reported it
+  int grownNote = -1;           // a note that grew out of a valley at grownAt, not yet reported
+  uint64_t grownAt = 0;
   size_t silentHops = 0;
   std::vector<float> estimates;  // scratch for medians
   std::vector<float> valleys;    // the valley depth of each hop of the last kRestrikeHistorySeconds, a ring
@@ -432,6 +440,11 @@ void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
   valleys[hopCount % valleys.size()] = depth;
   if (low < 2 || low + 1 > kRestrikeHops || fall < kRestrikeFallDb || rise < kRestrikeRiseDb) return;
   if (!pitchHeldOver(kRestrikeHops)) return;
+  float loudest = 0.0f;
+  for (size_t back = 0; back < std::min<uint64_t>(kHopRecords, hopCount); ++back) {
+    loudest = std::max(loudest, record(back).energy);
+  }
+  if (10.0f * std::log10(loudest + 1e-12f) - db[kRestrikeHops] > kRestrikeUnderTopDb) return;
   uint64_t at = record(kRestrikeHops - high).windowStart + windowSize;
   // A rise of kRestrikeAttackDb or more into the top before the valley is the new attack, and the
   // valley only where it met the last note's release: the note began where that rise began.
@@ -443,6 +456,14 @@ void NoteListener::State::applyRestrikeRule(std::vector<HeardNote>& heard) {
   }
   if (at < gapEnd()) return;
   if (!standsOut(valleys, kRestrikeHops, depth, kRestrikeDeeper)) return;
+  // The next note's attack rising out of the last one's release, heard before the plain estimates
+  // leave the last note: the note-change rule may take it from there.
+  const int grown = noteGrownSince(record(kRestrikeHops - low).windowStart + windowSize);
+  if (grown >= 0) {
+    grownNote = grown;
+    grownAt = at;
+    return;
+  }
   lastOnset = std::max(lastOnset, at);
   emit(at, current, heard);
 }
@@ -532,11 +553,22 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
   }
 }
 
+// The note that the newest window added to the one that ended at since, when it is clearly not the
+// sounding one (what a note struck again adds is its own pitch, or lies a whole number of its
+// periods below it); -1 otherwise.
+int NoteListener::State::noteGrownSince(uint64_t since) {
+  const PitchEstimate grown = pitch.estimateNew(latest(windowSize), endingAt(since, windowSize));
+  const auto sounding = static_cast<float>(current);
+  const bool another = grown.midi > 0.0f && grown.clarity >= kClarity && std::fabs(grown.midi - sounding) > kAgreeSemitones &&
+                       !belowAsSubharmonic(grown.midi, sounding, 6) && sounding - grown.midi <= kFarthestNewBelow;
+  return another ? static_cast<int>(std::lround(grown.midi)) : -1;
+}
+
 // Whether the pending note, settled on the pitch already sounding, is that note struck again.
 bool NoteListener::State::pendingStruckAgain() const {
   const float before = pending.energyBefore;
   const float now = record(0).energy;
-  if (now < fromDb(-kFellAwayDb) * before && now < kRisenAgain * pending.lowest) return false;  // its end
+  if (now < fromDb(-kFellAwayDb) * before && now < kRisenAfterEnd * pending.lowest) return false;  // its end
   const bool levelMoved = pending.highest >= fromDb(kStruckAgainMovedDb) * before ||
                           pending.lowest <= fromDb(-kStruckAgainMovedDb) * before;
   return pending.highest >= fromDb(kStruckAgainDb) * before || (pending.strength >= kStruckAgainStrength && levelMoved);
@@ -597,8 +629,11 @@ uint64_t NoteListener::State::riseOfHarmonics(int note, uint64_t fallback) const
 bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard) {
   if (lead < 0.0f) return false;
   const int note = static_cast<int>(std::lround(lead));
-  const bool octaveOff = current >= 0 && current == lastEmitted && !lastFromChange && std::abs(note - current) == 12 &&
-                         analysed < lastEmittedAt + static_cast<uint64_t>(kOctaveFixSeconds * rate);
+  const auto fixWithin = static_cast<uint64_t>(kOctaveFixSeconds * rate);
+  // A note that grew out of the last valley began there, an octave away or not.
+  const bool grewThere = note == grownNote && analysed < grownAt + fixWithin;
+  const bool octaveOff = current >= 0 && std::abs(note - current) == 12 &&
+                         ((current == lastEmitted && !lastFromChange && analysed < lastEmittedAt + fixWithin) || grewThere);
   // Otherwise an octave jump with no onset, or a fall to a subharmonic, is far more often the
   // estimator than the learner.
   if (!octaveOff && (note == current || (current >= 0 && (note - current) % 12 == 0))) return false;
@@ -668,6 +703,10 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
   const bool scooped = lastFromChange && current == lastEmitted && std::abs(note - lastEmitted) <= kScoopSemitones &&
                        at < lastEmittedAt + sameNoteSamples();
   if (scooped || octaveOff) at = lastEmittedAt;
+  if (grewThere) {
+    at = grownAt;
+    grownNote = -1;
+  }
   // A pending note that began no earlier is this one; one that began well before is decided first.
   if (pending.open) {
     if (pending.onset + sameNoteSamples() / 2 > at) {

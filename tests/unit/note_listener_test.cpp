@@ -28,6 +28,7 @@ struct Tone {
   double glideStart = 0.0;  // seconds into the tone where the slide begins; it lasts 60 ms
   double rise = 0.005;      // seconds to full level
   double fade = 0.0;        // seconds of a fade to nothing at its end (a release under the next note)
+  double level = 1.0;       // of the others' 0.3 of full scale
 };
 
 // Tones one after another (each may glide), 0.3 of full scale, with a rise (5 ms unless given), an
@@ -47,7 +48,7 @@ std::vector<int16_t> render(uint32_t rate, double seconds, const std::vector<Ton
       const double decay = held ? 0.5 : 3.0;
       const double fading = tone.fade > 0.0 ? std::clamp((tone.length - t) / tone.fade, 0.0, 1.0) : 1.0;
       const double envelope = std::min(1.0, t / tone.rise) * std::exp(-decay * t) * fading;
-      mix[first + i] += 0.3 * envelope * (std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.3 * std::sin(3 * phase));
+      mix[first + i] += 0.3 * tone.level * envelope * (std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.3 * std::sin(3 * phase));
     }
   }
   uint32_t seed = 1;
@@ -182,6 +183,12 @@ std::vector<int16_t> fundamentalComesLate(uint32_t rate) {
   }
   return samples;
 }
+// A4 stops dead; its reverberation, there all along 40 dB under it, swells by 4 dB once the dry
+// sound has gone.
+std::vector<int16_t> reverberatedEnd(uint32_t rate) {
+  return render(rate, 1.3, {{0.1, 0.45, 69, 0.0, 0.0, 0.01, 0.005}, {0.1, 1.0, 69, 0.0, 0.0, 0.1, 0.2, 0.01},
+                            {0.55, 0.3, 69, 0.0, 0.0, 0.03, 0.25, 0.015}});
+}
 std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
@@ -216,6 +223,8 @@ const SignalCase kCases[] = {
      ListenMode::kNotes, squareScale, {{0.2, 24}, {0.6, 26}, {1.0, 28}, {1.4, 29}, {1.8, 31}, {2.2, 33}, {2.6, 35}, {3.0, 36}}},
     {"a note first heard an octave up is put right, at its onset, once its fundamental comes", 44100,
      ListenMode::kNotes, fundamentalComesLate, {{0.1, 23}, {0.1, 11}, {0.6, 16}}},
+    {"a note that stops dead is one note, however its reverberation swells after it", 44100, ListenMode::kNotes,
+     reverberatedEnd, {{0.1, 33}}},
     {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
     {"a quiet room trips no clap either", 44100, ListenMode::kClaps, quietRoom, {}},
