@@ -76,6 +76,20 @@ constexpr int kScoopSemitones = 2;
 // octave: a plucked string's fundamental is weak at first) is put right when the estimates settle an
 // octave away within this of its onset, dated at that onset.
 constexpr double kOctaveFixSeconds = 0.15;
+// A wide vibrato swings across the neighbouring notes five or six times a second: the plain estimates
+// of the last kSwingHops (370 ms), three quarters of them voiced, between a crest and a trough
+// kSwingNarrowest to kSwingWidest semitones apart, crossing from one to the other kSwingCrossings
+// times or more (the quarter of the span on either side of its middle is no side).
+constexpr size_t kSwingHops = 64;
+constexpr float kSwingVoicedShare = 0.75f;
+constexpr float kSwingNarrowest = 0.8f;
+constexpr float kSwingWidest = 2.5f;
+constexpr size_t kSwingCrossings = 3;
+// A vibrato glides through its middle (a third of the time for a sine); a trill steps over it.
+constexpr float kSwingThroughShare = 0.2f;
+// Its middle is a note when it lies within this of one, and a change to a note farther from it than
+// the rest of a semitone is not played (a middle between two notes is neither).
+constexpr float kSwingOnNote = 0.3f;
 // A note whose onset follows the last one of the same pitch by less than this is the same note heard
 // twice (a slow attack's flux peak after the note-change rule has started it).
 constexpr double kSameNoteSeconds = 0.12;
@@ -206,6 +220,8 @@ struct NoteListener::State {
   bool pitchHeldOver(size_t hops) const;
   bool standsOut(const std::vector<float>& ring, size_t hops, float value, float times);
   bool changeHolds(float lead, std::vector<HeardNote>& heard);
+  float swingCentre() const;
+  void takeSwingCentre(std::vector<HeardNote>& heard);
   uint64_t riseOfHarmonics(int note, uint64_t fallback) const;
   static float nearest(const HopRecord& r, int note);
   static bool belowAsSubharmonic(float low, float high, int most = 5);
@@ -241,6 +257,7 @@ struct NoteListener::State {
   OnsetDetector onsets;
   PitchEstimator pitch;
   HopRecord records[kHopRecords] = {};
+  float trail[kSwingHops] = {};  // the plain estimate of each hop, -1 when unvoiced, a ring
   uint64_t hopCount = 0;
   std::vector<float> energies;  // the frame energies of the last kFloorSeconds, a ring by hop
   PendingNote pending;
@@ -358,6 +375,7 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
   }
   records[hopCount % kHopRecords] =
       HopRecord{analysed > windowSize ? analysed - windowSize : 0, voiced ? estimate.midi : -1.0f, grown, energy};
+  trail[hopCount % kSwingHops] = voiced ? estimate.midi : -1.0f;
   ++hopCount;
   silentHops = energy < gate ? silentHops + 1 : 0;
   if (silentHops >= kSilentHopsEndNote) current = -1;
@@ -578,9 +596,56 @@ bool NoteListener::State::pendingStruckAgain() const {
 // heard (a slur, a slow attack). Its onset lies where the estimates first came near it.
 void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
   if (hopCount < kSettledHops + 1) return;
+  takeSwingCentre(heard);
   const HopRecord& newest = record(0);
   if (!belowAsSubharmonic(newest.midi, newest.grown) && changeHolds(newest.midi, heard)) return;
   changeHolds(newest.grown, heard);
+}
+
+// The middle of the vibrato the pitch swings in now, -1 when it does not swing.
+float NoteListener::State::swingCentre() const {
+  if (hopCount < kSwingHops) return -1.0f;
+  float top = -1.0f;
+  float bottom = std::numeric_limits<float>::max();
+  size_t voiced = 0;
+  for (const float m : trail) {
+    if (m < 0.0f) continue;
+    ++voiced;
+    top = std::max(top, m);
+    bottom = std::min(bottom, m);
+  }
+  const float span = top - bottom;
+  if (static_cast<float>(voiced) < kSwingVoicedShare * static_cast<float>(kSwingHops) || span < kSwingNarrowest ||
+      span > kSwingWidest) {
+    return -1.0f;
+  }
+  const float middle = (top + bottom) / 2.0f;
+  int side = 0;
+  size_t crossings = 0;
+  size_t through = 0;
+  for (size_t back = kSwingHops; back-- > 0;) {
+    const float m = trail[(hopCount - 1 - back) % kSwingHops];
+    if (m < 0.0f) continue;
+    const int now = m > middle + span / 4.0f ? 1 : (m < middle - span / 4.0f ? -1 : 0);
+    if (now == 0) ++through;
+    if (now == 0 || now == side) continue;
+    if (side != 0) ++crossings;
+    side = now;
+  }
+  const bool glides = static_cast<float>(through) >= kSwingThroughShare * static_cast<float>(voiced);
+  return crossings >= kSwingCrossings && glides ? middle : -1.0f;
+}
+
+// A note sung or bowed with a wide vibrato is its middle: the sounding note, heard on a crest or in a
+// trough, is that note, begun where it was reported (which stands).
+void NoteListener::State::takeSwingCentre(std::vector<HeardNote>& heard) {
+  const float centre = swingCentre();
+  if (centre < 0.0f || current < 0) return;
+  const int note = static_cast<int>(std::lround(centre));
+  if (note == current || std::fabs(centre - static_cast<float>(note)) > kSwingOnNote) return;
+  current = note;
+  if (note != lastEmitted) emit(lastEmittedAt, note, heard);
+  lastFromChange = true;
 }
 
 // Whether low lies a whole number of periods (2 to most) below high: the mixture of a fading note and
@@ -640,6 +705,9 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
   if (!octaveOff && current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current), kFarthestSubharmonic)) {
     return false;
   }
+  // Within a vibrato, the notes it reaches on its crests and troughs are not played.
+  const float centre = swingCentre();
+  if (centre >= 0.0f && std::fabs(centre - static_cast<float>(note)) > 1.0f - kSwingOnNote) return false;
   float lo = lead;
   float hi = lead;
   size_t plainOnIt = 0;

@@ -252,6 +252,35 @@ TEST(NoteListener, GlideEndsOnTheNoteItReachesWithoutANoteOnTheWay) {
   EXPECT_LT(static_cast<double>(heard[1].frame) / rate, 0.6);
 }
 
+// A note sung with a vibrato of extent semitones either way, rate times a second, from 0.5 s for 3 s.
+std::vector<int16_t> vibrato(uint32_t rate, double midi, double extent, double perSecond) {
+  std::vector<int16_t> samples(static_cast<size_t>(4.0 * rate), 0);
+  double phase = 0.0;
+  for (size_t i = 0; i < static_cast<size_t>(3.0 * rate); ++i) {
+    const double t = static_cast<double>(i) / rate;
+    phase += 2.0 * kPi * hz(midi + extent * std::sin(2.0 * kPi * perSecond * t)) / rate;
+    const double envelope = std::min({1.0, t / 0.05, (3.0 - t) / 0.05});
+    const double wave = std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.3 * std::sin(3 * phase);
+    samples[rate / 2 + i] = static_cast<int16_t>(std::lround(5000.0 * envelope * wave));
+  }
+  return samples;
+}
+
+TEST(NoteListener, AWideVibratoIsItsMiddleNotAStringOfNotes) {
+  const uint32_t rate = 44100;
+  for (const double extent : {0.5, 0.75, 1.0}) {
+    for (const double perSecond : {4.5, 5.5, 6.5}) {
+      SCOPED_TRACE(testing::Message() << "±" << extent << " semitone at " << perSecond << " Hz");
+      const std::vector<HeardNote> heard = listen(vibrato(rate, 67.0, extent, perSecond), rate, ListenMode::kNotes);
+      // Until the pitch has swung over its middle a few times its crests may pass for notes.
+      ASSERT_FALSE(heard.empty());
+      ASSERT_LE(heard.size(), 8u) << describe(heard, rate);
+      for (const HeardNote& note : heard) EXPECT_LT(static_cast<double>(note.frame) / rate, 0.9) << describe(heard, rate);
+      EXPECT_EQ(heard.back().note, 31) << describe(heard, rate);
+    }
+  }
+}
+
 TEST(NoteListener, ChunkSizeChangesNothing) {
   const uint32_t rate = 44100;
   const std::vector<int16_t> samples = melody(rate);
