@@ -48,6 +48,12 @@ constexpr size_t kSettledHops = 5;
 constexpr float kSettledSemitones = 0.35f;
 constexpr float kSettledSpread = 0.5f;
 constexpr float kNearSemitones = 0.6f;
+// A fading note and the next together give plain estimates between them: a note the plain estimates
+// hold while what grew lies kBeyondLeast to kBeyondMost semitones beyond it, away from the sounding
+// note, in kAgreeing of the hops or more, is that mixture (a voice stepping down a tone is heard on the
+// semitone between), not a note.
+constexpr float kBeyondLeast = 0.5f;
+constexpr float kBeyondMost = 2.5f;
 // Two notes that sound together repeat at a common period, a whole number of the higher one's (up
 // to kFarthestSubharmonic for a minor third or a fourth): an estimate there is the mixture.
 constexpr int kFarthestSubharmonic = 10;
@@ -220,6 +226,7 @@ struct NoteListener::State {
   bool pitchHeldOver(size_t hops) const;
   bool standsOut(const std::vector<float>& ring, size_t hops, float value, float times);
   bool changeHolds(float lead, std::vector<HeardNote>& heard);
+  bool onTheWayToWhatGrew(int note) const;
   float swingCentre() const;
   void takeSwingCentre(std::vector<HeardNote>& heard);
   uint64_t riseOfHarmonics(int note, uint64_t fallback) const;
@@ -690,6 +697,19 @@ uint64_t NoteListener::State::riseOfHarmonics(int note, uint64_t fallback) const
   return at < lastEmittedAt + static_cast<uint64_t>(kRiseGuardSeconds * rate) ? fallback : at;
 }
 
+// Whether what grew in the hops that settled note lies beyond it, away from the sounding note.
+bool NoteListener::State::onTheWayToWhatGrew(int note) const {
+  if (current < 0) return false;
+  const float away = note < current ? -1.0f : 1.0f;
+  size_t beyond = 0;
+  for (size_t back = 0; back < kSettledHops; ++back) {
+    const float grown = record(back).grown;
+    const float past = (grown - static_cast<float>(note)) * away;
+    if (grown >= 0.0f && past >= kBeyondLeast && past <= kBeyondMost) ++beyond;
+  }
+  return beyond >= kAgreeing;
+}
+
 // Starts the note nearest lead when the newest estimates have held on it; false when they have not.
 bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard) {
   if (lead < 0.0f) return false;
@@ -719,6 +739,7 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
     hi = std::max(hi, m);
     if (r.midi >= 0.0f && std::fabs(r.midi - static_cast<float>(note)) <= kSettledSemitones) ++plainOnIt;
   }
+  if (onTheWayToWhatGrew(note)) return false;
   // What grew leads the plain estimate, but a swelling note that overshoots its pitch grows at the
   // pitch it overshoots to: the plain estimates must have come to the note too.
   if (hi - lo > kSettledSpread || plainOnIt < kAgreeing) return false;

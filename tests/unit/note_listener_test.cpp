@@ -189,6 +189,11 @@ std::vector<int16_t> reverberatedEnd(uint32_t rate) {
   return render(rate, 1.3, {{0.1, 0.45, 69, 0.0, 0.0, 0.01, 0.005}, {0.1, 1.0, 69, 0.0, 0.0, 0.1, 0.2, 0.01},
                             {0.55, 0.3, 69, 0.0, 0.0, 0.03, 0.25, 0.015}});
 }
+// G4 fades over 300 ms while F4, a third of a semitone sharp, swells in: together they are first
+// heard on the F#4 between them, while what grew is already F4.
+std::vector<int16_t> stepDownATone(uint32_t rate) {
+  return render(rate, 1.4, {{0.1, 0.6, 67, 0.0, 0.0, 0.005, 0.3}, {0.45, 0.8, 65.3, 0.0, 0.0, 0.25}});
+}
 std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
@@ -225,6 +230,8 @@ const SignalCase kCases[] = {
      ListenMode::kNotes, fundamentalComesLate, {{0.1, 23}, {0.1, 11}, {0.6, 16}}},
     {"a note that stops dead is one note, however its reverberation swells after it", 44100, ListenMode::kNotes,
      reverberatedEnd, {{0.1, 33}}},
+    {"a step down a tone is not heard on the semitone between", 44100, ListenMode::kNotes, stepDownATone,
+     {{0.1, 31}, {0.45, 29}}, 0.030},
     {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
     {"a quiet room trips no clap either", 44100, ListenMode::kClaps, quietRoom, {}},
