@@ -187,7 +187,7 @@ void checkJudgement(Interpreter& in, const char* sub, const char* variable, bool
 // An item of check log, $variable resolved; null, after a message, when it is missing or empty.
 const char* logItem(Interpreter& in, CommandArgs& args, int i, const char* missing) {
   const char* text = args.item[i][0] != '\0' ? in.resolveArgument(args.item[i], kItemCheckLog) : nullptr;
-  if (args.item[i][0] == '\0' || (text && text[0] == '\0')) in.scriptError(missing);
+  if (args.item[i][0] == '\0' || (text && text[0] == '\0')) in.scriptError("%s", missing);
   return text && text[0] != '\0' ? text : nullptr;
 }
 
