@@ -292,7 +292,7 @@ struct NoteListener::State {
 
 NoteListener::State::State(uint32_t sampleRate, ListenMode listenMode)
     : mode(listenMode),
-      factor(std::max<uint32_t>(1, static_cast<uint32_t>((sampleRate + 11025) / 22050))),
+      factor(std::max<uint32_t>(1, static_cast<uint32_t>(std::lround(sampleRate / kAnalysisRate)))),
       rate(static_cast<double>(sampleRate) / factor),
       hopSize(std::max<size_t>(8, static_cast<size_t>(std::lround(rate * kHopSeconds)))),
       frameSize(nearestPowerOfTwo(static_cast<size_t>(rate * kFrameSeconds))),

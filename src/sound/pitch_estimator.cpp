@@ -7,6 +7,9 @@ namespace vellaro {
 namespace {
 
 constexpr float kShareOfHighest = 0.9f;
+// The shortest whole lag may lie well above the highest pitch at a low rate (3 samples at 8000 Hz are
+// 2667 Hz): a period heard above the highest pitch by more than half a semitone is not taken.
+constexpr float kAboveHighest = 1.0293f;
 constexpr float kMostClarity = 1.1f;
 constexpr int kHarmonics = 8;
 constexpr float kApartBins = 2.5f;
@@ -26,6 +29,7 @@ float parabolicPeak(const float* y, size_t i) {
 PitchEstimator::PitchEstimator(uint32_t sampleRate, size_t window, float lowestHz, float highestHz, size_t history)
     : sampleRate_(static_cast<float>(sampleRate)),
       lowestHz_(lowestHz),
+      highestHz_(highestHz),
       window_(window),
       shortestLag_(std::max<size_t>(2, static_cast<size_t>(sampleRate_ / highestHz))),
       longestLag_(std::min(window * 3 / 4, static_cast<size_t>(sampleRate_ / lowestHz) + 1)),
@@ -107,6 +111,7 @@ PitchEstimate PitchEstimator::pickPeriod() const {
     if (nsdf_[keys[k]] < kShareOfHighest * highest) continue;
     float period = parabolicPeak(nsdf_.data(), keys[k]);
     float hz = sampleRate_ / period;
+    if (hz > kAboveHighest * highestHz_) continue;
     return {69.0f + 12.0f * std::log2(hz / 440.0f), nsdf_[keys[k]]};
   }
   return unvoiced;

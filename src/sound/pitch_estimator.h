@@ -46,6 +46,7 @@ class PitchEstimator {
   void dropBelowLowest();
   float sampleRate_;
   float lowestHz_;
+  float highestHz_;
   size_t window_;
   size_t shortestLag_;
   size_t longestLag_;

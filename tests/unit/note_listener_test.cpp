@@ -194,6 +194,15 @@ std::vector<int16_t> reverberatedEnd(uint32_t rate) {
 std::vector<int16_t> stepDownATone(uint32_t rate) {
   return render(rate, 1.4, {{0.1, 0.6, 67, 0.0, 0.0, 0.005, 0.3}, {0.45, 0.8, 65.3, 0.0, 0.0, 0.25}});
 }
+// E7, 2637 Hz, a plain sine (its overtones would fold back at 8000 Hz): above the range, where a
+// period of three samples would take it at 8000 Hz.
+std::vector<int16_t> aboveTheRange(uint32_t rate) {
+  std::vector<int16_t> samples(rate, 0);
+  for (size_t i = rate / 10; i < rate * 7 / 10; ++i) {
+    samples[i] = static_cast<int16_t>(std::lround(8000.0 * std::sin(2.0 * kPi * hz(100) * static_cast<double>(i) / rate)));
+  }
+  return samples;
+}
 std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
@@ -232,6 +241,8 @@ const SignalCase kCases[] = {
      reverberatedEnd, {{0.1, 33}}},
     {"a step down a tone is not heard on the semitone between", 44100, ListenMode::kNotes, stepDownATone,
      {{0.1, 31}, {0.45, 29}}, 0.030},
+    {"a pitch above the range is heard an octave low, never above the range", 8000, ListenMode::kNotes,
+     aboveTheRange, {{0.1, 52}}},
     {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
     {"a quiet room trips no clap either", 44100, ListenMode::kClaps, quietRoom, {}},
