@@ -265,6 +265,7 @@ struct NoteListener::State {
   PitchEstimator pitch;
   HopRecord records[kHopRecords] = {};
   float trail[kSwingHops] = {};  // the plain estimate of each hop, -1 when unvoiced, a ring
+  float swing = -1.0f;           // the middle of the vibrato in it this hop, -1 when none
   uint64_t hopCount = 0;
   std::vector<float> energies;  // the frame energies of the last kFloorSeconds, a ring by hop
   PendingNote pending;
@@ -603,6 +604,7 @@ bool NoteListener::State::pendingStruckAgain() const {
 // heard (a slur, a slow attack). Its onset lies where the estimates first came near it.
 void NoteListener::State::applyNoteChangeRule(std::vector<HeardNote>& heard) {
   if (hopCount < kSettledHops + 1) return;
+  swing = swingCentre();
   takeSwingCentre(heard);
   const HopRecord& newest = record(0);
   if (!belowAsSubharmonic(newest.midi, newest.grown) && changeHolds(newest.midi, heard)) return;
@@ -646,10 +648,9 @@ float NoteListener::State::swingCentre() const {
 // A note sung or bowed with a wide vibrato is its middle: the sounding note, heard on a crest or in a
 // trough, is that note, begun where it was reported (which stands).
 void NoteListener::State::takeSwingCentre(std::vector<HeardNote>& heard) {
-  const float centre = swingCentre();
-  if (centre < 0.0f || current < 0) return;
-  const int note = static_cast<int>(std::lround(centre));
-  if (note == current || std::fabs(centre - static_cast<float>(note)) > kSwingOnNote) return;
+  if (swing < 0.0f || current < 0) return;
+  const int note = static_cast<int>(std::lround(swing));
+  if (note == current || std::fabs(swing - static_cast<float>(note)) > kSwingOnNote) return;
   current = note;
   if (note != lastEmitted) emit(lastEmittedAt, note, heard);
   lastFromChange = true;
@@ -726,8 +727,7 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
     return false;
   }
   // Within a vibrato, the notes it reaches on its crests and troughs are not played.
-  const float centre = swingCentre();
-  if (centre >= 0.0f && std::fabs(centre - static_cast<float>(note)) > 1.0f - kSwingOnNote) return false;
+  if (swing >= 0.0f && std::fabs(swing - static_cast<float>(note)) > 1.0f - kSwingOnNote) return false;
   float lo = lead;
   float hi = lead;
   size_t plainOnIt = 0;
