@@ -105,4 +105,6 @@ void HeadlessMicrophone::stop() {
 
 int HeadlessMicrophone::level() { return listener_ ? listener_->level() : 0; }
 
+bool HeadlessMicrophone::settled() { return !listener_ || listener_->settled(); }
+
 }  // namespace vellaro

@@ -31,6 +31,7 @@ class HeadlessMicrophone final : public Microphone {
   std::string start(ListenMode mode, HeardNotes& notes) override;
   void stop() override;
   int level() override;
+  bool settled() override;
 
  private:
   struct Recording {

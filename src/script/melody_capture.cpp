@@ -64,6 +64,7 @@ void NoteTable::copyTo(NoteSnapshot& snapshot) const {
 void MelodyCapture::start() {
   expectedNotes.restart();
   playedNotes.restart();
+  closesAt_.store(UINT32_MAX, std::memory_order_release);
   on_.store(true, std::memory_order_release);
 }
 
@@ -73,11 +74,11 @@ void MelodyCapture::stop() {
 }
 
 void MelodyCapture::recordExpected(uint32_t time, uint16_t note) {
-  if (isOn()) expectedNotes.record(time, note);
+  if (keeps(time)) expectedNotes.record(time, note);
 }
 
 void MelodyCapture::recordPlayed(uint32_t time, int note) {
-  if (isOn()) playedNotes.record(time, static_cast<uint16_t>(note));
+  if (keeps(time)) playedNotes.record(time, static_cast<uint16_t>(note));
 }
 
 void MelodyCapture::recordSounded(uint32_t time, uint16_t note) {

@@ -78,7 +78,11 @@ class MelodyCapture final : public HeardNotes {
   void start();
   // Switches capture off and closes the played table; both tables keep what they hold.
   void stop();
+  // Capture stays on, but keeps only notes from before time (the microphone's, which go out a
+  // little after their sound began), until stop.
+  void closeAt(uint32_t time) { closesAt_.store(time, std::memory_order_release); }
   bool isOn() const { return on_.load(std::memory_order_acquire); }
+  bool keeps(uint32_t time) const { return isOn() && time < closesAt_.load(std::memory_order_acquire); }
 
   // Each records only while capture is on; the caller has decided by the check mode.
   void recordExpected(uint32_t time, uint16_t note);
@@ -102,6 +106,7 @@ class MelodyCapture final : public HeardNotes {
 
  private:
   std::atomic<bool> on_{false};
+  std::atomic<uint32_t> closesAt_{UINT32_MAX};
 };
 
 // The comparison of check result: true for passed. Pairs are taken by position, with no

@@ -36,6 +36,10 @@ class Microphone {
   virtual void stop() = 0;
   // The input level of the last 100 ms, 0 (silence) to 100 (full scale); 0 while not listening.
   virtual int level() = 0;
+  // Whether every note heard so far has gone out: the sound has stopped and none waits for its
+  // pitch (a note goes out a few hundredths of a second after its sound began). True while not
+  // listening.
+  virtual bool settled() { return true; }
 };
 
 }  // namespace vellaro

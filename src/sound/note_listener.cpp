@@ -849,4 +849,6 @@ int NoteListener::level() const {
 
 uint64_t NoteListener::framesFed() const { return state_->framesFed; }
 
+bool NoteListener::settled() const { return !state_->pending.open && state_->silentHops >= kSilentHopsEndNote; }
+
 }  // namespace vellaro

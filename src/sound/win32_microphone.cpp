@@ -119,6 +119,7 @@ void Win32Microphone::takeBuffer(WAVEHDR& header) {
   listener_->feed(reinterpret_cast<const int16_t*>(header.lpData), frames, heard_);
   level_.store(listener_->level(), std::memory_order_release);
   for (const HeardNote& note : heard_) notes_->heard(frames_->timeOf(note.frame), note.note);
+  settled_.store(listener_->settled(), std::memory_order_release);
 }
 
 // The thread ends first, so no buffer is queued again; then the device hands back the rest.
@@ -145,6 +146,7 @@ void Win32Microphone::stop() {
   listener_.reset();
   notes_ = nullptr;
   level_.store(0, std::memory_order_release);
+  settled_.store(true, std::memory_order_release);
 }
 
 }  // namespace vellaro

@@ -31,6 +31,7 @@ class Win32Microphone final : public Microphone {
   std::string start(ListenMode mode, HeardNotes& notes) override;
   void stop() override;
   int level() override { return level_.load(std::memory_order_acquire); }
+  bool settled() override { return settled_.load(std::memory_order_acquire); }
 
  private:
   static constexpr int kBuffers = 8;
@@ -56,6 +57,7 @@ class Win32Microphone final : public Microphone {
   HeardNotes* notes_ = nullptr;
   std::atomic<bool> stopping_{false};
   std::atomic<int> level_{0};
+  std::atomic<bool> settled_{true};
 };
 
 }  // namespace vellaro

@@ -31,6 +31,20 @@ def main():
         write_wav(os.path.join(chord, name),
                   [32000 * min(1.0, (17640 - i) / 882.0) * math.sin(2 * math.pi * frequency * i / 44100)
                    for i in range(17640 + 100)])
+    write_sung(os.path.join(target, "heardlate", "recordings", "late.wav"),
+               [(0.100, 0.150, 261.63), (0.470, 0.110, 392.0), (0.600, 0.100, 440.0)])
+
+
+def write_sung(path, notes):
+    """Sine notes (start s, length s, frequency) with 5 ms fades, in 0.9 s at 44100 Hz."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    frames = [0.0] * 39690
+    for start, length, frequency in notes:
+        count = int(length * 44100)
+        for i in range(count):
+            fade = min(1.0, i / 220.0, (count - i) / 220.0)
+            frames[int(start * 44100) + i] += 12000 * fade * math.sin(2 * math.pi * frequency * i / 44100)
+    write_wav(path, frames)
 
 
 if __name__ == "__main__":

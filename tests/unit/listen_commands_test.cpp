@@ -32,28 +32,34 @@ struct FakeMicrophone final : Microphone {
     notes = nullptr;
   }
   int level() override { return notes ? currentLevel : 0; }
+  bool settled() override { return !notes || nothingOnItsWay; }
 
   std::vector<ListenMode> starts;
   int stops = 0;
   HeardNotes* notes = nullptr;
   std::string refusal;  // what start answers
   int currentLevel = 0;
+  bool nothingOnItsWay = true;
 };
 
-// Waits that move the clock on; a planned note whose sound began inside the wait is handed over
-// during it, on a thread of its own, with the time its sound began.
+// Waits that move the clock on; a planned note is handed over lateMs after its sound began, on a
+// thread of its own, with the time its sound began. Until then the microphone is not settled.
 struct SingingServices : FakePictureServices {
   void pumpFor(uint32_t durationMs) override {
     FakePictureServices::pumpFor(durationMs);
     if (watched) menuStates.push_back(debugMenuModel(*watched).back().items.back().text);
     uint32_t end = host->clock + durationMs;
+    fake.nothingOnItsWay = true;
     for (const auto& [time, note] : sung) {
-      if (time < host->clock || time >= end || !fake.notes) continue;
+      const uint32_t handed = time + lateMs;
+      if (time < end && handed >= end) fake.nothingOnItsWay = false;
+      if (handed < host->clock || handed >= end || !fake.notes) continue;
       std::thread device([this, time = time, note = note] { fake.notes->heard(time, note); });
       device.join();
     }
     host->clock = end;
   }
+  uint32_t lateMs = 0;
   FakeHost* host = nullptr;
   FakeMicrophone fake;
   // The debug menu's microphone entry at every wait, when a test watches it.
@@ -128,6 +134,37 @@ TEST_F(ListenCommandsTest, OnlyNotesHeardWhileCaptureIsOnAndTheMicrophoneListens
                               "check count c", "poke $c", "terminate"});
   run();
   EXPECT_EQ(host.messages, Texts{"1"});
+}
+
+// A note is handed over once its pitch is clear, after its sound began: check off waits for the notes
+// sung before it (up to a quarter of a second) and keeps none sung after it, keys included.
+TEST_F(ListenCommandsTest, CheckOffWaitsForNotesSungJustBeforeIt) {
+  struct Case {
+    const char* what;
+    uint32_t lateMs;
+    std::vector<std::pair<uint32_t, int>> sung;
+    bool listening;
+    std::string count;
+    uint32_t waitedMs;
+  } cases[] = {
+      {"a note 40 ms before, heard 120 ms late", 120, {{1200, 24}, {1460, 26}}, true, "2", 90},
+      {"a note that began during the wait", 120, {{1200, 24}, {1460, 26}, {1530, 28}}, true, "2", 160},
+      {"nothing on its way", 120, {{1200, 24}}, true, "1", 0},
+      {"a note heard later than the wait", 400, {{1200, 24}, {1460, 26}}, true, "1", 250},
+      {"no microphone listening", 120, {{1200, 24}, {1460, 26}}, false, "0", 0},
+  };
+  for (const Case& c : cases) {
+    interpreter.reset();
+    host.clock = 1000;
+    host.messages.clear();
+    services.lateMs = c.lateMs;
+    services.sung = c.sung;
+    writeScenario("index.scn", {c.listening ? "listen on" : "listen off", "check on", "pause 500 ms", "check off",
+                                "check count c", "poke $c", "listen off", "terminate"});
+    run();
+    EXPECT_EQ(host.messages, Texts{c.count}) << c.what;
+    EXPECT_EQ(host.clock, 1500 + c.waitedMs) << c.what;
+  }
 }
 
 TEST_F(ListenCommandsTest, LevelIsTheMicrophonesAndZeroWhenItDoesNotListen) {

@@ -21,6 +21,28 @@
 namespace vellaro {
 namespace {
 
+// The microphone reports a note once its pitch is clear, a few hundredths of a second after its
+// sound began (a note that swells in slowly later). So that a note sung just before a capture ends
+// still counts, the end waits up to this long, in steps of kHeardLateStepMs, while the microphone
+// still hears something, and keeps only what began before it.
+constexpr uint32_t kHeardLateMs = 250;
+constexpr uint32_t kHeardLateStepMs = 10;
+
+// Ends the capture (check off, or a melody's capture).
+void endCapture(Interpreter& in) {
+  Microphone* microphone = in.services ? in.services->microphone : nullptr;
+  const bool listening =
+      in.listening == Interpreter::Listening::kNotes || in.listening == Interpreter::Listening::kClaps;
+  if (microphone && listening && in.capture.isOn()) {
+    const uint32_t end = in.host.clockMs();
+    in.capture.closeAt(end);
+    while (!microphone->settled() && in.host.clockMs() - end < kHeardLateMs && !in.waitInterrupted()) {
+      in.services->pumpFor(kHeardLateStepMs);
+    }
+  }
+  in.capture.stop();
+}
+
 // The sounding state of one melody line.
 struct MelodyLine {
   Interpreter& in;
@@ -86,7 +108,7 @@ void runToken(MelodyLine& melody, std::string& token) {
       }
       break;
     case ')':
-      in.capture.stop();
+      endCapture(in);
       break;
     case '*':
     case '+':
@@ -301,7 +323,7 @@ void cmdMelody(Interpreter& in, CommandArgs& args) {
     if (in.waitInterrupted()) break;  // the window was closed, or the lesson reloaded, during a rest
     runToken(melody, token);
   }
-  in.capture.stop();
+  endCapture(in);
 }
 
 // expect note: a moment the learner should play at, in a user-mode capture; sounds nothing.
@@ -318,7 +340,7 @@ void cmdCheck(Interpreter& in, CommandArgs& args) {
   } else if (std::strcmp(sub, "on") == 0) {
     in.capture.start();
   } else if (std::strcmp(sub, "off") == 0) {
-    in.capture.stop();
+    endCapture(in);
   } else if (std::strcmp(sub, "count") == 0) {
     int count = in.capture.playedNotes.length();
     in.variables.assign(resultVariableName(args.item[2]), format("%d", count).c_str());
