@@ -35,13 +35,19 @@ void NoteTable::restart() {
 
 void NoteTable::close() { index_.store(-1, std::memory_order_release); }
 
-bool NoteTable::record(uint32_t time, uint16_t note) {
+int32_t NoteTable::record(uint32_t time, uint16_t note) {
   int32_t slot = index_.load(std::memory_order_acquire);
   do {
-    if (slot < 0 || slot >= kCaptureSize) return false;
+    if (slot < 0 || slot >= kCaptureSize) return -1;
   } while (!index_.compare_exchange_weak(slot, slot + 1, std::memory_order_acq_rel, std::memory_order_acquire));
   entries_[slot].note.store(note, std::memory_order_relaxed);
   entries_[slot].time.store(time, std::memory_order_release);  // publishes the entry
+  return slot;
+}
+
+bool NoteTable::replace(int32_t i, uint32_t time, uint16_t note) {
+  if (i < 0 || i >= kCaptureSize || entries_[i].time.load(std::memory_order_acquire) != time) return false;
+  entries_[i].note.store(note, std::memory_order_relaxed);
   return true;
 }
 
@@ -65,6 +71,7 @@ void MelodyCapture::start() {
   expectedNotes.restart();
   playedNotes.restart();
   closesAt_.store(UINT32_MAX, std::memory_order_release);
+  lastHeard_.store(-1, std::memory_order_release);
   on_.store(true, std::memory_order_release);
 }
 
@@ -79,6 +86,13 @@ void MelodyCapture::recordExpected(uint32_t time, uint16_t note) {
 
 void MelodyCapture::recordPlayed(uint32_t time, int note) {
   if (keeps(time)) playedNotes.record(time, static_cast<uint16_t>(note));
+}
+
+void MelodyCapture::heard(uint32_t timeMs, int note) {
+  const auto value = static_cast<uint16_t>(note < 0 ? -1 : note);
+  if (!keeps(timeMs)) return;
+  if (playedNotes.replace(lastHeard_.load(std::memory_order_acquire), timeMs, value)) return;
+  lastHeard_.store(playedNotes.record(timeMs, value), std::memory_order_release);
 }
 
 void MelodyCapture::recordSounded(uint32_t time, uint16_t note) {

@@ -53,9 +53,11 @@ class NoteTable {
   void restart();
   // Sets the index to -1: nothing more is written until the next restart.
   void close();
-  // Writes the event at the index and advances it. False, and nothing written, when the table is
-  // closed or all 500 entries are taken: notes past the 500th are dropped.
-  bool record(uint32_t time, uint16_t note);
+  // Writes the event at the index and advances it; returns the entry written. -1, and nothing
+  // written, when the table is closed or all 500 entries are taken: notes past the 500th are dropped.
+  int32_t record(uint32_t time, uint16_t note);
+  // Gives entry i another note when it holds an event at time; false otherwise.
+  bool replace(int32_t i, uint32_t time, uint16_t note);
 
   int32_t index() const { return index_.load(std::memory_order_acquire); }
   NoteEvent at(int i) const;
@@ -90,8 +92,10 @@ class MelodyCapture final : public HeardNotes {
   void recordPlayed(uint32_t time, int note);
   // recordExpected when capture is on and the check mode is all: a note the scenario sounded.
   void recordSounded(uint32_t time, uint16_t note);
-  // A note the microphone heard: recordPlayed, with any note below the keyboard's range as -1.
-  void heard(uint32_t timeMs, int note) override { recordPlayed(timeMs, note < 0 ? -1 : note); }
+  // A note the microphone heard: recordPlayed, with any note below the keyboard's range as -1. One
+  // heard at the very moment of the last one it heard is that note heard better (an octave put
+  // right, a scoop that reached its note, the middle of a vibrato): it replaces it.
+  void heard(uint32_t timeMs, int note) override;
 
   NoteTable expectedNotes{0};
   NoteTable playedNotes{-1};
@@ -107,6 +111,7 @@ class MelodyCapture final : public HeardNotes {
  private:
   std::atomic<bool> on_{false};
   std::atomic<uint32_t> closesAt_{UINT32_MAX};
+  std::atomic<int32_t> lastHeard_{-1};  // the played entry of the microphone's last note
 };
 
 // The comparison of check result: true for passed. Pairs are taken by position, with no

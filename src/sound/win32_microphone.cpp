@@ -40,6 +40,7 @@ std::string Win32Microphone::start(ListenMode mode, HeardNotes& notes) {
   frames_ = std::make_unique<CaptureClock>(rate_);
   heard_.reserve(64);
   framesCaptured_ = 0;
+  lastFrame_ = UINT64_MAX;
   notes_ = &notes;
   stopping_.store(false, std::memory_order_release);
   MMRESULT started = queueBuffers() ? waveInStart(handle_) : MMSYSERR_NOMEM;
@@ -118,7 +119,13 @@ void Win32Microphone::takeBuffer(WAVEHDR& header) {
   heard_.clear();
   listener_->feed(reinterpret_cast<const int16_t*>(header.lpData), frames, heard_);
   level_.store(listener_->level(), std::memory_order_release);
-  for (const HeardNote& note : heard_) notes_->heard(frames_->timeOf(note.frame), note.note);
+  for (const HeardNote& note : heard_) {
+    // A note at the frame of the last one is that note heard better: the same moment, whatever the
+    // clock mapping learnt since, so that it replaces it.
+    if (note.frame != lastFrame_) lastTime_ = frames_->timeOf(note.frame);
+    lastFrame_ = note.frame;
+    notes_->heard(lastTime_, note.note);
+  }
   settled_.store(listener_->settled(), std::memory_order_release);
 }
 

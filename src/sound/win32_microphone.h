@@ -54,6 +54,8 @@ class Win32Microphone final : public Microphone {
   std::unique_ptr<CaptureClock> frames_;
   std::vector<HeardNote> heard_;
   uint64_t framesCaptured_ = 0;
+  uint64_t lastFrame_ = UINT64_MAX;  // of the last note handed over
+  uint32_t lastTime_ = 0;            // and the moment it went out with
   HeardNotes* notes_ = nullptr;
   std::atomic<bool> stopping_{false};
   std::atomic<int> level_{0};

@@ -1,6 +1,7 @@
 // Runs the listener over a mono 16-bit WAV file the way the capture thread feeds it, and prints one
-// line per note: its onset in seconds, its MIDI pitch (0 for a clap) and the seconds of stream fed
-// when feed() returned it.
+// line per note the capture keeps: its onset in seconds, its MIDI pitch (0 for a clap) and the
+// seconds of stream fed when feed() returned it. A note at the onset of the last one replaces it, as
+// in the capture.
 //
 //   listen_file [--claps] [--chunk FRAMES] file.wav
 #include <cstdio>
@@ -16,6 +17,12 @@ using vellaro::ListenMode;
 using vellaro::NoteListener;
 
 namespace {
+
+struct Kept {
+  uint64_t frame;
+  int note;
+  uint64_t fed;  // frames fed when it was reported
+};
 
 int usage() {
   std::fprintf(stderr, "usage: listen_file [--claps] [--chunk FRAMES] file.wav\n");
@@ -64,13 +71,22 @@ int main(int argc, char** argv) {
   NoteListener listener(wav.format.sampleRate, mode);
   std::vector<HeardNote> heard;
   heard.reserve(4096);
+  std::vector<Kept> kept;
   for (size_t at = 0; at < samples.size(); at += chunk) {
-    const size_t before = heard.size();
+    heard.clear();
     listener.feed(&samples[at], std::min(chunk, samples.size() - at), heard);
-    for (size_t i = before; i < heard.size(); ++i) {
-      std::printf("%.4f %d %.4f\n", static_cast<double>(heard[i].frame) / rate,
-                  heard[i].note < 0 ? 0 : heard[i].note + 36, static_cast<double>(listener.framesFed()) / rate);
+    for (const HeardNote& note : heard) {
+      const Kept now{note.frame, note.note, listener.framesFed()};
+      if (!kept.empty() && kept.back().frame == note.frame) {
+        kept.back() = now;
+      } else {
+        kept.push_back(now);
+      }
     }
+  }
+  for (const Kept& note : kept) {
+    std::printf("%.4f %d %.4f\n", static_cast<double>(note.frame) / rate, note.note < 0 ? 0 : note.note + 36,
+                static_cast<double>(note.fed) / rate);
   }
   return 0;
 }

@@ -103,6 +103,15 @@ TEST_F(ListenCommandsTest, SungNotesWithinTheAccuracyPass) {
   EXPECT_EQ(interpreter.capture.playedNotes.at(1).note, 26);
 }
 
+// The microphone reports a note again at its onset when it has heard it better (here first an octave
+// up, then put right): the capture keeps one note, the better one.
+TEST_F(ListenCommandsTest, ANoteHeardAgainAtItsOnsetReplacesTheFirstReport) {
+  services.sung = {{1040, 36}, {1040, 24}, {1610, 26}, {1980, 28}};
+  runSingBack();
+  EXPECT_EQ(host.messages, (Texts{"yes", "3"}));
+  EXPECT_EQ(interpreter.capture.playedNotes.at(0).note, 24);
+}
+
 // The fault a sung check must catch: the second note a semitone flat.
 TEST_F(ListenCommandsTest, ASecondNoteSungASemitoneFlatFails) {
   services.sung = {{1040, 24}, {1510, 25}, {1980, 28}};
