@@ -27,9 +27,9 @@ class NoteListener {
   NoteListener(const NoteListener&) = delete;
   NoteListener& operator=(const NoteListener&) = delete;
 
-  // Analyses count more frames of the stream and appends every note found in them to heard, once it
-  // is clear: most a few hundredths of a second of stream after their sound began, a note that
-  // swells in slowly later. Allocates nothing once constructed.
+  // Analyses count more frames of the stream and appends every note found in them to heard once its
+  // pitch is clear: most notes a few hundredths of a second of stream after their sound began, one
+  // that swells in slowly later. Allocates nothing once constructed.
   void feed(const int16_t* samples, size_t count, std::vector<HeardNote>& heard);
   // Whether nothing fed so far can still be reported: the stream has fallen quiet and no note
   // waits for its pitch.

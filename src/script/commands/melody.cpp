@@ -23,10 +23,10 @@ namespace {
 
 // The microphone reports a note once its pitch is clear, a few hundredths of a second after its
 // sound began (a note that swells in slowly later). So that a note sung just before a capture ends
-// still counts, the end waits up to this long, in steps of kHeardLateStepMs, while the microphone
-// still hears something, and keeps only what began before it.
-constexpr uint32_t kHeardLateMs = 250;
+// still counts, the end waits, in kHeardLateSteps waits of kHeardLateStepMs at most, while the
+// microphone still hears something, and keeps only what began before it.
 constexpr uint32_t kHeardLateStepMs = 10;
+constexpr uint32_t kHeardLateSteps = 25;
 
 // Ends the capture (check off, or a melody's capture).
 void endCapture(Interpreter& in) {
@@ -34,9 +34,8 @@ void endCapture(Interpreter& in) {
   const bool listening =
       in.listening == Interpreter::Listening::kNotes || in.listening == Interpreter::Listening::kClaps;
   if (microphone && listening && in.capture.isOn()) {
-    const uint32_t end = in.host.clockMs();
-    in.capture.closeAt(end);
-    while (!microphone->settled() && in.host.clockMs() - end < kHeardLateMs && !in.waitInterrupted()) {
+    in.capture.closeAt(in.host.clockMs());
+    for (uint32_t step = 0; step < kHeardLateSteps && !microphone->settled() && !in.waitInterrupted(); ++step) {
       in.services->pumpFor(kHeardLateStepMs);
     }
   }
