@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/messages.h"
+#include "base/text_format.h"
 #include "script/text.h"
 #include "sound/sample_convert.h"
 #include "sound/wav_reader.h"
@@ -45,7 +47,15 @@ std::vector<int16_t> monoAtMicrophoneRate(const WavSample& wav) {
 
 std::string HeadlessMicrophone::hear(const std::string& path) {
   WavSample wav;
-  if (readWavFile(path.c_str(), wav) != WavResult::Loaded) return "cannot read it as a WAV file";
+  switch (readWavFile(path.c_str(), wav)) {
+    case WavResult::Loaded:
+      break;
+    case WavResult::CannotOpen:
+      return format(kWavCannotOpen, path.c_str());
+    case WavResult::NotWave:
+    case WavResult::NoData:
+      return format(kWavNotWav, path.c_str());
+  }
   const WavFormat original = wav.format;
   const SampleProblem problem = prepareSample(wav);
   if (problem != SampleProblem::None) return sampleProblemText(problem, path.c_str(), original);

@@ -128,7 +128,10 @@ TEST_F(HeadlessMicrophoneTest, RefusesRecordingsItCannotPlay) {
   compressed.riff("WAVE").chunk("fmt ", WavBytes::format(1, 44100, 4, 2)).chunk("data", std::vector<uint8_t>(400, 0));
   std::string path = writeTempFile("adpcm.wav", compressed.bytes);
   EXPECT_EQ(microphone.hear(path), "Cannot play WAV file " + path + ": format 2 is compressed or unknown; only PCM and float samples can be played");
-  EXPECT_EQ(microphone.hear(::testing::TempDir() + "absent.wav"), "cannot read it as a WAV file");
+  const std::string absent = ::testing::TempDir() + "absent.wav";
+  EXPECT_EQ(microphone.hear(absent), "Cannot open WAV file " + absent);
+  const std::string text = writeTempFile("text.wav", std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'});
+  EXPECT_EQ(microphone.hear(text), "It is not WAV file " + text);
 }
 
 }  // namespace
