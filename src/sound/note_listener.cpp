@@ -82,20 +82,25 @@ constexpr int kScoopSemitones = 2;
 // octave: a plucked string's fundamental is weak at first) is put right when the estimates settle an
 // octave away within this of its onset, dated at that onset.
 constexpr double kOctaveFixSeconds = 0.15;
-// A wide vibrato swings across the neighbouring notes five or six times a second: the plain estimates
-// of the last kSwingHops (370 ms), three quarters of them voiced, between a crest and a trough
-// kSwingNarrowest to kSwingWidest semitones apart, crossing from one to the other kSwingCrossings
-// times or more (the quarter of the span on either side of its middle is no side).
+// A vibrato swings five or six times a second: the plain estimates of the last kSwingHops (370 ms),
+// three quarters of them voiced, between a crest and a trough kSwingNarrowest to kSwingWidest
+// semitones apart, crossing from one to the other kSwingCrossings times or more (the quarter of the
+// span on either side of its middle is no side). A wide one crosses into the neighbouring notes; so
+// does a narrow one on a note sung a quarter tone or more off, on every swing.
 constexpr size_t kSwingHops = 64;
 constexpr float kSwingVoicedShare = 0.75f;
-constexpr float kSwingNarrowest = 0.8f;
+constexpr float kSwingNarrowest = 0.3f;
 constexpr float kSwingWidest = 2.5f;
 constexpr size_t kSwingCrossings = 3;
 // A vibrato glides through its middle (a third of the time for a sine); a trill steps over it.
 constexpr float kSwingThroughShare = 0.2f;
 // Its middle is a note when it lies within this of one, and a change to a note farther from it than
-// the rest of a semitone is not played (a middle between two notes is neither).
+// the rest of a semitone is not played; nor is a change away from a sounding note that near the
+// middle (a middle between two notes keeps the one sounding).
 constexpr float kSwingOnNote = 0.3f;
+// A middle farther than this from the sounding note is the estimator's (a decaying string heard on its
+// octave), not a vibrato's.
+constexpr int kSwingFarthestSemitones = 2;
 // A note whose onset follows the last one of the same pitch by less than this is the same note heard
 // twice (a slow attack's flux peak after the note-change rule has started it).
 constexpr double kSameNoteSeconds = 0.12;
@@ -651,6 +656,7 @@ void NoteListener::State::takeSwingCentre(std::vector<HeardNote>& heard) {
   if (swing < 0.0f || current < 0) return;
   const int note = static_cast<int>(std::lround(swing));
   if (note == current || std::fabs(swing - static_cast<float>(note)) > kSwingOnNote) return;
+  if (std::abs(note - current) > kSwingFarthestSemitones) return;
   current = note;
   if (note != lastEmitted) emit(lastEmittedAt, note, heard);
   lastFromChange = true;
@@ -728,6 +734,7 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
   }
   // Within a vibrato, the notes it reaches on its crests and troughs are not played.
   if (swing >= 0.0f && std::fabs(swing - static_cast<float>(note)) > 1.0f - kSwingOnNote) return false;
+  if (swing >= 0.0f && current >= 0 && std::fabs(swing - static_cast<float>(current)) <= 1.0f - kSwingOnNote) return false;
   float lo = lead;
   float hi = lead;
   size_t plainOnIt = 0;
