@@ -123,6 +123,9 @@ constexpr double kStruckAgainMovedDb = 0.1;
 // reverberation swells the tail by up to 2 dB after the dry sound has stopped).
 constexpr double kFellAwayDb = 10.0;
 constexpr float kRisenAfterEnd = 4.0f;
+// Nor is one whose level has only fallen since, by kFallingEndDb or more by the decision: a note sung
+// so loud that it clips changes its spectrum as its end comes back under full scale.
+constexpr double kFallingEndDb = 3.0;
 constexpr float kKeptShare = 0.5f;  // a new note's frames keep this share of the energy before it
 // or rise again by this factor over the quietest frame since its onset (a note struck again softer
 // dips under the release of the last, then grows; a sound that stopped only falls away).
@@ -540,8 +543,9 @@ void NoteListener::State::estimatePending() {
   if (voiced) pending.estimates[pending.voiced++] = estimate.midi;
 }
 
-// Settles the pending note once kAgreeing estimates in a row agree, or at its deadline on the median
-// of what there is (force: now, because another onset came). With no estimate at all it is dropped.
+// Settles the pending note once kAgreeing estimates in a row agree, or at its deadline (force: now,
+// because another onset came) on the median of its newest estimates when two of them agree; otherwise
+// it is dropped.
 void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& heard) {
   if (!pending.open) return;
   const size_t n = pending.voiced;
@@ -567,11 +571,11 @@ void NoteListener::State::decidePending(bool force, std::vector<HeardNote>& hear
     std::nth_element(estimates.begin(), estimates.begin() + static_cast<std::ptrdiff_t>(used / 2),
                      estimates.begin() + static_cast<std::ptrdiff_t>(used));
     chosen = estimates[used / 2];
-    // Three that all disagree heard the attack's noise, not a pitch: the note-change rule will find
-    // the note once it settles, and date it by its harmonics.
+    // Estimates that all disagree, or a lone one, heard the attack's noise or a breath, not a pitch:
+    // the note-change rule will find the note once it settles, and date it by its harmonics.
     const float* e = estimates.data();
-    settled = used < kAgreeing || std::fabs(e[0] - e[1]) <= kAgreeSemitones ||
-              std::fabs(e[1] - e[2]) <= kAgreeSemitones || std::fabs(e[0] - e[2]) <= kAgreeSemitones;
+    settled = used >= 2 && (std::fabs(e[0] - e[1]) <= kAgreeSemitones ||
+                            (used > 2 && (std::fabs(e[1] - e[2]) <= kAgreeSemitones || std::fabs(e[0] - e[2]) <= kAgreeSemitones)));
   }
   if (settled) {
     const int was = current;
@@ -600,6 +604,7 @@ bool NoteListener::State::pendingStruckAgain() const {
   const float before = pending.energyBefore;
   const float now = record(0).energy;
   if (now < fromDb(-kFellAwayDb) * before && now < kRisenAfterEnd * pending.lowest) return false;  // its end
+  if (now <= pending.lowest && now < fromDb(-kFallingEndDb) * before) return false;  // only falling since
   const bool levelMoved = pending.highest >= fromDb(kStruckAgainMovedDb) * before ||
                           pending.lowest <= fromDb(-kStruckAgainMovedDb) * before;
   return pending.highest >= fromDb(kStruckAgainDb) * before || (pending.strength >= kStruckAgainStrength && levelMoved);

@@ -203,6 +203,30 @@ std::vector<int16_t> aboveTheRange(uint32_t rate) {
   }
   return samples;
 }
+// C4, D4, E4, F4 and G4 sung with a breath between each two: 300 ms of soft noise (an 8-sample
+// average of white noise, rising and falling), 35 dB under full scale.
+std::vector<int16_t> breathsBetween(uint32_t rate) {
+  std::vector<Tone> notes;
+  for (int n = 0; n < 5; ++n) notes.push_back({0.3 + 0.7 * n, 0.4, 60.0 + (n < 3 ? 2 * n : 2 * n - 1), 0.0, 0.0, 0.02, 0.05});
+  std::vector<int16_t> samples = render(rate, 3.8, notes);
+  uint32_t seed = 5;
+  double window[8] = {};
+  const auto count = static_cast<size_t>(0.3 * rate);
+  for (int b = 0; b < 4; ++b) {
+    const auto first = static_cast<size_t>((0.7 + 0.7 * b) * rate);
+    for (size_t i = 0; i < count; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      window[i % 8] = ((seed >> 8) / 16777216.0 - 0.5) * 2.0 * 1.7;
+      double sum = 0.0;
+      for (const double w : window) sum += w;
+      const double breath = 0.0178 * sum / 8.0 * std::sin(kPi * static_cast<double>(i) / static_cast<double>(count));
+      samples[first + i] = static_cast<int16_t>(std::clamp(samples[first + i] + std::lround(breath * 32767.0), -32768L, 32767L));
+    }
+  }
+  return samples;
+}
+// G3 sung 18 dB over full scale, so loud that it clips until its last 50 ms come back under it.
+std::vector<int16_t> clippedNote(uint32_t rate) { return render(rate, 1.1, {{0.3, 0.5, 55, 0.0, 0.0, 0.02, 0.05, 8.0}}); }
 std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
@@ -243,6 +267,10 @@ const SignalCase kCases[] = {
      {{0.1, 31}, {0.45, 29}}, 0.030},
     {"a pitch above the range is heard an octave low, never above the range", 8000, ListenMode::kNotes,
      aboveTheRange, {{0.1, 52}}},
+    {"a breath between notes is no note", 44100, ListenMode::kNotes, breathsBetween,
+     {{0.3, 24}, {1.0, 26}, {1.7, 28}, {2.4, 29}, {3.1, 31}}},
+    {"a note sung so loud that it clips is one note, however its end comes back under full scale", 44100,
+     ListenMode::kNotes, clippedNote, {{0.3, 19}}},
     {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
     {"a quiet room trips no clap either", 44100, ListenMode::kClaps, quietRoom, {}},
