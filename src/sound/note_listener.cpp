@@ -82,6 +82,16 @@ constexpr int kScoopSemitones = 2;
 // octave: a plucked string's fundamental is weak at first) is put right when the estimates settle an
 // octave away within this of its onset, dated at that onset.
 constexpr double kOctaveFixSeconds = 0.15;
+// A singer's slur up or down an octave, though, glides through the notes between (its estimates there
+// are rough, clarity kRoughClarity or more): kLeapGlideHops of the last kHopRecords hops 2 semitones
+// or more inside the octave, and the harmonics show the new note: going up, the odd harmonics of the
+// note left are kLeapGoneDb or more under the new note's; going down, the new note's odd harmonics
+// come within kLeapNewDb of all of its own.
+constexpr float kRoughClarity = 0.5f;
+constexpr size_t kLeapGlideHops = 4;
+constexpr float kLeapInsideSemitones = 2.0f;
+constexpr double kLeapGoneDb = 20.0;
+constexpr double kLeapNewDb = 6.0;
 // A vibrato swings five or six times a second: the plain estimates of the last kSwingHops (370 ms),
 // three quarters of them voiced, between a crest and a trough kSwingNarrowest to kSwingWidest
 // semitones apart, crossing from one to the other kSwingCrossings times or more (the quarter of the
@@ -200,6 +210,7 @@ struct HopRecord {
   float midi;            // -1 when unvoiced or below the gate
   float grown;           // the pitch of what grew, -1 when none was estimated or heard
   float energy;          // mean square of its onset frame
+  float rough;           // the plain estimate from clarity kRoughClarity, -1 when none
 };
 
 struct PendingNote {
@@ -235,6 +246,7 @@ struct NoteListener::State {
   bool standsOut(const std::vector<float>& ring, size_t hops, float value, float times);
   bool changeHolds(float lead, std::vector<HeardNote>& heard);
   bool onTheWayToWhatGrew(int note) const;
+  bool octaveLeapHeard(int note) const;
   float swingCentre() const;
   void takeSwingCentre(std::vector<HeardNote>& heard);
   uint64_t riseOfHarmonics(int note, uint64_t fallback) const;
@@ -390,7 +402,8 @@ void NoteListener::State::hop(std::vector<HeardNote>& heard) {
     if (g.midi > 0.0f && g.clarity >= kClarity && share >= kGrownShare && !leap) grown = g.midi;
   }
   records[hopCount % kHopRecords] =
-      HopRecord{analysed > windowSize ? analysed - windowSize : 0, voiced ? estimate.midi : -1.0f, grown, energy};
+      HopRecord{analysed > windowSize ? analysed - windowSize : 0, voiced ? estimate.midi : -1.0f, grown, energy,
+                estimate.midi > 0.0f && estimate.clarity >= kRoughClarity && energy >= gate ? estimate.midi : -1.0f};
   trail[hopCount % kSwingHops] = voiced ? estimate.midi : -1.0f;
   ++hopCount;
   silentHops = energy < gate ? silentHops + 1 : 0;
@@ -709,6 +722,24 @@ uint64_t NoteListener::State::riseOfHarmonics(int note, uint64_t fallback) const
   return at < lastEmittedAt + static_cast<uint64_t>(kRiseGuardSeconds * rate) ? fallback : at;
 }
 
+// Whether the sounding note was left for note, an octave away, by a glide.
+bool NoteListener::State::octaveLeapHeard(int note) const {
+  const auto target = static_cast<float>(note);
+  const auto sounding = static_cast<float>(current);
+  const float low = std::min(target, sounding) + kLeapInsideSemitones;
+  const float high = std::max(target, sounding) - kLeapInsideSemitones;
+  size_t inside = 0;
+  for (size_t back = 0; back < std::min<uint64_t>(kHopRecords, hopCount); ++back) {
+    const float m = record(back).rough;
+    if (m > low && m < high) ++inside;
+  }
+  if (inside < kLeapGlideHops) return false;
+  const float all = pitch.harmonicPower(0, target, -1.0f);
+  if (all <= 0.0f) return false;
+  if (note > current) return pitch.harmonicPower(0, sounding, target) < fromDb(-kLeapGoneDb) * all;
+  return pitch.harmonicPower(0, target, sounding) >= fromDb(-kLeapNewDb) * all;
+}
+
 // Whether what grew in the hops that settled note lies beyond it, away from the sounding note.
 bool NoteListener::State::onTheWayToWhatGrew(int note) const {
   if (current < 0) return false;
@@ -732,9 +763,10 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
   const bool octaveOff = current >= 0 && std::abs(note - current) == 12 &&
                          ((current == lastEmitted && !lastFromChange && analysed < lastEmittedAt + fixWithin) || grewThere);
   // Otherwise an octave jump with no onset, or a fall to a subharmonic, is far more often the
-  // estimator than the learner.
-  if (!octaveOff && (note == current || (current >= 0 && (note - current) % 12 == 0))) return false;
-  if (!octaveOff && current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current), kFarthestSubharmonic)) {
+  // estimator than the learner, unless the learner was heard gliding there.
+  const bool leap = !octaveOff && current >= 0 && std::abs(note - current) == 12 && octaveLeapHeard(note);
+  if (!octaveOff && !leap && (note == current || (current >= 0 && (note - current) % 12 == 0))) return false;
+  if (!octaveOff && !leap && current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current), kFarthestSubharmonic)) {
     return false;
   }
   // Within a vibrato, the notes it reaches on its crests and troughs are not played.

@@ -227,6 +227,10 @@ std::vector<int16_t> breathsBetween(uint32_t rate) {
 }
 // G3 sung 18 dB over full scale, so loud that it clips until its last 50 ms come back under it.
 std::vector<int16_t> clippedNote(uint32_t rate) { return render(rate, 1.1, {{0.3, 0.5, 55, 0.0, 0.0, 0.02, 0.05, 8.0}}); }
+// Sung slurs of an octave, each sliding over 60 ms from 0.6 s into the note: the new note is heard
+// between the start of the slide and 15 ms after its end.
+std::vector<int16_t> slurUpAnOctave(uint32_t rate) { return render(rate, 1.6, {{0.1, 1.2, 60, 72, 0.6, 0.03}}); }
+std::vector<int16_t> slurDownAnOctave(uint32_t rate) { return render(rate, 1.6, {{0.1, 1.2, 67, 55, 0.6, 0.03}}); }
 std::vector<int16_t> fromFirstFrame(uint32_t rate) { return render(rate, 1.0, {{0.0, 0.5, 60}, {0.5, 0.4, 62}}); }
 std::vector<int16_t> quietRoom(uint32_t rate) { return render(rate, 2.0, {}, 0.001); }
 std::vector<int16_t> clapTrain(uint32_t rate) { return claps(rate, 0.2, 0.125, 16); }
@@ -271,6 +275,10 @@ const SignalCase kCases[] = {
      {{0.3, 24}, {1.0, 26}, {1.7, 28}, {2.4, 29}, {3.1, 31}}},
     {"a note sung so loud that it clips is one note, however its end comes back under full scale", 44100,
      ListenMode::kNotes, clippedNote, {{0.3, 19}}},
+    {"a slur up an octave is two notes: the note left loses its odd harmonics", 44100, ListenMode::kNotes,
+     slurUpAnOctave, {{0.1, 24}, {0.73, 36}}, 0.045},
+    {"a slur down an octave is two notes: odd harmonics of the new note come", 44100, ListenMode::kNotes,
+     slurDownAnOctave, {{0.1, 31}, {0.73, 19}}, 0.045},
     {"a note from the very first frame, then the next", 44100, ListenMode::kNotes, fromFirstFrame, {{0.0, 24}, {0.5, 26}}},
     {"a quiet room with noise trips nothing", 44100, ListenMode::kNotes, quietRoom, {}},
     {"a quiet room trips no clap either", 44100, ListenMode::kClaps, quietRoom, {}},
