@@ -764,9 +764,9 @@ bool NoteListener::State::changeHolds(float lead, std::vector<HeardNote>& heard)
                          ((current == lastEmitted && !lastFromChange && analysed < lastEmittedAt + fixWithin) || grewThere);
   // Otherwise an octave jump with no onset, or a fall to a subharmonic, is far more often the
   // estimator than the learner, unless the learner was heard gliding there.
-  const bool leap = !octaveOff && current >= 0 && std::abs(note - current) == 12 && octaveLeapHeard(note);
-  if (!octaveOff && !leap && (note == current || (current >= 0 && (note - current) % 12 == 0))) return false;
-  if (!octaveOff && !leap && current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current), kFarthestSubharmonic)) {
+  const bool octave = octaveOff || (current >= 0 && std::abs(note - current) == 12 && octaveLeapHeard(note));
+  if (!octave && (note == current || (current >= 0 && (note - current) % 12 == 0))) return false;
+  if (!octave && current >= 0 && belowAsSubharmonic(lead, static_cast<float>(current), kFarthestSubharmonic)) {
     return false;
   }
   // Within a vibrato, the notes it reaches on its crests and troughs are not played.
